@@ -1,0 +1,65 @@
+#include "BenchFiles.h"
+#include "filelist/AddFeedback.h"
+#include "filelist/FileAdder.h"
+#include "filelist/FileListModel.h"
+#include "platform/UserPrompt.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class SilentFeedback final : public AddFeedback {
+public:
+    void setStatusText(const QString&) override {}
+    void setFileCountText(const QString&) override {}
+    void processEvents() override {}
+    void setBusy(bool) override {}
+    void setListVisible(bool) override {}
+};
+
+class SilentPrompt final : public UserPrompt {
+public:
+    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
+        return answer;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
+// Adds a folder of n files to an empty list, through the same road as every add.
+void AddFolder(benchmark::State& state) {
+    const QString folder = benchFolder(static_cast<int>(state.range(0)));
+    LinuxFileSystem fs;
+    SilentFeedback feedback;
+    SilentPrompt prompt;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto model = std::make_unique<FileListModel>();
+        state.ResumeTiming();
+        FileAdder adder(*model, fs, prompt);
+        benchmark::DoNotOptimize(adder.addPendingFiles({folder, {QString()}}, {}, feedback));
+        state.PauseTiming();
+        model.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Adds the same folder again to the full list: every file is a duplicate.
+void AddFolderAgain(benchmark::State& state) {
+    const QString folder = benchFolder(static_cast<int>(state.range(0)));
+    LinuxFileSystem fs;
+    SilentFeedback feedback;
+    SilentPrompt prompt;
+    FileListModel model;
+    FileAdder adder(model, fs, prompt);
+    adder.addPendingFiles({folder, {QString()}}, {}, feedback);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(adder.addPendingFiles({folder, {QString()}}, {}, feedback));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(AddFolder)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(AddFolderAgain)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

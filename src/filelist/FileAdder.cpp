@@ -1,0 +1,90 @@
+#include "filelist/FileAdder.h"
+
+#include "filelist/AddFeedback.h"
+#include "filelist/FileListModel.h"
+#include "filelist/NamePattern.h"
+#include "platform/AttributeBits.h"
+#include "platform/DateValue.h"
+#include "platform/FileSystem.h"
+#include "platform/UserPrompt.h"
+
+FileAdder::FileAdder(FileListModel& model, const FileSystem& fs, UserPrompt& prompt)
+    : m_model(model)
+    , m_fs(fs)
+    , m_prompt(prompt) {}
+
+FileRow FileAdder::makeRow(const QString& folder, const QString& name, const FileStatus& status) {
+    return {name, folder, formatByteCount(status.size),
+            DateValue::generalDateText(DateValue::fromSecsSinceEpoch(status.lastWriteSecs)),
+            attributeLetters(status.attributes)};
+}
+
+QString FileAdder::fileCountText(qsizetype count) {
+    return QString::number(count) + tr("個のファイル");
+}
+
+bool FileAdder::addFileRow(const QString& folder, const QString& name) {
+    if (m_model.contains(folder, name))
+        return false;
+    const auto status = m_fs.status(folder + name);
+    if (!status)
+        return false;
+    return m_model.appendRow(makeRow(folder, name, *status));
+}
+
+qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSettings& settings, AddFeedback& feedback) {
+    if (batch.baseFolder.isEmpty() || batch.names.isEmpty())
+        return 0;
+    feedback.setStatusText(tr("リストに追加中"));
+    feedback.processEvents();
+    feedback.setBusy(true);
+    if (settings.hideList)
+        feedback.setListVisible(false);
+
+    const QString wildCard = settings.wildCard.isEmpty() ? QStringLiteral("*.*") : settings.wildCard;
+    const qsizetype before = m_model.size();
+    int undecodable = 0;
+    {
+        FileListModel::Appender appender(m_model);
+        for (const QString& name : batch.names) {
+            const QString full = name.startsWith(QLatin1Char('/')) ? name : batch.baseFolder + name;
+            const qint32 bits = m_fs.attributes(full);
+            if (bits & AttributeBits::kDirectory) {
+                // Also a path that does not exist: its search finds nothing.
+                const QString folder = full.endsWith(QLatin1Char('/')) ? full : full + QLatin1Char('/');
+                FolderListing listing = m_fs.findFiles(folder, wildCard);
+                undecodable += listing.skippedUndecodable;
+                for (FolderEntry& entry : listing.entries) {
+                    if (entry.status.attributes & (AttributeBits::kDirectory | settings.ignoredAttributes))
+                        continue;
+                    if (appender.contains(folder, entry.name))
+                        continue;
+                    appender.add(makeRow(folder, entry.name, entry.status));
+                }
+                continue;
+            }
+            if (bits & settings.ignoredAttributes)
+                continue;
+            const qsizetype slash = full.lastIndexOf(QLatin1Char('/'));
+            const QString folder = full.left(slash + 1);
+            const QString fileName = full.mid(slash + 1);
+            if (!passesAddFilter(fileName, wildCard) || appender.contains(folder, fileName))
+                continue;
+            if (const auto status = m_fs.status(full))
+                appender.add(makeRow(folder, fileName, *status));
+        }
+    }
+
+    if (settings.autoSort)
+        m_model.sortByName(settings.ascending);
+    feedback.setListVisible(true);
+    feedback.setBusy(false);
+    feedback.setStatusText(tr("追加完了"));
+    feedback.setFileCountText(fileCountText(m_model.size()));
+    if (undecodable > 0) {
+        m_prompt.inform(tr("名前を UTF-8 として読めないファイルが %n 個あったため、リストに追加しませんでした。",
+                           nullptr, undecodable),
+                        programTitle(), PromptIcon::Information);
+    }
+    return m_model.size() - before;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "filelist/FileRow.h"
+
+#include <QAbstractTableModel>
+#include <QSet>
+
+#include <vector>
+
+// The file list: the only store of its rows. Rows are 0-based here; the row's full path is unique.
+class FileListModel final : public QAbstractTableModel {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FileListModel)
+
+public:
+    explicit FileListModel(QObject* parent = nullptr);
+    ~FileListModel() override;
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    [[nodiscard]] QVariant
+    headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
+    [[nodiscard]] const FileRow& row(qsizetype index) const { return m_rows.at(static_cast<std::size_t>(index)); }
+    [[nodiscard]] const std::vector<FileRow>& rows() const { return m_rows; }
+
+    // Exact, case-sensitive comparison of the folder text and the name.
+    [[nodiscard]] bool contains(const QString& folder, const QString& name) const;
+
+    // Rows collected here are checked against the list and each other at once, and appear together
+    // when the appender is committed or destroyed.
+    class Appender {
+    public:
+        explicit Appender(FileListModel& model);
+        ~Appender();
+        Appender(const Appender&) = delete;
+        Appender& operator=(const Appender&) = delete;
+        Appender(Appender&&) = delete;
+        Appender& operator=(Appender&&) = delete;
+
+        [[nodiscard]] bool contains(const QString& folder, const QString& name) const;
+        // False when a row for the same folder and name is listed or pending already.
+        bool add(FileRow row);
+        void commit();
+
+    private:
+        FileListModel& m_model;
+        std::vector<FileRow> m_pending;
+    };
+
+    bool appendRow(FileRow row);
+    void replaceRow(qsizetype index, FileRow row);
+    void removeRowAt(qsizetype index);
+    void clear();
+    void swapRows(qsizetype a, qsizetype b);
+    // Rows ordered by name, ignoring letter case first; equal names keep their order.
+    void sortByName(bool ascending);
+
+private:
+    std::vector<FileRow> m_rows;
+    QSet<QString> m_fullPaths;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "filelist/PendingBatch.h"
+
+#include <QStringList>
+
+class FileSystem;
+
+// The absolute path with each existing component as its directory stores it; components that do not
+// exist are left out. No symbolic link is resolved.
+QString longPathName(const FileSystem& fs, const QString& path);
+
+// The program's arguments: each one path, relative to currentFolder unless absolute. Every path keeps
+// its own folder; the batch's base folder is the folder of the last one.
+PendingBatch prepareCommandLine(const FileSystem& fs, const QStringList& arguments, const QString& currentFolder);
+
+// The paths the open dialog returned, all in one folder: that folder and the names in it.
+PendingBatch splitDialogSelection(const QStringList& selectedPaths);

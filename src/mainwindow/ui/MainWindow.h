@@ -1,0 +1,84 @@
+#pragma once
+
+#include "filelist/AddFeedback.h"
+#include "filelist/PendingBatch.h"
+#include "mainwindow/Options.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class Clock;
+class FileAdder;
+class FileListModel;
+class FileListView;
+class FileSystem;
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class UserPrompt;
+
+// frmMain: the program's main window. It wires the menus, bars and keys to the commands.
+class MainWindow final : public QMainWindow, private AddFeedback {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+public:
+    MainWindow(FileSystem& fs, UserPrompt& prompt, const Clock& clock, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence; arguments are the paths named on the command line.
+    void startUp(const QStringList& arguments, const QString& currentFolder);
+
+    // 0 add, 1 remove, 2 clear, 3 up, 4 down, 5 exit; any other mode does nothing.
+    void listCommand(int mode);
+    void addBatch(const PendingBatch& batch);
+
+    // The open dialog of the add command; tests put a chooser of their own here.
+    using FileChooser = std::function<QStringList(QWidget* parent, const QString& wildCard, const QString& folder)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFiles = std::move(chooser); }
+
+    [[nodiscard]] FileListModel& fileList() { return *m_model; }
+    [[nodiscard]] Options& options() { return m_options; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void applyOptionsToMenus();
+    bool handleKeyRelease(int key, Qt::KeyboardModifiers modifiers);
+    void addThroughDialog();
+    void editWildCard();
+    void toggleIgnoredAttribute(int index);
+    void shutDown();
+
+    // AddFeedback
+    void setStatusText(const QString& text) override;
+    void setFileCountText(const QString& text) override;
+    void processEvents() override;
+    void setBusy(bool busy) override;
+    void setListVisible(bool visible) override;
+
+    FileSystem& m_fs;
+    UserPrompt& m_prompt;
+    const Clock& m_clock;
+    Options m_options;
+    FileListModel* m_model;
+    FileAdder* m_adder;
+    FileListView* m_list;
+    QToolBar* m_toolbar = nullptr;
+    QLabel* m_numberOfFiles = nullptr;
+    QLabel* m_wildCardPanel = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    std::array<QAction*, 6> m_attributeActions{};
+    QString m_baseFolder;
+    QString m_initDir;
+    FileChooser m_chooseFiles;
+    bool m_shutDown = false;
+};

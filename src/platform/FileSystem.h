@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+enum class FileTimeKind : std::uint8_t {
+    Creation = 0,
+    LastAccess = 1,
+    LastWrite = 2,
+};
+
+// Any value other than 0 or 1 means the last-write time.
+FileTimeKind fileTimeKindFromInt(int kind);
+
+// What one look at a path tells: attribute bits (including the directory bit), length and last-write time.
+struct FileStatus {
+    qint32 attributes = 0;
+    qint64 size = 0;
+    qint64 lastWriteSecs = 0; // seconds since the epoch
+};
+
+struct FolderEntry {
+    QString name;
+    FileStatus status;
+};
+
+struct FolderListing {
+    std::vector<FolderEntry> entries;
+    // Entries whose names are not valid UTF-8; they are never listed.
+    int skippedUndecodable = 0;
+};
+
+// The file system as the program sees it. Paths are absolute, '/'-separated; times are whole seconds.
+// Nothing here follows a symbolic link: a link is an entry of its own.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Attribute bits of the path, or AttributeBits::kMissing when it cannot be read.
+    [[nodiscard]] virtual qint32 attributes(const QString& path) const = 0;
+    // Sets read-only, hidden, system and archive as given; false when any part was refused.
+    [[nodiscard]] virtual bool setAttributes(const QString& path, qint32 bits) = 0;
+
+    [[nodiscard]] virtual std::optional<FileStatus> status(const QString& path) const = 0;
+
+    [[nodiscard]] virtual std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const = 0;
+    [[nodiscard]] virtual bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) = 0;
+
+    // The entries of folder whose names match the folder wildcard rule; "." and ".." never appear.
+    // A folder that cannot be read gives an empty listing.
+    [[nodiscard]] virtual FolderListing findFiles(const QString& folder, const QString& wildcard) const = 0;
+
+    // The name of the last component of path as its directory stores it, or nothing when it does not exist.
+    [[nodiscard]] virtual std::optional<QString> storedName(const QString& path) const = 0;
+};

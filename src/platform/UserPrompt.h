@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+enum class PromptIcon : std::uint8_t { None, Critical, Question, Exclamation, Information };
+enum class PromptButtons : std::uint8_t { Ok, OkCancel, YesNo };
+enum class PromptAnswer : std::uint8_t { Ok, Cancel, Yes, No };
+
+// Message and input boxes. Texts use CR LF between lines, as the program writes them.
+class UserPrompt {
+public:
+    virtual ~UserPrompt() = default;
+
+    virtual PromptAnswer message(const QString& text,
+                                 const QString& title,
+                                 PromptIcon icon,
+                                 PromptButtons buttons,
+                                 PromptAnswer defaultAnswer) = 0;
+    // Nothing when the user cancels.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title, const QString& preset) = 0;
+
+    // A message with the OK button alone.
+    void inform(const QString& text, const QString& title, PromptIcon icon) {
+        message(text, title, icon, PromptButtons::Ok, PromptAnswer::Ok);
+    }
+};
+
+// The program's own name, the title of every message box that has none of its own.
+inline QString programTitle() {
+    return QStringLiteral("Tokrenu");
+}

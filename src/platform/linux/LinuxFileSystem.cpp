@@ -1,0 +1,229 @@
+#include "platform/linux/LinuxFileSystem.h"
+
+#include "platform/AttributeBits.h"
+#include "platform/FolderWildcard.h"
+#include "platform/linux/DosAttributes.h"
+
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kDosAttrib = "user.DOSATTRIB";
+constexpr qint32 kXattrBits = AttributeBits::kHidden | AttributeBits::kSystem | AttributeBits::kArchive;
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+QByteArray nativePath(const QString& path) {
+    return path.toUtf8();
+}
+
+// The name only when it is valid UTF-8, so that it survives the trip through QString unchanged.
+std::optional<QString> decodeName(const char* name) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(QByteArrayView(name));
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+QByteArray baseName(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+// Reads user.DOSATTRIB of the path without following a link; nothing when there is none or it cannot be read.
+std::optional<DosAttributeValue> readDosAttributes(const char* path) {
+    char buffer[256];
+    const ssize_t length = lgetxattr(path, kDosAttrib, buffer, sizeof buffer);
+    if (length < 0)
+        return std::nullopt;
+    return parseDosAttributes(QByteArray(buffer, length));
+}
+
+qint32 attributeBits(const char* path, const struct stat& st) {
+    qint32 bits = 0;
+    if (S_ISDIR(st.st_mode))
+        bits |= AttributeBits::kDirectory;
+    // A link to a folder counts as a folder, as on systems where links are folder entries of their own.
+    struct stat target {};
+    if (S_ISLNK(st.st_mode) && stat(path, &target) == 0 && S_ISDIR(target.st_mode))
+        bits |= AttributeBits::kDirectory;
+    if ((st.st_mode & kWriteBits) == 0)
+        bits |= AttributeBits::kReadOnly;
+    if (const auto dos = readDosAttributes(path))
+        bits |= dos->bits & kXattrBits;
+    if (baseName(QByteArray(path)).startsWith('.'))
+        bits |= AttributeBits::kHidden;
+    return bits;
+}
+
+FileStatus fileStatus(const char* path, const struct stat& st) {
+    return {attributeBits(path, st), static_cast<qint64>(st.st_size), static_cast<qint64>(st.st_mtim.tv_sec)};
+}
+
+bool setReadOnly(const char* path, const struct stat& st, bool readOnly) {
+    if (S_ISLNK(st.st_mode))
+        return false; // a link has no permission bits of its own
+    const mode_t mode = st.st_mode & 07777;
+    const mode_t wanted = readOnly ? (mode & ~kWriteBits) : (mode | S_IWUSR);
+    return chmod(path, wanted) == 0;
+}
+
+// Writes hidden, system and archive; false when the file system or the existing value refuses it.
+bool setDosBits(const char* path, const struct stat& st, qint32 bits) {
+    const auto current = readDosAttributes(path);
+    const qint32 currentBits = current ? (current->bits & kXattrBits) : 0;
+    if (currentBits == bits)
+        return true;
+    if (S_ISLNK(st.st_mode) || (current && current->binary))
+        return false;
+    if (bits == 0)
+        return lremovexattr(path, kDosAttrib) == 0 || errno == ENODATA;
+    const QByteArray value = formatDosAttributes(bits);
+    return lsetxattr(path, kDosAttrib, value.constData(), static_cast<size_t>(value.size()), 0) == 0;
+}
+
+} // namespace
+
+qint32 LinuxFileSystem::attributes(const QString& path) const {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0)
+        return AttributeBits::kMissing;
+    return attributeBits(native.constData(), st);
+}
+
+bool LinuxFileSystem::setAttributes(const QString& path, qint32 bits) {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0)
+        return false;
+    const bool wasReadOnly = (st.st_mode & kWriteBits) == 0;
+    const bool readOnly = (bits & AttributeBits::kReadOnly) != 0;
+    qint32 dosBits = bits & kXattrBits;
+    if (baseName(native).startsWith('.'))
+        dosBits &= ~AttributeBits::kHidden; // the name says so already
+    const auto previousDos = readDosAttributes(native.constData());
+
+    // Write permission is needed to change the extended attribute, so it is given back first and taken
+    // away last.
+    if (wasReadOnly && !readOnly && !setReadOnly(native.constData(), st, false))
+        return false;
+    if (!setDosBits(native.constData(), st, dosBits)) {
+        if (wasReadOnly && !readOnly)
+            (void)chmod(native.constData(), st.st_mode & 07777);
+        return false;
+    }
+    if (!wasReadOnly && readOnly && !setReadOnly(native.constData(), st, true)) {
+        (void)setDosBits(native.constData(), st, previousDos ? previousDos->bits & kXattrBits : 0);
+        return false;
+    }
+    return true;
+}
+
+std::optional<FileStatus> LinuxFileSystem::status(const QString& path) const {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0)
+        return std::nullopt;
+    return fileStatus(native.constData(), st);
+}
+
+std::optional<qint64> LinuxFileSystem::fileTime(const QString& path, FileTimeKind kind) const {
+    const QByteArray native = nativePath(path);
+    struct statx stx {};
+    if (statx(AT_FDCWD, native.constData(), AT_SYMLINK_NOFOLLOW, STATX_ATIME | STATX_MTIME | STATX_BTIME, &stx) != 0)
+        return std::nullopt;
+    switch (kind) {
+    case FileTimeKind::Creation:
+        if ((stx.stx_mask & STATX_BTIME) == 0)
+            return std::nullopt;
+        return stx.stx_btime.tv_sec;
+    case FileTimeKind::LastAccess:
+        return stx.stx_atime.tv_sec;
+    case FileTimeKind::LastWrite:
+        break;
+    }
+    return stx.stx_mtime.tv_sec;
+}
+
+bool LinuxFileSystem::setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) {
+    if (kind == FileTimeKind::Creation)
+        return false; // Linux keeps no settable birth time
+    struct timespec times[2];
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_nsec = UTIME_OMIT;
+    struct timespec& target = kind == FileTimeKind::LastAccess ? times[0] : times[1];
+    target.tv_sec = static_cast<time_t>(secsSinceEpoch);
+    target.tv_nsec = 0;
+    return utimensat(AT_FDCWD, nativePath(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& wildcard) const {
+    FolderListing listing;
+    QByteArray prefix = nativePath(folder);
+    if (!prefix.endsWith('/'))
+        prefix += '/';
+    DIR* dir = opendir(prefix.constData());
+    if (dir == nullptr)
+        return listing;
+    const int dirFd = dirfd(dir);
+    QByteArray full;
+    while (const struct dirent* entry = readdir(dir)) {
+        const char* rawName = entry->d_name;
+        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+            continue;
+        auto name = decodeName(rawName);
+        if (!name) {
+            ++listing.skippedUndecodable;
+            continue;
+        }
+        if (!matchesFolderWildcard(*name, wildcard))
+            continue;
+        if (entry->d_type == DT_DIR) {
+            listing.entries.push_back({std::move(*name), {AttributeBits::kDirectory, 0, 0}});
+            continue;
+        }
+        struct stat st {};
+        if (fstatat(dirFd, rawName, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // gone since the directory was read
+        full = prefix;
+        full += rawName;
+        listing.entries.push_back({std::move(*name), fileStatus(full.constData(), st)});
+    }
+    closedir(dir);
+    return listing;
+}
+
+std::optional<QString> LinuxFileSystem::storedName(const QString& path) const {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0)
+        return std::nullopt;
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray name = native.mid(slash + 1);
+    if (name.isEmpty())
+        return std::nullopt;
+    const QByteArray parent = slash <= 0 ? QByteArray("/") : native.left(slash);
+    // On a file system that ignores letter case the entry may be stored in other letters than asked for.
+    DIR* dir = opendir(parent.constData());
+    if (dir == nullptr)
+        return QString::fromUtf8(name);
+    std::optional<QString> sameInode;
+    while (const struct dirent* entry = readdir(dir)) {
+        if (name == entry->d_name) {
+            sameInode.reset();
+            break;
+        }
+        if (!sameInode && entry->d_ino == st.st_ino)
+            sameInode = decodeName(entry->d_name);
+    }
+    closedir(dir);
+    return sameInode ? *sameInode : QString::fromUtf8(name);
+}

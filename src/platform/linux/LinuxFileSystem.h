@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+// The file system through POSIX and Linux calls. Read-only is the absence of every write bit; hidden,
+// system and archive live in the extended attribute user.DOSATTRIB, as Samba and Wine keep them.
+class LinuxFileSystem final : public FileSystem {
+public:
+    [[nodiscard]] qint32 attributes(const QString& path) const override;
+    [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override;
+    [[nodiscard]] std::optional<FileStatus> status(const QString& path) const override;
+    [[nodiscard]] std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const override;
+    [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) override;
+    [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override;
+    [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
+};

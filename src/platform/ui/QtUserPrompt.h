@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/UserPrompt.h"
+
+class QWidget;
+
+// Message and input boxes shown with QMessageBox and QInputDialog over a parent window.
+class QtUserPrompt final : public UserPrompt {
+public:
+    explicit QtUserPrompt(QWidget* parent = nullptr);
+
+    void setParentWindow(QWidget* parent) { m_parent = parent; }
+
+    PromptAnswer message(const QString& text,
+                         const QString& title,
+                         PromptIcon icon,
+                         PromptButtons buttons,
+                         PromptAnswer defaultAnswer) override;
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& preset) override;
+
+private:
+    QWidget* m_parent;
+};

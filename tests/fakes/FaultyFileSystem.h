@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QSet>
+
+// Passes every call to a real file system, except those a test makes fail.
+class FaultyFileSystem final : public FileSystem {
+public:
+    explicit FaultyFileSystem(FileSystem& real)
+        : m_real(real) {}
+
+    // Paths whose status cannot be read any more (the file vanished after it was found).
+    QSet<QString> vanished;
+    QSet<QString> refuseAttributes;
+    QSet<QString> refuseTimes;
+
+    [[nodiscard]] qint32 attributes(const QString& path) const override { return m_real.attributes(path); }
+    [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override {
+        return !refuseAttributes.contains(path) && m_real.setAttributes(path, bits);
+    }
+    [[nodiscard]] std::optional<FileStatus> status(const QString& path) const override {
+        if (vanished.contains(path))
+            return std::nullopt;
+        return m_real.status(path);
+    }
+    [[nodiscard]] std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const override {
+        return m_real.fileTime(path, kind);
+    }
+    [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secs) override {
+        return !refuseTimes.contains(path) && m_real.setFileTime(path, kind, secs);
+    }
+    [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override {
+        return m_real.findFiles(folder, wildcard);
+    }
+    [[nodiscard]] std::optional<QString> storedName(const QString& path) const override {
+        return m_real.storedName(path);
+    }
+
+private:
+    FileSystem& m_real;
+};

@@ -1,0 +1,331 @@
+#include "fakes/FaultyFileSystem.h"
+#include "fakes/RecordingAddFeedback.h"
+#include "fakes/ScriptedPrompt.h"
+#include "fakes/TestFiles.h"
+#include "filelist/AddFilter.h"
+#include "filelist/FileAdder.h"
+#include "filelist/FileListModel.h"
+#include "filelist/PathNames.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <QAbstractItemModelTester>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+QStringList listedPaths(const FileListModel& model) {
+    QStringList paths;
+    for (const FileRow& row : model.rows())
+        paths.append(row.fullPath());
+    return paths;
+}
+
+} // namespace
+
+class TestFileAdder : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_root; // ends in '/'
+    LinuxFileSystem m_fs;
+    ScriptedPrompt m_prompt;
+    FileListModel* m_model = nullptr;
+    QAbstractItemModelTester* m_tester = nullptr;
+    RecordingAddFeedback m_feedback;
+
+    qsizetype add(const QStringList& names, const AddSettings& settings = {}, const QString& base = QString()) {
+        FileAdder adder(*m_model, m_fs, m_prompt);
+        return adder.addPendingFiles({base.isEmpty() ? m_root : base, names}, settings, m_feedback);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        TestFiles::useTimeZone("Asia/Tokyo");
+        m_root = m_dir.path() + QLatin1Char('/');
+        TestFiles::write(m_root + QStringLiteral("a.txt"), "hello");
+        TestFiles::write(m_root + QStringLiteral("B.TXT"));
+        TestFiles::write(m_root + QStringLiteral("README"));
+        TestFiles::write(m_root + QStringLiteral("photo.jpg"));
+        TestFiles::write(m_root + QStringLiteral("sub/inner.txt"));
+        TestFiles::write(m_root + QStringLiteral("sub/deeper/deep.txt"));
+        TestFiles::write(m_root + QStringLiteral("with space/x y.txt"));
+        TestFiles::write(m_root + QStringLiteral("other/z.txt"));
+        chmod((m_root + QStringLiteral("B.TXT")).toUtf8().constData(), 0444);
+    }
+
+    void init() {
+        m_model = new FileListModel(this);
+        m_tester = new QAbstractItemModelTester(m_model, QAbstractItemModelTester::FailureReportingMode::QtTest, this);
+        m_feedback.log.clear();
+        m_prompt.clear();
+    }
+
+    void cleanup() {
+        delete m_tester;
+        delete m_model;
+    }
+
+    void rowTextsOfOneFile() {
+        QFile file(m_root + QStringLiteral("a.txt"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2024, 1, 31), QTime(9, 5, 7)), QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(add({QStringLiteral("a.txt")}), 1);
+        const FileRow& row = m_model->row(0);
+        QCOMPARE(row.name, QStringLiteral("a.txt"));
+        QCOMPARE(row.path, m_root);
+        QCOMPARE(row.size, QStringLiteral("5"));
+        QCOMPARE(row.lastWriteTime, QStringLiteral("2024/01/31 9:05:07"));
+        QCOMPARE(row.attribute, QString());
+        QCOMPARE(m_model->data(m_model->index(0, 2)).toString(), QStringLiteral("5"));
+        QCOMPARE(m_model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("ｻｲｽﾞ(ﾊﾞｲﾄ)"));
+    }
+
+    void statusTextsInOrder() {
+        AddSettings settings;
+        settings.hideList = true;
+        add({QStringLiteral("a.txt"), QStringLiteral("README")}, settings);
+        QCOMPARE(m_feedback.log,
+                 QStringList({QStringLiteral("status:リストに追加中"), QStringLiteral("events"), QStringLiteral("busy"),
+                              QStringLiteral("hide"), QStringLiteral("show"), QStringLiteral("idle"),
+                              QStringLiteral("status:追加完了"), QStringLiteral("count:2個のファイル")}));
+    }
+
+    void emptyBatchDoesNothing() {
+        FileAdder adder(*m_model, m_fs, m_prompt);
+        QCOMPARE(adder.addPendingFiles({QString(), {QStringLiteral("a.txt")}}, {}, m_feedback), 0);
+        QCOMPARE(adder.addPendingFiles({m_root, {}}, {}, m_feedback), 0);
+        QVERIFY(m_feedback.log.isEmpty());
+    }
+
+    void duplicatesAreExactAndCaseSensitive() {
+        add({QStringLiteral("a.txt")});
+        QCOMPARE(add({QStringLiteral("a.txt"), QStringLiteral("a.txt")}), 0);
+        QCOMPARE(m_model->size(), 1);
+        // The same file through a folder text in other letters is another row.
+        QDir().mkpath(m_root + QStringLiteral("Case"));
+        TestFiles::write(m_root + QStringLiteral("Case/f.txt"));
+        add({QStringLiteral("f.txt")}, {}, m_root + QStringLiteral("Case/"));
+        FileAdder adder(*m_model, m_fs, m_prompt);
+        QVERIFY(!adder.addFileRow(m_root + QStringLiteral("Case/"), QStringLiteral("f.txt")));
+        QCOMPARE(m_model->size(), 2);
+        // Folder adds meet the duplicate rule too, also within one batch.
+        QCOMPARE(add({QString(), QString()}), 3);
+        QCOMPARE(m_model->size(), 5);
+    }
+
+    void folderAddsItsOwnFilesOnly() {
+        add({QStringLiteral("sub")});
+        QCOMPARE(listedPaths(*m_model), QStringList({m_root + QStringLiteral("sub/inner.txt")}));
+    }
+
+    void fileAfterFolderIsLookedUpInTheBaseFolder() {
+        add({QStringLiteral("sub"), QStringLiteral("a.txt"), QStringLiteral("inner.txt")});
+        QCOMPARE(listedPaths(*m_model),
+                 QStringList({m_root + QStringLiteral("sub/inner.txt"), m_root + QStringLiteral("a.txt")}));
+    }
+
+    void emptyNameAddsTheBaseFolder() {
+        add({QString()});
+        QCOMPARE(m_model->size(), 4);
+        for (const FileRow& row : m_model->rows())
+            QCOMPARE(row.path, m_root);
+    }
+
+    void wildCardFilters_data() {
+        QTest::addColumn<QString>("wildCard");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<int>("added");
+        QTest::newRow("*.txt refuses README, takes B.TXT") << "*.txt" << QStringList{"README", "B.TXT"} << 1;
+        QTest::newRow("*.* takes every chosen file") << "*.*" << QStringList{"README", "B.TXT", "photo.jpg"} << 3;
+        QTest::newRow("semicolon list refuses single files") << "*.txt;*.jpg" << QStringList{"photo.jpg"} << 0;
+        QTest::newRow("folder search ignores case") << "*.TXT" << QStringList{""} << 2;
+        QTest::newRow("semicolon list works in a folder") << "*.txt;*.jpg" << QStringList{""} << 3;
+        QTest::newRow("empty filter means everything") << "" << QStringList{""} << 4;
+    }
+    void wildCardFilters() {
+        QFETCH(QString, wildCard);
+        QFETCH(QStringList, chosen);
+        QFETCH(int, added);
+        AddSettings settings;
+        settings.wildCard = wildCard;
+        QCOMPARE(add(chosen, settings), added);
+    }
+
+    void ignoredAttributesSkipFilesEverywhere() {
+        AddSettings settings;
+        settings.ignoredAttributes = 1;
+        QCOMPARE(add({QStringLiteral("B.TXT")}, settings), 0);
+        add({QString()}, settings);
+        QVERIFY(!listedPaths(*m_model).contains(m_root + QStringLiteral("B.TXT")));
+        QCOMPARE(m_model->size(), 3);
+        settings.ignoredAttributes = 0;
+        add({QStringLiteral("B.TXT")}, settings);
+        QCOMPARE(m_model->row(3).attribute, QStringLiteral("R"));
+    }
+
+    void missingNamesAndVanishedFilesAddNothing() {
+        QCOMPARE(add({QStringLiteral("nothing.txt"), QStringLiteral("nothing/")}), 0);
+        QVERIFY(m_prompt.shown().isEmpty());
+        FaultyFileSystem faulty(m_fs);
+        faulty.vanished.insert(m_root + QStringLiteral("a.txt"));
+        FileAdder adder(*m_model, faulty, m_prompt);
+        QCOMPARE(adder.addPendingFiles({m_root, {QStringLiteral("a.txt"), QStringLiteral("README")}}, {}, m_feedback),
+                 1);
+        QVERIFY(m_prompt.shown().isEmpty());
+    }
+
+    void autoSortSortsEveryRow() {
+        add({QStringLiteral("photo.jpg"), QStringLiteral("README")});
+        AddSettings settings;
+        settings.autoSort = true;
+        add({QStringLiteral("a.txt")}, settings);
+        QStringList names;
+        for (const FileRow& row : m_model->rows())
+            names.append(row.name);
+        QCOMPARE(names, QStringList({"a.txt", "photo.jpg", "README"}));
+        settings.ascending = false;
+        add({QStringLiteral("B.TXT")}, settings);
+        names.clear();
+        for (const FileRow& row : m_model->rows())
+            names.append(row.name);
+        QCOMPARE(names, QStringList({"README", "photo.jpg", "B.TXT", "a.txt"}));
+    }
+
+    void sizesUseGroupsAndSixtyFourBits() {
+        QCOMPARE(formatByteCount(0), QStringLiteral("0"));
+        QCOMPARE(formatByteCount(999), QStringLiteral("999"));
+        QCOMPARE(formatByteCount(1200000), QStringLiteral("1,200,000"));
+        QCOMPARE(formatByteCount(Q_INT64_C(3221225472)), QStringLiteral("3,221,225,472"));
+        // A sparse file of 3 GiB shows its true size.
+        QTemporaryDir dir;
+        QFile big(dir.filePath(QStringLiteral("big.bin")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(Q_INT64_C(3221225472)));
+        big.close();
+        TestFiles::write(dir.filePath(QStringLiteral("empty")));
+        add({QStringLiteral("big.bin"), QStringLiteral("empty")}, {}, dir.path() + QLatin1Char('/'));
+        QCOMPARE(m_model->row(0).size, QStringLiteral("3,221,225,472"));
+        QCOMPARE(m_model->row(1).size, QStringLiteral("0"));
+    }
+
+    void undecodableNamesAreCountedAndReported() {
+        QTemporaryDir dir;
+        for (const char* bad : {"/x\xff.txt", "/y\xfe.txt"}) {
+            const QByteArray path = dir.path().toUtf8() + QByteArray(bad);
+            FILE* f = fopen(path.constData(), "w");
+            QVERIFY(f != nullptr);
+            fclose(f);
+        }
+        TestFiles::write(dir.filePath(QStringLiteral("ok.txt")));
+        QCOMPARE(add({QString()}, {}, dir.path() + QLatin1Char('/')), 1);
+        QCOMPARE(m_prompt.shown().size(), 1);
+        QCOMPARE(m_prompt.shown().at(0).text,
+                 QStringLiteral("名前を UTF-8 として読めないファイルが 2 個あったため、リストに追加しませんでした。"));
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected"); // relative to the test folder
+        QTest::newRow("space inside a path") << QStringList{"with space/x y.txt"} << QStringList{"with space/x y.txt"};
+        QTest::newRow("files from two folders keep their folders")
+            << QStringList{"other/z.txt", "a.txt", "sub/inner.txt"}
+            << QStringList{"other/z.txt", "a.txt", "sub/inner.txt"};
+        QTest::newRow("a folder adds its files") << QStringList{"sub/"} << QStringList{"sub/inner.txt"};
+        QTest::newRow("a missing path adds nothing") << QStringList{"missing.txt", "a.txt"} << QStringList{"a.txt"};
+        QTest::newRow("dot-dot is taken apart") << QStringList{"sub/../README"} << QStringList{"README"};
+        QTest::newRow("empty arguments are passed over") << QStringList{"", "README"} << QStringList{"README"};
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        const PendingBatch batch = prepareCommandLine(m_fs, arguments, m_dir.path());
+        FileAdder adder(*m_model, m_fs, m_prompt);
+        adder.addPendingFiles(batch, {}, m_feedback);
+        QStringList relative;
+        for (const QString& path : listedPaths(*m_model))
+            relative.append(path.mid(m_root.size()));
+        QCOMPARE(relative, expected);
+    }
+
+    void commandLineBaseFolderIsTheLastOnes() {
+        const PendingBatch batch =
+            prepareCommandLine(m_fs, {m_root + QStringLiteral("a.txt"), QStringLiteral("sub/inner.txt")}, m_dir.path());
+        QCOMPARE(batch.baseFolder, m_root + QStringLiteral("sub/"));
+        QCOMPARE(prepareCommandLine(m_fs, {}, m_dir.path()).baseFolder, QString());
+    }
+
+    void longPathNameKeepsStoredNamesAndDropsMissingParts() {
+        QCOMPARE(longPathName(m_fs, m_root + QStringLiteral("sub/inner.txt")),
+                 m_root + QStringLiteral("sub/inner.txt"));
+        QCOMPARE(longPathName(m_fs, m_root + QStringLiteral("sub/")), m_root + QStringLiteral("sub"));
+        QCOMPARE(longPathName(m_fs, m_root + QStringLiteral("gone/inner.txt")), m_dir.path());
+        QCOMPARE(longPathName(m_fs, QStringLiteral("/")), QStringLiteral("/"));
+        // A link stays a link.
+        QTemporaryDir other;
+        const QString link = other.filePath(QStringLiteral("linked"));
+        QVERIFY(QFile::link(m_root + QStringLiteral("sub"), link));
+        QCOMPARE(longPathName(m_fs, link + QStringLiteral("/inner.txt")), link + QStringLiteral("/inner.txt"));
+    }
+
+    void dialogSelection() {
+        const PendingBatch one = splitDialogSelection({m_root + QStringLiteral("a.txt")});
+        QCOMPARE(one.baseFolder, m_root);
+        QCOMPARE(one.names, QStringList({QStringLiteral("a.txt")}));
+        const PendingBatch several = splitDialogSelection(
+            {m_root + QStringLiteral("a.txt"), m_root + QStringLiteral("README"), m_root + QStringLiteral("sub/x")});
+        QCOMPARE(several.names,
+                 QStringList({QStringLiteral("a.txt"), QStringLiteral("README"), m_root + QStringLiteral("sub/x")}));
+        QVERIFY(splitDialogSelection({}).baseFolder.isEmpty());
+    }
+
+    void wildCardPrompt_data() {
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("an answer is taken") << std::optional<QString>(QStringLiteral("*.jpg")) << "*.jpg";
+        QTest::newRow("blank means everything") << std::optional<QString>(QString()) << "*.*";
+        QTest::newRow("cancel means blank") << std::optional<QString>() << "*.*";
+        QTest::newRow("spaces stay as they are") << std::optional<QString>(QStringLiteral("  ")) << "  ";
+    }
+    void wildCardPrompt() {
+        QFETCH(std::optional<QString>, answer);
+        QFETCH(QString, result);
+        m_prompt.queueInput(answer);
+        QCOMPARE(askWildCard(m_prompt, QStringLiteral("*.txt")), result);
+        QCOMPARE(m_prompt.shown().size(), 1);
+        const auto& shown = m_prompt.shown().at(0);
+        QCOMPARE(shown.title, QStringLiteral("ﾌｧｲﾙ名の設定"));
+        QCOMPARE(shown.preset, QStringLiteral("*.txt"));
+        QCOMPARE(shown.text,
+                 QStringLiteral("追加可能なファイル名をワイルドカード文字(*,?)を使って設定してください。\r\n"
+                                "（空白にすると、'*.*'を指定したことになります。）\r\n\r\n"
+                                "注意：「ｷｬﾝｾﾙ」を選択すると、空白を指定したことになります。"));
+    }
+
+    void ignoredAttributeMask() {
+        const bool readOnlyAndArchive[6] = {true, false, false, false, false, true};
+        QCOMPARE(ignoredAttributesFromChecks(readOnlyAndArchive), 33);
+    }
+
+    void modelEditsKeepTheDuplicateIndex() {
+        add({QStringLiteral("a.txt"), QStringLiteral("README")});
+        FileRow renamed = m_model->row(0);
+        renamed.name = QStringLiteral("renamed.txt");
+        m_model->replaceRow(0, renamed);
+        QVERIFY(!m_model->contains(m_root, QStringLiteral("a.txt")));
+        QVERIFY(m_model->contains(m_root, QStringLiteral("renamed.txt")));
+        m_model->swapRows(0, 1);
+        QCOMPARE(m_model->row(0).name, QStringLiteral("README"));
+        m_model->removeRowAt(0);
+        QVERIFY(!m_model->contains(m_root, QStringLiteral("README")));
+        m_model->clear();
+        QCOMPARE(add({QStringLiteral("a.txt")}), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileAdder)
+#include "tst_fileadder.moc"

@@ -1,0 +1,238 @@
+#include "fakes/TestFiles.h"
+#include "platform/AttributeBits.h"
+#include "platform/FolderWildcard.h"
+#include "platform/linux/DosAttributes.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray dosAttrib(const QString& path) {
+    char buffer[256];
+    const ssize_t n = lgetxattr(path.toUtf8().constData(), "user.DOSATTRIB", buffer, sizeof buffer);
+    return n < 0 ? QByteArray() : QByteArray(buffer, n);
+}
+
+bool setDosAttrib(const QString& path, const QByteArray& value) {
+    return lsetxattr(path.toUtf8().constData(), "user.DOSATTRIB", value.constData(), static_cast<size_t>(value.size()),
+                     0) == 0;
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat st {};
+    lstat(path.toUtf8().constData(), &st);
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+class TestLinuxFileSystem : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    LinuxFileSystem m_fs;
+
+    QString file(const QString& name, const QByteArray& content = "x") {
+        const QString path = m_dir.filePath(name);
+        TestFiles::write(path, content);
+        return path;
+    }
+
+private Q_SLOTS:
+    void folderWildcard_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("wildcard");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("*.* takes a name without a dot") << "README"
+                                                        << "*.*" << true;
+        QTest::newRow("letter case is ignored") << "PHOTO.JPG"
+                                                << "*.jpg" << true;
+        QTest::newRow("extension must match") << "photo.jpeg"
+                                              << "*.jpg" << false;
+        QTest::newRow("? is exactly one character") << "a1.txt"
+                                                    << "a?.txt" << true;
+        QTest::newRow("? needs a character") << "a.txt"
+                                             << "a?.txt" << false;
+        QTest::newRow("# is no digit class here") << "a1"
+                                                  << "a#" << false;
+        QTest::newRow("brackets are plain characters") << "[a]"
+                                                       << "[a]" << true;
+        QTest::newRow("name.* also takes the bare name") << "readme"
+                                                         << "readme.*" << true;
+        QTest::newRow("several stars backtrack") << "abcabcabd"
+                                                 << "*abc*abd" << true;
+        QTest::newRow("patterns joined by ;") << "b.png"
+                                              << "*.jpg;*.png" << true;
+        QTest::newRow("no pattern of the list fits") << "b.gif"
+                                                     << "*.jpg; *.png" << false;
+        QTest::newRow("full-width letters fold too") << "ＡＢ.txt"
+                                                     << "ａｂ.TXT" << true;
+    }
+    void folderWildcard() {
+        QFETCH(QString, name);
+        QFETCH(QString, wildcard);
+        QFETCH(bool, matches);
+        QCOMPARE(matchesFolderWildcard(name, wildcard), matches);
+    }
+
+    void dosAttributeValues_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("binary");
+        QTest::newRow("Wine's text form") << QByteArray("0x22") << 0x22 << false;
+        QTest::newRow("upper-case hex") << QByteArray("0X6") << 6 << false;
+        QTest::newRow("Samba record with hex text") << QByteArray("0x20\0\x03\x00", 7) << 0x20 << true;
+        // Empty text, version 1 at offset 2, attributes at offset 4.
+        QTest::newRow("Samba version 1 without text") << QByteArray("\0\0\x01\x00\x22\x00\x00\x00", 8) << 0x22 << true;
+        // Empty text, version 4: valid flags at offset 4, attributes at offset 8.
+        QTest::newRow("Samba version 4 without text")
+            << QByteArray("\0\0\x04\x00\xff\xff\xff\xff\x06\x00\x00\x00", 12) << 6 << true;
+        QTest::newRow("garbage reads as nothing") << QByteArray("zz") << 0 << false;
+    }
+    void dosAttributeValues() {
+        QFETCH(QByteArray, value);
+        QFETCH(int, bits);
+        QFETCH(bool, binary);
+        const DosAttributeValue parsed = parseDosAttributes(value);
+        QCOMPARE(parsed.bits, bits);
+        QCOMPARE(parsed.binary, binary);
+    }
+
+    void attributesRoundTripOnRealFiles_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("read-only alone leaves no extended attribute") << 1 << QByteArray();
+        QTest::newRow("hidden") << 2 << QByteArray("0x2");
+        QTest::newRow("system and archive") << 36 << QByteArray("0x24");
+        QTest::newRow("all four") << 39 << QByteArray("0x26");
+        QTest::newRow("none") << 0 << QByteArray();
+    }
+    void attributesRoundTripOnRealFiles() {
+        QFETCH(int, bits);
+        QFETCH(QByteArray, stored);
+        const QString path = file(QStringLiteral("rt.txt"));
+        QVERIFY(m_fs.setAttributes(path, 32)); // something to replace
+        QVERIFY(m_fs.setAttributes(path, bits));
+        QCOMPARE(m_fs.attributes(path), bits);
+        QCOMPARE(dosAttrib(path), stored);
+        QCOMPARE((modeOf(path) & 0222) == 0, (bits & 1) != 0);
+        QVERIFY(m_fs.setAttributes(path, 0));
+        QFile::remove(path);
+    }
+
+    void readOnlyIsTheAbsenceOfEveryWriteBit() {
+        const QString path = file(QStringLiteral("ro.txt"));
+        chmod(path.toUtf8().constData(), 0644);
+        QCOMPARE(m_fs.attributes(path) & 1, 0);
+        chmod(path.toUtf8().constData(), 0604); // others may still write: not read-only
+        QCOMPARE(m_fs.attributes(path) & 1, 0);
+        chmod(path.toUtf8().constData(), 0444);
+        QCOMPARE(m_fs.attributes(path) & 1, 1);
+        // Clearing R gives the owner write permission back and nothing more.
+        QVERIFY(m_fs.setAttributes(path, 0));
+        QCOMPARE(modeOf(path), static_cast<mode_t>(0644));
+        // Setting it takes every write bit away.
+        chmod(path.toUtf8().constData(), 0666);
+        QVERIFY(m_fs.setAttributes(path, 1));
+        QCOMPARE(modeOf(path), static_cast<mode_t>(0444));
+    }
+
+    void readOnlyFileStillGetsHiddenAndLosesReadOnly() {
+        const QString path = file(QStringLiteral("ro-hidden.txt"));
+        QVERIFY(m_fs.setAttributes(path, 1));
+        QVERIFY(m_fs.setAttributes(path, 1 | 2));
+        QCOMPARE(m_fs.attributes(path), 3);
+        QVERIFY(m_fs.setAttributes(path, 2));
+        QCOMPARE(m_fs.attributes(path), 2);
+    }
+
+    void dotNamesReadAsHidden() {
+        const QString path = file(QStringLiteral(".profile"));
+        QCOMPARE(m_fs.attributes(path), 2);
+        // Hidden is kept by the name, so nothing is written for it.
+        QVERIFY(m_fs.setAttributes(path, 2 | 32));
+        QCOMPARE(dosAttrib(path), QByteArray("0x20"));
+        QCOMPARE(m_fs.attributes(path), 34);
+    }
+
+    void directoriesAndMissingPaths() {
+        QDir(m_dir.path()).mkdir(QStringLiteral("sub"));
+        QCOMPARE(m_fs.attributes(m_dir.filePath(QStringLiteral("sub"))) & AttributeBits::kDirectory,
+                 AttributeBits::kDirectory);
+        QCOMPARE(m_fs.attributes(m_dir.filePath(QStringLiteral("nothing"))), -1);
+        QVERIFY(!m_fs.setAttributes(m_dir.filePath(QStringLiteral("nothing")), 1));
+        QVERIFY(!m_fs.status(m_dir.filePath(QStringLiteral("nothing"))).has_value());
+    }
+
+    void sambaRecordIsReadButNeverRewritten() {
+        const QString path = file(QStringLiteral("samba.txt"));
+        const QByteArray record("0x20\0\x04\x00\x01\x02\x03\x04", 11);
+        QVERIFY(setDosAttrib(path, record));
+        QCOMPARE(m_fs.attributes(path), 32);
+        QVERIFY(!m_fs.setAttributes(path, 2));
+        QCOMPARE(dosAttrib(path), record);
+        // Read-only alone is a permission change and still works.
+        QVERIFY(m_fs.setAttributes(path, 1 | 32));
+        QCOMPARE(m_fs.attributes(path), 33);
+        QCOMPARE(dosAttrib(path), record);
+    }
+
+    void symbolicLinksRefuseExtendedAttributes() {
+        const QString target = file(QStringLiteral("target.txt"));
+        const QString link = m_dir.filePath(QStringLiteral("link.txt"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(m_fs.attributes(link), 0);
+        QVERIFY(!m_fs.setAttributes(link, 2));
+        QVERIFY(!m_fs.setAttributes(link, 1));
+        QCOMPARE(m_fs.attributes(target), 0); // the target was left alone
+        QVERIFY(m_fs.setAttributes(link, 0)); // nothing to change is no failure
+    }
+
+    void findFilesListsWhatMatches() {
+        QTemporaryDir dir;
+        TestFiles::write(dir.filePath(QStringLiteral("a.txt")), "12345");
+        TestFiles::write(dir.filePath(QStringLiteral("b.TXT")));
+        TestFiles::write(dir.filePath(QStringLiteral("c.jpg")));
+        QDir(dir.path()).mkdir(QStringLiteral("d.txt"));
+        const FolderListing listing = m_fs.findFiles(dir.path() + QLatin1Char('/'), QStringLiteral("*.txt"));
+        QStringList names;
+        for (const FolderEntry& entry : listing.entries) {
+            names.append(entry.name);
+            if (entry.name == QLatin1String("a.txt"))
+                QCOMPARE(entry.status.size, 5);
+            if (entry.name == QLatin1String("d.txt"))
+                QCOMPARE(entry.status.attributes, AttributeBits::kDirectory);
+        }
+        names.sort();
+        QCOMPARE(names, QStringList({QStringLiteral("a.txt"), QStringLiteral("b.TXT"), QStringLiteral("d.txt")}));
+        QCOMPARE(m_fs.findFiles(dir.filePath(QStringLiteral("none/")), QStringLiteral("*.*")).entries.size(), 0u);
+    }
+
+    void namesThatAreNotUtf8AreCountedNotListed() {
+        QTemporaryDir dir;
+        const QByteArray bad = dir.path().toUtf8() + "/bad\xff\xfe.txt";
+        FILE* f = fopen(bad.constData(), "w");
+        QVERIFY(f != nullptr);
+        fclose(f);
+        TestFiles::write(dir.filePath(QStringLiteral("good.txt")));
+        const FolderListing listing = m_fs.findFiles(dir.path(), QStringLiteral("*.*"));
+        QCOMPARE(listing.entries.size(), 1u);
+        QCOMPARE(listing.skippedUndecodable, 1);
+    }
+
+    void storedNameOfExistingAndMissing() {
+        const QString path = file(QStringLiteral("Stored.Name"));
+        QCOMPARE(m_fs.storedName(path), std::optional<QString>(QStringLiteral("Stored.Name")));
+        QCOMPARE(m_fs.storedName(m_dir.filePath(QStringLiteral("stored.name"))), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinuxFileSystem)
+#include "tst_linuxfilesystem.moc"
