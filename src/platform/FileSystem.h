@@ -50,7 +50,8 @@ public:
     [[nodiscard]] virtual std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const = 0;
     [[nodiscard]] virtual bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) = 0;
 
-    // The entries of folder whose names match the folder wildcard rule; "." and ".." never appear.
+    // The entries of folder whose names match the folder wildcard rule, in name order (letter case
+    // ignored first); "." and ".." never appear.
     // A folder that cannot be read gives an empty listing.
     [[nodiscard]] virtual FolderListing findFiles(const QString& folder, const QString& wildcard) const = 0;
 

@@ -6,6 +6,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -198,6 +199,11 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
         listing.entries.push_back({std::move(*name), fileStatus(full.constData(), st)});
     }
     closedir(dir);
+    // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
+    std::sort(listing.entries.begin(), listing.entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
     return listing;
 }
 

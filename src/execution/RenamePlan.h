@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct NameChange;
+
+// The changes beyond the name that a format asks for; every entry of the plan gets them.
+namespace ChangeMask {
+constexpr std::uint16_t kAttributes = 2;
+constexpr std::uint16_t kCreationTime = 4;
+constexpr std::uint16_t kLastAccessTime = 8;
+constexpr std::uint16_t kLastWriteTime = 16;
+} // namespace ChangeMask
+
+// The steps a real run completed for one entry; undo clears each bit when it has reversed it.
+namespace DoneStep {
+constexpr std::uint8_t kMoved = 1;
+constexpr std::uint8_t kCopied = 2;
+constexpr std::uint8_t kAttributes = 8;
+constexpr std::uint8_t kCreationTime = 16;
+constexpr std::uint8_t kLastAccessTime = 32;
+constexpr std::uint8_t kLastWriteTime = 64;
+} // namespace DoneStep
+
+// One file of the plan. Before a real run the attributes and times are those to set; after a step
+// succeeded they hold what the file had before, which is what undo restores.
+struct RenameEntry {
+    std::uint8_t doneSteps = 0;
+    QString sourcePath;
+    QString destPath; // the new name alone until the paths are completed, then the full new path
+    qint32 attributes = 0;
+    double creationTime = 0.0;
+    double lastAccessTime = 0.0;
+    double lastWriteTime = 0.0;
+};
+
+// The one plan of a test, run and undo: entry i (from 1) belongs to list row i at build time.
+class RenamePlan final {
+public:
+    RenamePlan() = default;
+    explicit RenamePlan(std::vector<NameChange>&& built, std::uint16_t changeMask);
+
+    [[nodiscard]] qsizetype upperBound() const { return static_cast<qsizetype>(m_entries.size()); }
+    [[nodiscard]] bool isEmpty() const { return m_entries.empty(); }
+    [[nodiscard]] RenameEntry& entry(qsizetype i) { return m_entries.at(static_cast<std::size_t>(i - 1)); }
+    [[nodiscard]] const RenameEntry& entry(qsizetype i) const { return m_entries.at(static_cast<std::size_t>(i - 1)); }
+    [[nodiscard]] std::uint16_t changeMask() const { return m_changeMask; }
+    [[nodiscard]] std::vector<RenameEntry>& entries() { return m_entries; }
+    [[nodiscard]] const std::vector<RenameEntry>& entries() const { return m_entries; }
+
+private:
+    std::vector<RenameEntry> m_entries;
+    std::uint16_t m_changeMask = 0;
+};

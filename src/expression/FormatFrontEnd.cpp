@@ -1,0 +1,168 @@
+#include "expression/FormatFrontEnd.h"
+
+#include "platform/UserPrompt.h"
+
+namespace {
+
+const QString kInvalidChars = QStringLiteral("\\/:*?\"<>|");
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("FormatFrontEnd", text);
+}
+
+QString invalidCharsLine() {
+    return tr("（\\、/、:、*、?、\"、<、>、|）");
+}
+
+void formatError(UserPrompt& prompt, const QString& text) {
+    prompt.inform(text, formatErrorTitle(), PromptIcon::Critical);
+}
+
+} // namespace
+
+QString formatErrorTitle() {
+    return tr("書式ｴﾗｰ");
+}
+
+QString nameErrorTitle() {
+    return tr("Tokrenuｴﾗｰ");
+}
+
+FormatStyle chooseStyle(const QString& formatText, bool alwaysFunction) {
+    return alwaysFunction || formatText.contains(QLatin1Char('"')) ? FormatStyle::Function : FormatStyle::Format;
+}
+
+bool isBlankFormat(const QString& formatText) {
+    return formatText.trimmed().isEmpty();
+}
+
+std::optional<QString> finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt) {
+    qsizetype end = name.size();
+    while (end > 0 && (name[end - 1] == QLatin1Char('.') || name[end - 1] == QLatin1Char(' ')))
+        --end;
+    QString finished = name.left(end);
+    qsizetype firstInvalid = -1;
+    for (qsizetype i = 0; i < finished.size(); ++i) {
+        if (kInvalidChars.contains(finished[i])) {
+            firstInvalid = i;
+            break;
+        }
+    }
+    if (firstInvalid < 0)
+        return finished;
+    if (!deleteInvalidChars) {
+        const QString message = tr("ファイル名に使えない文字が使われます。");
+        const QString crlf = QStringLiteral("\r\n");
+        const QString text = style == FormatStyle::Format
+                                 ? QString(finished + crlf + message + crlf + invalidCharsLine())
+                                 : QString(message + crlf + invalidCharsLine() + crlf + crlf + finished);
+        prompt.inform(text, nameErrorTitle(), PromptIcon::Critical);
+        return std::nullopt;
+    }
+    // Deleting may leave a trailing full stop or blank; the name is not trimmed a second time.
+    QString kept;
+    kept.reserve(finished.size());
+    for (const QChar c : finished) {
+        if (!kInvalidChars.contains(c))
+            kept += c;
+    }
+    return kept;
+}
+
+QString tokenRef(int record) {
+    return QLatin1Char('\r') + QString::number(record).rightJustified(5, QLatin1Char('0'));
+}
+
+std::optional<PreparedFormat> prepareFunctionText(const QString& formatText, UserPrompt& prompt) {
+    PreparedFormat prepared;
+    const QString trimmed = formatText.trimmed();
+
+    // String literals become records; two double quotes inside one stand for one.
+    QString text;
+    text.reserve(trimmed.size());
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        if (trimmed[i] != QLatin1Char('"')) {
+            text += trimmed[i];
+            continue;
+        }
+        QString literal;
+        qsizetype j = i + 1;
+        bool closed = false;
+        while (j < trimmed.size()) {
+            if (trimmed[j] == QLatin1Char('"')) {
+                if (j + 1 < trimmed.size() && trimmed[j + 1] == QLatin1Char('"')) {
+                    literal += QLatin1Char('"');
+                    j += 2;
+                    continue;
+                }
+                closed = true;
+                break;
+            }
+            literal += trimmed[j++];
+        }
+        if (!closed) {
+            formatError(prompt, tr("ダブルコーテーション(\")の数が合いません。"));
+            return std::nullopt;
+        }
+        if (prepared.literals.size() >= kMaxRecords) {
+            formatError(prompt, tr("書式が長すぎます。"));
+            return std::nullopt;
+        }
+        prepared.literals.append(literal);
+        text += tokenRef(static_cast<int>(prepared.literals.size()));
+        i = j;
+    }
+
+    text.remove(QLatin1Char(' '));
+    text = text.toLower();
+
+    // Bar segments become calls of format, with the pattern as a literal of its own.
+    QString expanded;
+    expanded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('|')) {
+            expanded += text[i];
+            continue;
+        }
+        const qsizetype close = text.indexOf(QLatin1Char('|'), i + 1);
+        if (close < 0) {
+            formatError(prompt, tr("バー(|)の数が合いません。"));
+            return std::nullopt;
+        }
+        const QString segment = text.mid(i + 1, close - i - 1);
+        const qsizetype colon = segment.indexOf(QLatin1Char(':'));
+        if (colon < 0) {
+            formatError(prompt, segment + QStringLiteral("\r\n") + tr("書式が間違っています。"));
+            return std::nullopt;
+        }
+        const QString prefix = segment.left(colon + 1);
+        const QString pattern = segment.mid(colon + 1);
+        QString value;
+        if (prefix == QLatin1String("f:"))
+            value = QStringLiteral("filename");
+        else if (prefix == QLatin1String("e:"))
+            value = QStringLiteral("extention");
+        else if (prefix == QLatin1String("s:"))
+            value = QStringLiteral("size");
+        else if (prefix == QLatin1String("m:"))
+            value = QStringLiteral("lastwritetime");
+        else if (prefix == QLatin1String("n:"))
+            value = QStringLiteral("now");
+        else
+            value = QStringLiteral("number(") + segment.left(colon) + QLatin1Char(')');
+        if (prepared.literals.size() >= kMaxRecords) {
+            formatError(prompt, tr("書式が長すぎます。"));
+            return std::nullopt;
+        }
+        prepared.literals.append(pattern);
+        expanded += QStringLiteral("format(") + value + QLatin1Char(',') +
+                    tokenRef(static_cast<int>(prepared.literals.size())) + QLatin1Char(')');
+        i = close;
+    }
+    if (expanded.size() > kMaxPreparedLength) {
+        formatError(prompt, tr("書式が長すぎます。"));
+        return std::nullopt;
+    }
+    prepared.text = expanded;
+    return prepared;
+}

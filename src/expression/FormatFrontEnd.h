@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class UserPrompt;
+
+enum class FormatStyle : std::uint8_t { Format, Function };
+
+// A double quote anywhere in the format, or the option, selects the function style.
+FormatStyle chooseStyle(const QString& formatText, bool alwaysFunction);
+
+// True when the format holds nothing but blanks: a build then does nothing and says nothing.
+bool isBlankFormat(const QString& formatText);
+
+// The finishing step of every built name: trailing full stops and blanks go, then the characters a
+// file name cannot hold are deleted or refused (the user is told; nothing is returned).
+std::optional<QString> finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt);
+
+// A reference to parse record n inside the working text: CR followed by n in five digits.
+QString tokenRef(int record);
+constexpr int kTokenRefLength = 6;
+constexpr int kMaxRecords = 32766;
+constexpr int kMaxPreparedLength = 32766;
+
+// A function-style format made ready for the parser: literals taken out into records 1, 2, … (their
+// texts in literals), blanks removed, lower case, bar segments turned into calls.
+struct PreparedFormat {
+    QString text;
+    QStringList literals;
+};
+
+std::optional<PreparedFormat> prepareFunctionText(const QString& formatText, UserPrompt& prompt);
+
+// The title of every message about the form of a format.
+QString formatErrorTitle();
+// The title of name and evaluation errors.
+QString nameErrorTitle();
