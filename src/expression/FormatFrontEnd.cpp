@@ -2,9 +2,26 @@
 
 #include "platform/UserPrompt.h"
 
+#include <algorithm>
+
 namespace {
 
-const QString kInvalidChars = QStringLiteral("\\/:*?\"<>|");
+bool isInvalidNameChar(QChar c) {
+    switch (c.unicode()) {
+    case '\\':
+    case '/':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+        return true;
+    default:
+        return false;
+    }
+}
 
 QString tr(const char* text) {
     return QCoreApplication::translate("FormatFrontEnd", text);
@@ -40,15 +57,8 @@ std::optional<QString> finishName(const QString& name, FormatStyle style, bool d
     qsizetype end = name.size();
     while (end > 0 && (name[end - 1] == QLatin1Char('.') || name[end - 1] == QLatin1Char(' ')))
         --end;
-    QString finished = name.left(end);
-    qsizetype firstInvalid = -1;
-    for (qsizetype i = 0; i < finished.size(); ++i) {
-        if (kInvalidChars.contains(finished[i])) {
-            firstInvalid = i;
-            break;
-        }
-    }
-    if (firstInvalid < 0)
+    QString finished = end == name.size() ? name : name.left(end);
+    if (std::none_of(finished.cbegin(), finished.cend(), isInvalidNameChar))
         return finished;
     if (!deleteInvalidChars) {
         const QString message = tr("ファイル名に使えない文字が使われます。");
@@ -63,7 +73,7 @@ std::optional<QString> finishName(const QString& name, FormatStyle style, bool d
     QString kept;
     kept.reserve(finished.size());
     for (const QChar c : finished) {
-        if (!kInvalidChars.contains(c))
+        if (!isInvalidNameChar(c))
             kept += c;
     }
     return kept;

@@ -1,12 +1,27 @@
 #include "expression/NumberText.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 NumberRead readNumber(QStringView text) {
     const QStringView t = text.trimmed();
-    QByteArray plain;
-    plain.reserve(t.size());
+    // Plain whole numbers of up to 15 digits are read directly: the common case of counters.
+    if (!t.isEmpty() && t.size() <= 15) {
+        qint64 whole = 0;
+        qsizetype k = 0;
+        const bool negative = t[0] == QLatin1Char('-');
+        if (negative || t[0] == QLatin1Char('+'))
+            ++k;
+        const qsizetype first = k;
+        for (; k < t.size() && t[k].unicode() >= '0' && t[k].unicode() <= '9'; ++k)
+            whole = whole * 10 + (t[k].unicode() - '0');
+        if (k == t.size() && k > first)
+            return {negative ? -static_cast<double>(whole) : static_cast<double>(whole), RuntimeError::None};
+    }
+    std::string plain;
+    plain.reserve(static_cast<std::size_t>(t.size()));
     qsizetype i = 0;
     if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
         plain += static_cast<char>(t[i++].unicode());
@@ -46,10 +61,18 @@ NumberRead readNumber(QStringView text) {
     }
     if (i != t.size())
         return {0.0, RuntimeError::TypeMismatch};
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return {0.0, std::isinf(value) ? RuntimeError::Overflow : RuntimeError::TypeMismatch};
+    const char* begin = plain.data();
+    if (*begin == '+')
+        ++begin;
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(begin, plain.data() + plain.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Too small to tell from zero is zero; too large is an overflow.
+        const bool tiny = plain.find("e-") != std::string::npos;
+        return tiny ? NumberRead{0.0, RuntimeError::None} : NumberRead{0.0, RuntimeError::Overflow};
+    }
+    if (ec != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
+        return {0.0, RuntimeError::TypeMismatch};
     return {value, RuntimeError::None};
 }
 
@@ -60,7 +83,11 @@ bool looksLikeNumber(QStringView text) {
 QString numberText(double value) {
     if (value == 0.0 || !std::isfinite(value))
         return QStringLiteral("0");
-    QString text = QString::number(value, 'g', 15);
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(static_cast<qint64>(value));
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    QString text = QString::fromLatin1(buffer, ec == std::errc() ? end - buffer : 0);
     const qsizetype e = text.indexOf(QLatin1Char('e'));
     if (e < 0)
         return text;

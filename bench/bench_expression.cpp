@@ -1,0 +1,61 @@
+#include "expression/FormatStyleBuilder.h"
+#include "expression/FunctionStyleBuilder.h"
+#include "filelist/FileRow.h"
+#include "platform/UserPrompt.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/SystemClock.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class SilentPrompt final : public UserPrompt {
+public:
+    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
+        return answer;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
+std::vector<FileRow> listedRows(int count) {
+    std::vector<FileRow> rows;
+    rows.reserve(static_cast<std::size_t>(count));
+    const QString folder = QStringLiteral("/home/user/photos/");
+    for (int i = 0; i < count; ++i) {
+        rows.push_back(
+            {QStringLiteral("photo_") + QString::number(i).rightJustified(6, QLatin1Char('0')) + QStringLiteral(".jpg"),
+             folder, QStringLiteral("1,234,567"), QStringLiteral("2024/01/31 9:05:07"), QString()});
+    }
+    return rows;
+}
+
+template <typename Builder>
+void runBuild(benchmark::State& state, const QString& format, bool alwaysFunction, Builder build) {
+    const std::vector<FileRow> rows = listedRows(static_cast<int>(state.range(0)));
+    LinuxFileSystem fs;
+    SystemClock clock;
+    SilentPrompt prompt;
+    BuildOptions options;
+    options.alwaysFunction = alwaysFunction;
+    for (auto _ : state) {
+        BuildResult result = build(format, {rows, options, prompt, clock, fs});
+        if (result.status != BuildStatus::Built)
+            state.SkipWithError("the build failed");
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BuildPlanFormatStyle(benchmark::State& state) {
+    runBuild(state, QStringLiteral("|f:|_|n,1,n+1:00000|.|e:|"), false, buildPlanFormatStyle);
+}
+
+void BuildPlanFunctionStyle(benchmark::State& state) {
+    runBuild(state, QStringLiteral("left(fn,3) & \"_\" & format(number(\"n\",1,\"n+1\"),\"00000\") & \".\" & ex"), true,
+             buildPlanFunctionStyle);
+}
+
+} // namespace
+
+BENCHMARK(BuildPlanFormatStyle)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BuildPlanFunctionStyle)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "expression/BuildTypes.h"
+
+#include <QStringList>
+
+#include <optional>
+
+enum class CliAction : std::uint8_t { Names, Help };
+
+struct CliOptions {
+    CliAction action = CliAction::Names;
+    BuildOptions build;
+    QString format;
+    QStringList paths;
+};
+
+// Reads the arguments (without the program name); nothing and a message for wrong usage.
+std::optional<CliOptions> parseCliArguments(const QStringList& arguments, QString& error);
+
+QString cliUsage();

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class Clock;
+class FileSystem;
+class SequenceCounters;
+struct FileRow;
+
+// Where a variable's value comes from for one row.
+struct VariableContext {
+    const FileRow& row;
+    const QString& fullPath;
+    qsizetype index; // from 1
+    qsizetype count;
+    const FileSystem& fs;
+    const Clock& clock;
+    const SequenceCounters& counters;
+};
+
+// The value of a variable (lower case) for the row: a name of the table, else a counter of that name;
+// nothing when the name means neither.
+std::optional<QString> variableValue(const QString& name, const VariableContext& context);
