@@ -6,14 +6,18 @@
 #include "filelist/PathNames.h"
 #include "filelist/ui/AddFilesDialog.h"
 #include "filelist/ui/FileListView.h"
+#include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "platform/UserPrompt.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -56,6 +60,7 @@ MainWindow::MainWindow(FileSystem& fs, UserPrompt& prompt, const Clock& clock, Q
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
+    buildFormatBox();
     buildMenus();
     buildStatusBar();
     qApp->installEventFilter(this);
@@ -91,6 +96,14 @@ void MainWindow::buildMenus() {
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     file->addAction(exit);
     connect(exit, &QAction::triggered, this, &MainWindow::close);
+
+    QMenu* format = menuBar()->addMenu(tr("書式(&M)"));
+    format->setObjectName(QStringLiteral("mnuShoshiki"));
+    QMenu* functions = format->addMenu(tr("関数(&F)"));
+    functions->setObjectName(QStringLiteral("mnuFunc"));
+    QMenu* variables = format->addMenu(tr("変数(&V)"));
+    variables->setObjectName(QStringLiteral("mnuVar"));
+    buildInsertionMenus(functions, variables, m_formatBox);
 
     QMenu* options = menuBar()->addMenu(tr("ｵﾌﾟｼｮﾝ(&O)"));
     options->setObjectName(QStringLiteral("mnuOptions"));
@@ -140,6 +153,33 @@ void MainWindow::buildToolbar() {
         const int mode = button.mode;
         connect(action, &QAction::triggered, this, [this, mode] { listCommand(mode); });
     }
+    // The format box starts a row of its own below the toolbar.
+    addToolBarBreak();
+    addToolBar(m_formatBand);
+}
+
+void MainWindow::buildFormatBox() {
+    m_formatBand = new QToolBar(this);
+    m_formatBand->setMovable(false);
+    auto* box = new QWidget(m_formatBand);
+    box->setObjectName(QStringLiteral("picFileName"));
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(tr("書式"), box));
+    m_formatCombo = new QComboBox(box);
+    m_formatCombo->setObjectName(QStringLiteral("cmbFileName"));
+    m_formatCombo->setEditable(true);
+    m_formatCombo->setInsertPolicy(QComboBox::NoInsert);
+    m_formatCombo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_formatBox = m_formatCombo->lineEdit();
+    m_formatBox->setObjectName(QStringLiteral("txtFileName"));
+    m_formatBox->setToolTip(tr("書式を書いてください"));
+    layout->addWidget(m_formatCombo, 1);
+    m_formatBand->addWidget(box);
+}
+
+QString MainWindow::formatText() const {
+    return m_formatBox->text();
 }
 
 void MainWindow::buildStatusBar() {

@@ -15,7 +15,9 @@ class FileListModel;
 class FileListView;
 class FileSystem;
 class QAction;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QToolBar;
 class UserPrompt;
@@ -42,6 +44,7 @@ public:
 
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
+    [[nodiscard]] QString formatText() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +53,7 @@ protected:
 private:
     void buildMenus();
     void buildToolbar();
+    void buildFormatBox();
     void buildStatusBar();
     void applyOptionsToMenus();
     bool handleKeyRelease(int key, Qt::KeyboardModifiers modifiers);
@@ -73,6 +77,9 @@ private:
     FileAdder* m_adder;
     FileListView* m_list;
     QToolBar* m_toolbar = nullptr;
+    QToolBar* m_formatBand = nullptr;
+    QComboBox* m_formatCombo = nullptr;
+    QLineEdit* m_formatBox = nullptr;
     QLabel* m_numberOfFiles = nullptr;
     QLabel* m_wildCardPanel = nullptr;
     QLabel* m_statusPanel = nullptr;

@@ -7,7 +7,9 @@
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -150,6 +152,56 @@ private Q_SLOTS:
         QCOMPARE(m_window->options().ignoredAttributes, 33);
         findArrayAction(m_window.get(), QStringLiteral("mnuAttributes"), 0)->trigger();
         QCOMPARE(m_window->options().ignoredAttributes, 32);
+    }
+
+    void insertionMenus() {
+        start();
+        QStringList functions;
+        for (int i = 0;; ++i) {
+            QAction* item = findArrayAction(m_window.get(), QStringLiteral("mnuFunction"), i);
+            if (item == nullptr)
+                break;
+            functions.append(item->text());
+        }
+        QCOMPARE(functions, QStringList({"CDate",
+                                         "EVal",
+                                         "Format",
+                                         "Hex",
+                                         "InStr",
+                                         "InstrRev",
+                                         "Int",
+                                         "Left",
+                                         "Len",
+                                         "Mid",
+                                         "Number",
+                                         "Oct",
+                                         "Replace",
+                                         "Right",
+                                         "SetAttr",
+                                         "SetCreationTime",
+                                         "SetLastWriteTime",
+                                         "Str",
+                                         "StrConv",
+                                         "String",
+                                         "Val"}));
+        QStringList variables;
+        for (QAction* item : m_window->findChild<QMenu*>(QStringLiteral("mnuVar"))->actions())
+            variables.append(item->text());
+        QCOMPARE(variables, QStringList({"Count", "CreationTime", "Extention", "FileName", "GetAttr", "Index",
+                                         "LastAccessTime", "LastWriteTime", "Name", "Now", "ShortName", "Size"}));
+
+        auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("txtFileName"));
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->parent()->objectName(), QStringLiteral("cmbFileName"));
+        box->setText(QStringLiteral("abc"));
+        box->setCursorPosition(2);
+        findArrayAction(m_window.get(), QStringLiteral("mnuFunction"), 9)->trigger(); // Mid
+        QCOMPARE(box->text(), QStringLiteral("abMid()c"));
+        QCOMPARE(box->cursorPosition(), 6);
+        box->selectAll();
+        findArrayAction(m_window.get(), QStringLiteral("mnuVariable"), 9)->trigger(); // Now
+        QCOMPARE(box->text(), QStringLiteral("Now"));
+        QCOMPARE(m_window->formatText(), QStringLiteral("Now"));
     }
 
     void exitByKeyAndMenu() {
