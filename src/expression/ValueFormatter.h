@@ -13,11 +13,16 @@ struct FormatArgument {
     static FormatArgument fromNumber(double number) { return {true, QString(), number}; }
 };
 
-// firstDayOfWeek 1 = Sunday … 7 = Saturday; firstWeekOfYear 1 = the week that holds January 1.
+// firstDayOfWeek 1 = Sunday … 7 = Saturday; firstWeekOfYear 1 = the week that holds January 1,
+// 2 = the first week with at least four days of the new year, 3 = the first full week.
+// 0 or a value out of range means the Japanese default (Sunday, the week that holds January 1).
 struct WeekRules {
     int firstDayOfWeek = 1;
     int firstWeekOfYear = 1;
 };
 
-// Picture-pattern formatting of a value, in the Japanese rendering.
+// Picture-pattern formatting of a value, in the Japanese rendering. A text that reads as a number
+// or a date takes numeric and date patterns as that number or date; any other text comes back
+// unchanged from them. Values the pattern cannot show (not finite, dates outside the years 100
+// to 9999) come back in their plain form.
 QString formatWithPattern(const FormatArgument& value, const QString& pattern, const WeekRules& rules = {});

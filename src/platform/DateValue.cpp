@@ -9,7 +9,8 @@ namespace DateValue {
 namespace {
 
 constexpr qint64 kSecondsPerDay = 86400;
-const qint64 kDayZero = QDate(1899, 12, 30).toJulianDay();
+// The Julian day of 1899-12-30, day 0 of date values.
+constexpr qint64 kDayZero = 2415019;
 
 void appendPadded(QString& out, int value, int width) {
     const QString digits = QString::number(value);
