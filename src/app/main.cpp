@@ -1,5 +1,6 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/ui/QtUserPrompt.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char* argv[]) {
     LinuxFileSystem fileSystem;
     SystemClock clock;
     QtUserPrompt prompt;
-    MainWindow window(fileSystem, prompt, clock);
+    LinuxShellFileOperation fileOperation(prompt);
+    MainWindow window(fileSystem, fileOperation, prompt, clock);
     prompt.setParentWindow(&window);
 
     QStringList arguments = QApplication::arguments();

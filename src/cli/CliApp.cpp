@@ -2,19 +2,31 @@
 
 #include "cli/CliOptions.h"
 #include "cli/ConsolePrompt.h"
+#include "execution/ExecutionHost.h"
+#include "execution/RunCommands.h"
+#include "execution/RunState.h"
 #include "expression/PlanBuilder.h"
 #include "filelist/AddFeedback.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/PathNames.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
+
+#include <unistd.h>
 
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitStopped = 1;
+constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitRefused = 3;
+
+void write(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
 
 class QuietFeedback final : public AddFeedback {
 public:
@@ -25,16 +37,50 @@ public:
     void setListVisible(bool) override {}
 };
 
-void write(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-}
+class QuietHost final : public ExecutionHost {
+public:
+    [[nodiscard]] bool showsProgress() const override { return false; }
+    void setProgressLabel(const QString&) override {}
+    void setProgressValue(qsizetype) override {}
+    void processEvents() override {}
+    void setStatusText(const QString&) override {}
+    void setListVisible(bool) override {}
+    void setBusy(bool) override {}
+};
+
+// The log goes to standard output with the platform's line ends; there is no window to show.
+class ConsoleFrontEnd final : public RunFrontEnd {
+public:
+    explicit ConsoleFrontEnd(std::FILE* out)
+        : m_out(out) {}
+
+    void runWithProgress(ProgressWork, qsizetype, const std::function<void(ExecutionHost&)>& steps) override {
+        steps(m_host);
+    }
+    ExecutionHost& mainHost() override { return m_host; }
+    bool showLog(const QString&, const QString& text, bool) override {
+        QString lines = text;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (!lines.endsWith(QLatin1Char('\n')))
+            lines += QLatin1Char('\n');
+        write(m_out, lines);
+        std::fflush(m_out);
+        return false;
+    }
+    void addFormatToHistory(const QString&) override {}
+    void clearList() override {}
+    void focusMainWindow() override {}
+
+private:
+    std::FILE* m_out;
+    QuietHost m_host;
+};
 
 } // namespace
 
 int runCli(const QStringList& arguments, const QString& currentFolder, std::FILE* out, std::FILE* err) {
     QString error;
-    const auto options = parseCliArguments(arguments, error);
+    auto options = parseCliArguments(arguments, error);
     if (!options) {
         write(err, QStringLiteral("tokrenu-cli: ") + error + QStringLiteral("\nTry 'tokrenu-cli --help'.\n"));
         return kExitUsage;
@@ -46,21 +92,35 @@ int runCli(const QStringList& arguments, const QString& currentFolder, std::FILE
 
     LinuxFileSystem fs;
     SystemClock clock;
-    ConsolePrompt prompt(err);
+    ConsolePrompt prompt(err, isatty(STDIN_FILENO) ? stdin : nullptr, options->answerYes);
     FileListModel list;
     FileAdder adder(list, fs, prompt);
     QuietFeedback feedback;
     adder.addPendingFiles(prepareCommandLine(fs, options->paths, currentFolder), AddSettings(), feedback);
 
-    const BuildResult result = buildPlan(options->format, {list.rows(), options->build, prompt, clock, fs});
-    if (result.status == BuildStatus::Failed)
-        return kExitStopped;
-    if (result.status == BuildStatus::Built) {
+    if (options->action == CliAction::Names) {
+        const BuildResult result = buildPlan(options->format, {list.rows(), options->run.build, prompt, clock, fs});
+        if (result.status == BuildStatus::Failed)
+            return kExitFailed;
         QString names;
         for (const NameChange& change : result.rows)
             names += change.destName + QLatin1Char('\n');
         write(out, names);
+        std::fflush(out);
+        return kExitOk;
     }
-    std::fflush(out);
-    return kExitOk;
+
+    RunState state;
+    LinuxShellFileOperation files(prompt);
+    ConsoleFrontEnd frontEnd(out);
+    RunCommands commands(state, list, fs, files, prompt, clock, frontEnd);
+    // The log of a run is always printed when the work ends.
+    options->run.showLog = true;
+    const CommandOutcome outcome = commands.runCommand(
+        options->action == CliAction::Test ? RunMode::Test : RunMode::Run, options->format, options->run);
+    if (outcome.buildFailed)
+        return kExitFailed;
+    if (outcome.refused || outcome.stopped)
+        return kExitRefused;
+    return outcome.failedSteps > 0 ? kExitFailed : kExitOk;
 }

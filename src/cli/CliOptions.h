@@ -1,16 +1,17 @@
 #pragma once
 
-#include "expression/BuildTypes.h"
+#include "execution/RunOptions.h"
 
 #include <QStringList>
 
 #include <optional>
 
-enum class CliAction : std::uint8_t { Names, Help };
+enum class CliAction : std::uint8_t { Names, Test, Run, Help };
 
 struct CliOptions {
     CliAction action = CliAction::Names;
-    BuildOptions build;
+    RunOptions run;
+    bool answerYes = false;
     QString format;
     QStringList paths;
 };

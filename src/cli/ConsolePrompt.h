@@ -4,10 +4,12 @@
 
 #include <cstdio>
 
-// Message boxes of the command line: "title: text" on standard error, line breaks kept.
+// Message boxes of the command line: "title: text" on standard error, line breaks kept. Questions are
+// asked on the terminal when there is one; otherwise they get the preset answer: Yes (or OK) when
+// answerYes, else the safe No (or Cancel).
 class ConsolePrompt final : public UserPrompt {
 public:
-    explicit ConsolePrompt(std::FILE* out = stderr);
+    explicit ConsolePrompt(std::FILE* err = stderr, std::FILE* in = nullptr, bool answerYes = false);
 
     PromptAnswer message(const QString& text,
                          const QString& title,
@@ -16,9 +18,8 @@ public:
                          PromptAnswer defaultAnswer) override;
     std::optional<QString> input(const QString& prompt, const QString& title, const QString& preset) override;
 
-    [[nodiscard]] int messagesShown() const { return m_shown; }
-
 private:
-    std::FILE* m_out;
-    int m_shown = 0;
+    std::FILE* m_err;
+    std::FILE* m_in; // the terminal, or nothing
+    bool m_answerYes;
 };

@@ -68,7 +68,19 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 bool FileListModel::contains(const QString& folder, const QString& name) const {
-    return m_fullPaths.contains(keyOf(folder, name));
+    return m_positions.contains(keyOf(folder, name));
+}
+
+std::optional<qsizetype> FileListModel::findRow(const QString& fullPath) const {
+    const auto it = m_positions.constFind(fullPath);
+    if (it == m_positions.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+void FileListModel::reindexFrom(qsizetype first) {
+    for (auto i = static_cast<std::size_t>(first); i < m_rows.size(); ++i)
+        m_positions.insert(m_rows[i].fullPath(), static_cast<qsizetype>(i));
 }
 
 FileListModel::Appender::Appender(FileListModel& model)
@@ -83,10 +95,10 @@ bool FileListModel::Appender::contains(const QString& folder, const QString& nam
 }
 
 bool FileListModel::Appender::add(FileRow row) {
-    const auto before = m_model.m_fullPaths.size();
-    m_model.m_fullPaths.insert(row.fullPath());
-    if (m_model.m_fullPaths.size() == before)
+    const QString key = row.fullPath();
+    if (m_model.m_positions.contains(key))
         return false;
+    m_model.m_positions.insert(key, m_model.size() + static_cast<qsizetype>(m_pending.size()));
     m_pending.push_back(std::move(row));
     return true;
 }
@@ -109,8 +121,10 @@ bool FileListModel::appendRow(FileRow row) {
 
 void FileListModel::replaceRow(qsizetype index, FileRow row) {
     FileRow& current = m_rows.at(static_cast<std::size_t>(index));
-    m_fullPaths.remove(current.fullPath());
-    m_fullPaths.insert(row.fullPath());
+    const QString oldKey = current.fullPath();
+    if (m_positions.value(oldKey, -1) == index)
+        m_positions.remove(oldKey);
+    m_positions.insert(row.fullPath(), index);
     current = std::move(row);
     const int r = static_cast<int>(index);
     Q_EMIT dataChanged(this->index(r, 0), this->index(r, kFileColumnCount - 1));
@@ -119,9 +133,38 @@ void FileListModel::replaceRow(qsizetype index, FileRow row) {
 void FileListModel::removeRowAt(qsizetype index) {
     const int r = static_cast<int>(index);
     beginRemoveRows(QModelIndex(), r, r);
-    m_fullPaths.remove(m_rows.at(static_cast<std::size_t>(index)).fullPath());
+    const QString key = m_rows.at(static_cast<std::size_t>(index)).fullPath();
+    if (m_positions.value(key, -1) == index)
+        m_positions.remove(key);
     m_rows.erase(m_rows.begin() + index);
+    reindexFrom(index);
     endRemoveRows();
+}
+
+void FileListModel::removeRows(std::vector<qsizetype> indexes) {
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    if (indexes.empty())
+        return;
+    // Contiguous runs are removed together, from the last so that positions stay valid.
+    std::size_t end = indexes.size();
+    while (end > 0) {
+        std::size_t start = end - 1;
+        while (start > 0 && indexes[start - 1] + 1 == indexes[start])
+            --start;
+        const auto first = static_cast<int>(indexes[start]);
+        const auto last = static_cast<int>(indexes[end - 1]);
+        beginRemoveRows(QModelIndex(), first, last);
+        for (int r = first; r <= last; ++r) {
+            const QString key = m_rows[static_cast<std::size_t>(r)].fullPath();
+            if (m_positions.value(key, -1) == r)
+                m_positions.remove(key);
+        }
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        endRemoveRows();
+        end = start;
+    }
+    reindexFrom(indexes.front());
 }
 
 void FileListModel::clear() {
@@ -129,7 +172,7 @@ void FileListModel::clear() {
         return;
     beginResetModel();
     m_rows.clear();
-    m_fullPaths.clear();
+    m_positions.clear();
     endResetModel();
 }
 
@@ -137,6 +180,8 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
     if (a == b)
         return;
     std::swap(m_rows.at(static_cast<std::size_t>(a)), m_rows.at(static_cast<std::size_t>(b)));
+    m_positions.insert(m_rows[static_cast<std::size_t>(a)].fullPath(), a);
+    m_positions.insert(m_rows[static_cast<std::size_t>(b)].fullPath(), b);
     for (const qsizetype r : {a, b})
         Q_EMIT dataChanged(index(static_cast<int>(r), 0), index(static_cast<int>(r), kFileColumnCount - 1));
 }
@@ -165,6 +210,7 @@ void FileListModel::sortByName(bool ascending) {
         sorted.push_back(std::move(m_rows[order[i]]));
     }
     m_rows = std::move(sorted);
+    reindexFrom(0);
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex& old : before)

@@ -3,8 +3,9 @@
 #include "filelist/FileRow.h"
 
 #include <QAbstractTableModel>
-#include <QSet>
+#include <QHash>
 
+#include <optional>
 #include <vector>
 
 // The file list: the only store of its rows. Rows are 0-based here; the row's full path is unique.
@@ -28,6 +29,8 @@ public:
 
     // Exact, case-sensitive comparison of the folder text and the name.
     [[nodiscard]] bool contains(const QString& folder, const QString& name) const;
+    // The row that shows the file at the full path, compared exactly.
+    [[nodiscard]] std::optional<qsizetype> findRow(const QString& fullPath) const;
 
     // Rows collected here are checked against the list and each other at once, and appear together
     // when the appender is committed or destroyed.
@@ -53,12 +56,17 @@ public:
     bool appendRow(FileRow row);
     void replaceRow(qsizetype index, FileRow row);
     void removeRowAt(qsizetype index);
+    // Removes the rows at the given positions in one pass.
+    void removeRows(std::vector<qsizetype> indexes);
     void clear();
     void swapRows(qsizetype a, qsizetype b);
     // Rows ordered by name, ignoring letter case first; equal names keep their order.
     void sortByName(bool ascending);
 
 private:
+    void reindexFrom(qsizetype first);
+
     std::vector<FileRow> m_rows;
-    QSet<QString> m_fullPaths;
+    // Full path to row position: the duplicate test and the look-up of a file's row.
+    QHash<QString, qsizetype> m_positions;
 };

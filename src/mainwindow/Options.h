@@ -1,5 +1,6 @@
 #pragma once
 
+#include "execution/RunOptions.h"
 #include "filelist/AddSettings.h"
 
 #include <QString>
@@ -39,6 +40,24 @@ struct Options {
 
     [[nodiscard]] AddSettings addSettings() const {
         return {wildCard, ignoredAttributes, hideList, autoSort, ascending};
+    }
+
+    [[nodiscard]] RunOptions runOptions() const {
+        RunOptions run;
+        run.build = {alwaysFunction, noUseChr, noFormat};
+        run.moveToFolder = moveToFolder;
+        run.targetFolder = targetFolder;
+        run.copy = copy;
+        run.recycled = recycled;
+        run.renameOnCollision = renameOnCollision;
+        run.renumberOnCollision = renumberOnCollision;
+        run.noErrorUi = noErrorUi;
+        run.noConfirmation = noConfirmation;
+        run.multidestFiles = multidestFiles;
+        run.hideList = hideList;
+        run.showLog = showLog;
+        run.clearAfterRename = clearAfterRename;
+        return run;
     }
 
     // The caption of the target folder item while no folder has been chosen.

@@ -55,6 +55,12 @@ public:
         return all;
     }
     void clear() { m_shown.clear(); }
+    // Forgets the boxes shown and every answer not used yet.
+    void reset() {
+        m_shown.clear();
+        m_answers.clear();
+        m_inputs.clear();
+    }
 
 private:
     std::deque<PromptAnswer> m_answers;

@@ -8,6 +8,7 @@
 #include "filelist/ui/FileListView.h"
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
+#include "mainwindow/ui/RunController.h"
 #include "platform/UserPrompt.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -48,7 +50,8 @@ const AttributeItem kAttributeItems[6] = {
 
 } // namespace
 
-MainWindow::MainWindow(FileSystem& fs, UserPrompt& prompt, const Clock& clock, QWidget* parent)
+MainWindow::MainWindow(
+    FileSystem& fs, ShellFileOperation& files, UserPrompt& prompt, const Clock& clock, QWidget* parent)
     : QMainWindow(parent)
     , m_fs(fs)
     , m_prompt(prompt)
@@ -56,6 +59,7 @@ MainWindow::MainWindow(FileSystem& fs, UserPrompt& prompt, const Clock& clock, Q
     , m_model(new FileListModel(this))
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
+    , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
     , m_chooseFiles(askFilesToAdd) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
@@ -63,6 +67,7 @@ MainWindow::MainWindow(FileSystem& fs, UserPrompt& prompt, const Clock& clock, Q
     buildFormatBox();
     buildMenus();
     buildStatusBar();
+    buildListPopup();
     qApp->installEventFilter(this);
 }
 
@@ -90,6 +95,15 @@ void MainWindow::buildMenus() {
     file->setObjectName(QStringLiteral("mnuOptionFile"));
     QAction* add = addArrayAction(file, QStringLiteral("mnuMenu"), 0, tr("ﾌｧｲﾙをﾘｽﾄに追加(&A)..."));
     connect(add, &QAction::triggered, this, [this] { listCommand(0); });
+    file->addSeparator();
+    QAction* test = addArrayAction(file, QStringLiteral("mnuRun"), 0, tr("ﾃｽﾄする(&T)"));
+    connect(test, &QAction::triggered, this, [this] { runCommand(RunMode::Test); });
+    QAction* run = addArrayAction(file, QStringLiteral("mnuRun"), 1, tr("実行する(&S)"));
+    connect(run, &QAction::triggered, this, [this] { runCommand(RunMode::Run); });
+    auto* undo = new QAction(tr("元に戻す(&U)"), file);
+    undo->setObjectName(QStringLiteral("mnuUndo"));
+    file->addAction(undo);
+    connect(undo, &QAction::triggered, this, [this] { runCommand(RunMode::Undo); });
     file->addSeparator();
     auto* exit = new QAction(tr("終了(&X)"), file);
     exit->setObjectName(QStringLiteral("mnuExit"));
@@ -139,9 +153,16 @@ void MainWindow::buildToolbar() {
     const Button buttons[] = {
         {"add", QT_TR_NOOP("リストに追加"), "&Add", QStyle::SP_FileDialogNewFolder, 0},
         {"exit", QT_TR_NOOP("Tokrenuを終了"), "E&xit", QStyle::SP_DialogCloseButton, 5},
+        {nullptr, nullptr, nullptr, QStyle::SP_CustomBase, 0},
+        {"test", QT_TR_NOOP("テスト"), "&Test", QStyle::SP_FileDialogContentsView, -1},
+        {"start", QT_TR_NOOP("実行"), "&Start", QStyle::SP_MediaPlay, -2},
     };
     const QString folder = QApplication::applicationDirPath() + QLatin1Char('/');
     for (const Button& button : buttons) {
+        if (button.key == nullptr) {
+            m_toolbar->addSeparator();
+            continue;
+        }
         const QString key = QString::fromLatin1(button.key);
         QIcon icon(folder + key + QStringLiteral(".bmp"));
         if (icon.availableSizes().isEmpty())
@@ -151,7 +172,13 @@ void MainWindow::buildToolbar() {
         action->setToolTip(tr(button.tip));
         m_toolbar->addAction(action);
         const int mode = button.mode;
-        connect(action, &QAction::triggered, this, [this, mode] { listCommand(mode); });
+        // Negative modes are the run commands: -1 test, -2 run.
+        connect(action, &QAction::triggered, this, [this, mode] {
+            if (mode >= 0)
+                listCommand(mode);
+            else
+                runCommand(mode == -1 ? RunMode::Test : RunMode::Run);
+        });
     }
     // The format box starts a row of its own below the toolbar.
     addToolBarBreak();
@@ -197,6 +224,21 @@ void MainWindow::buildStatusBar() {
     m_wildCardPanel = makePanel("WildCard", QStringLiteral("*.*"), tr("追加するﾌｧｲﾙ名"), 0);
     m_statusPanel = makePanel("Status", QString(), tr("ﾒｯｾｰｼﾞ"), 1);
     m_wildCardPanel->installEventFilter(this);
+}
+
+void MainWindow::buildListPopup() {
+    m_listPopup = menuBar()->addMenu(QStringLiteral("ListViewPopup"));
+    m_listPopup->setObjectName(QStringLiteral("mnuLVP"));
+    m_listPopup->menuAction()->setVisible(false);
+    QAction* test = addArrayAction(m_listPopup, QStringLiteral("mnuListViewPopup3"), 0, tr("リネームのテスト(&T)"));
+    connect(test, &QAction::triggered, this, [this] { runCommand(RunMode::Test); });
+    QAction* run = addArrayAction(m_listPopup, QStringLiteral("mnuListViewPopup3"), 1, tr("リネームの実行(&S)"));
+    connect(run, &QAction::triggered, this, [this] { runCommand(RunMode::Run); });
+    m_list->viewport()->installEventFilter(this);
+}
+
+CommandOutcome MainWindow::runCommand(RunMode mode) {
+    return m_run->runCommand(mode, formatText(), m_options.runOptions());
 }
 
 void MainWindow::applyOptionsToMenus() {
@@ -260,6 +302,12 @@ bool MainWindow::handleKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_X:
         listCommand(5);
         return true;
+    case Qt::Key_T:
+        runCommand(RunMode::Test);
+        return true;
+    case Qt::Key_S:
+        runCommand(RunMode::Run);
+        return true;
     default:
         return false;
     }
@@ -271,6 +319,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         if (!keyEvent->isAutoRepeat() && handleKeyRelease(keyEvent->key(), keyEvent->modifiers()))
             return true;
+    }
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        m_listPopup->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
     }
     if (watched == m_wildCardPanel && event->type() == QEvent::MouseButtonRelease) {
         editWildCard();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/ExecutionHost.h"
+#include "execution/RunCommands.h"
 #include "filelist/AddFeedback.h"
 #include "filelist/PendingBatch.h"
 #include "mainwindow/Options.h"
@@ -20,15 +22,18 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolBar;
+class RunController;
+class ShellFileOperation;
 class UserPrompt;
 
 // frmMain: the program's main window. It wires the menus, bars and keys to the commands.
-class MainWindow final : public QMainWindow, private AddFeedback {
+class MainWindow final : public QMainWindow, private AddFeedback, private ExecutionHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    MainWindow(FileSystem& fs, UserPrompt& prompt, const Clock& clock, QWidget* parent = nullptr);
+    MainWindow(
+        FileSystem& fs, ShellFileOperation& files, UserPrompt& prompt, const Clock& clock, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The start-up sequence; arguments are the paths named on the command line.
@@ -37,6 +42,8 @@ public:
     // 0 add, 1 remove, 2 clear, 3 up, 4 down, 5 exit; any other mode does nothing.
     void listCommand(int mode);
     void addBatch(const PendingBatch& batch);
+    // Test, run or undo with the format in the format box.
+    CommandOutcome runCommand(RunMode mode);
 
     // The open dialog of the add command; tests put a chooser of their own here.
     using FileChooser = std::function<QStringList(QWidget* parent, const QString& wildCard, const QString& folder)>;
@@ -45,6 +52,7 @@ public:
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
     [[nodiscard]] QString formatText() const;
+    [[nodiscard]] RunController& runController() { return *m_run; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +63,7 @@ private:
     void buildToolbar();
     void buildFormatBox();
     void buildStatusBar();
+    void buildListPopup();
     void applyOptionsToMenus();
     bool handleKeyRelease(int key, Qt::KeyboardModifiers modifiers);
     void addThroughDialog();
@@ -68,6 +77,10 @@ private:
     void processEvents() override;
     void setBusy(bool busy) override;
     void setListVisible(bool visible) override;
+    // ExecutionHost: a bulk run shows only the status, the list and the cursor here.
+    [[nodiscard]] bool showsProgress() const override { return false; }
+    void setProgressLabel(const QString&) override {}
+    void setProgressValue(qsizetype) override {}
 
     FileSystem& m_fs;
     UserPrompt& m_prompt;
@@ -76,6 +89,8 @@ private:
     FileListModel* m_model;
     FileAdder* m_adder;
     FileListView* m_list;
+    RunController* m_run;
+    QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_formatBand = nullptr;
     QComboBox* m_formatCombo = nullptr;

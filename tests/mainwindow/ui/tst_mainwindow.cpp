@@ -5,6 +5,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,12 +27,13 @@ private:
     QString m_root;
     LinuxFileSystem m_fs;
     ScriptedPrompt m_prompt;
+    LinuxShellFileOperation m_files{m_prompt};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
     std::unique_ptr<MainWindow> m_window;
     QStringList m_chooserCalls;
 
     MainWindow& start(const QStringList& arguments = {}) {
-        m_window = std::make_unique<MainWindow>(m_fs, m_prompt, m_clock);
+        m_window = std::make_unique<MainWindow>(m_fs, m_files, m_prompt, m_clock);
         m_chooserCalls.clear();
         m_window->setFileChooser([this](QWidget*, const QString& wildCard, const QString&) {
             m_chooserCalls.append(wildCard);

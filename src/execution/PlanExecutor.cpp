@@ -1,0 +1,305 @@
+#include "execution/PlanExecutor.h"
+
+#include "execution/ExecutionHost.h"
+#include "execution/RunLog.h"
+#include "execution/RunOptions.h"
+#include "execution/RunState.h"
+#include "filelist/FileListModel.h"
+#include "platform/AttributeBits.h"
+#include "platform/Clock.h"
+#include "platform/DateValue.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
+#include "platform/ShellFileOperation.h"
+
+#include <QSet>
+
+namespace {
+
+QString progressLabel(const QString& source, const QString& dest) {
+    return source + PlanExecutor::tr(" から ") + QLatin1Char('\n') + dest + PlanExecutor::tr(" へ");
+}
+
+} // namespace
+
+PlanExecutor::PlanExecutor(
+    RunState& state, FileListModel& list, FileSystem& fs, ShellFileOperation& files, const Clock& clock)
+    : m_state(state)
+    , m_list(list)
+    , m_fs(fs)
+    , m_files(files)
+    , m_clock(clock) {}
+
+int PlanExecutor::operationFlags(const RunOptions& options, bool bulk) {
+    int flags = bulk ? FileOperationFlag::kMultiDestFiles : FileOperationFlag::kSilent;
+    if (options.recycled)
+        flags |= FileOperationFlag::kAllowUndo;
+    if (options.noConfirmation)
+        flags |= FileOperationFlag::kNoConfirmation | FileOperationFlag::kNoConfirmMkdir;
+    if (options.noErrorUi)
+        flags |= FileOperationFlag::kNoErrorUi;
+    if (options.renameOnCollision)
+        flags |= FileOperationFlag::kRenameOnCollision;
+    return flags;
+}
+
+QString PlanExecutor::now() const {
+    return DateValue::generalDateText(DateValue::fromDateTime(m_clock.now()));
+}
+
+ExecutionOutcome PlanExecutor::executePlanSteps(const RunOptions& options, ExecutionHost& host) {
+    m_outcome = {};
+    if (!m_state.plan)
+        return m_outcome;
+    if (m_state.testMode != 0)
+        testPass(options, host);
+    else
+        realRun(options, host);
+    return m_outcome;
+}
+
+void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
+    RenamePlan& plan = *m_state.plan;
+    RunLog log(m_state.logText);
+    host.setStatusText(tr("テスト実行中"));
+    log.line(tr("--- テストのため、実際に変更は行いません。 ---"));
+    log.line(QStringLiteral("--- ") + now() + tr(" 作業開始します。 ---"));
+    m_state.stopRequest = 0;
+    const std::uint16_t mask = plan.changeMask();
+    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        const RenameEntry& entry = plan.entry(i);
+        if (host.showsProgress())
+            host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
+        log.emptyLine();
+        log.line(QStringLiteral("* ") + entry.sourcePath);
+        if (entry.destPath != entry.sourcePath)
+            log.line((options.copy ? tr("コピー：") : tr("移動：")) + entry.destPath);
+        if (mask & ChangeMask::kAttributes) {
+            log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
+                     attributeLetters(entry.attributes));
+        }
+        if (mask & ChangeMask::kCreationTime) {
+            log.line(tr("作成日時の変更：") +
+                     DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::Creation)) +
+                     tr(" から ") + DateValue::generalDateText(entry.creationTime));
+        }
+        if (mask & ChangeMask::kLastAccessTime) {
+            log.line(tr("最終アクセス日時の変更：") +
+                     DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastAccess)) +
+                     tr(" から ") + DateValue::shortDateText(entry.lastAccessTime));
+        }
+        if (mask & ChangeMask::kLastWriteTime) {
+            log.line(tr("更新日時の変更：") +
+                     DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastWrite)) +
+                     tr(" から ") + DateValue::generalDateText(entry.lastWriteTime));
+        }
+        host.setProgressValue(i);
+        host.processEvents();
+        if (m_state.stopRequest == RunState::kStop)
+            break;
+    }
+    finish(host);
+}
+
+void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
+    RenamePlan& plan = *m_state.plan;
+    RunLog log(m_state.logText);
+    host.setStatusText(tr("実行中"));
+    log.line(QStringLiteral("--- ") + now() + tr(" 作業開始します。 ---"));
+    m_state.stopRequest = 0;
+    m_state.undoState = UndoState::Run;
+    const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
+    const int flags = operationFlags(options, options.multidestFiles);
+    if (options.hideList)
+        host.setListVisible(false);
+
+    if (options.multidestFiles)
+        bulkPass(options, host, operation);
+
+    if (!options.multidestFiles || plan.changeMask() != 0) {
+        const QString failedMove =
+            operation == FileOperation::kCopy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
+        const QString movedTo = operation == FileOperation::kCopy ? tr("コピー：") : tr("移動：");
+        QStringList source(QString{});
+        QStringList dest(QString{});
+        // Sources of the plan that are still where they were: no other file may be put in their place,
+        // so that a chain such as a -> b, b -> c never destroys b, whatever is answered.
+        QSet<QString> heldSources;
+        for (const RenameEntry& entry : plan.entries()) {
+            if (entry.destPath != entry.sourcePath)
+                heldSources.insert(entry.sourcePath);
+        }
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+            RenameEntry& entry = plan.entry(i);
+            log.emptyLine();
+            log.line(QStringLiteral("* ") + entry.sourcePath);
+            bool skipped = false;
+            if (entry.destPath != entry.sourcePath && !options.multidestFiles) {
+                if (host.showsProgress())
+                    host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
+                source[0] = entry.sourcePath;
+                dest[0] = entry.destPath;
+                if (heldSources.contains(entry.destPath) || m_files.run(operation, source, dest, flags).result != 0) {
+                    log.line(failedMove);
+                    ++m_outcome.failedSteps;
+                    skipped = true;
+                } else {
+                    log.line(movedTo + entry.destPath);
+                    if (operation == FileOperation::kMove)
+                        heldSources.remove(entry.sourcePath);
+                    entry.doneSteps = static_cast<std::uint8_t>(operation);
+                    showRowAt(i, entry.destPath);
+                }
+            }
+            if (!skipped)
+                changeAttributesAndTimes(i, host);
+            host.setProgressValue(i);
+            host.processEvents();
+            if (m_state.stopRequest == RunState::kStop)
+                break;
+        }
+    }
+    host.setListVisible(true);
+    finish(host);
+}
+
+void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int operation) {
+    RenamePlan& plan = *m_state.plan;
+    RunLog log(m_state.logText);
+    host.setBusy(true);
+    // Entries that keep their path are left out of the call: a file cannot be moved onto itself.
+    QStringList sources;
+    QStringList dests;
+    for (RenameEntry& entry : plan.entries()) {
+        if (entry.destPath == entry.sourcePath)
+            continue;
+        sources.append(entry.sourcePath);
+        dests.append(entry.destPath);
+        entry.doneSteps = static_cast<std::uint8_t>(operation);
+    }
+    const FileOperationResult result = sources.isEmpty()
+                                           ? FileOperationResult{}
+                                           : m_files.run(operation, sources, dests, operationFlags(options, true));
+    if (result.result != 0 || result.aborted) {
+        log.line(tr("* MULTIDESTFILES での作業が正常に完了しなかったため、ログはとれませんでした。"));
+        log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));
+        log.line(tr("* リストは更新されていませんのでご注意下さい。"));
+        log.emptyLine();
+        m_state.stopRequest = RunState::kStop;
+        m_state.undoState = UndoState::BulkRunFailed;
+        ++m_outcome.failedSteps;
+    } else {
+        log.emptyLine();
+        log.line(tr("--- 一括リネーム開始 ---"));
+        const QString movedTo = operation == FileOperation::kCopy ? tr("コピー:") : tr("移動:");
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+            const RenameEntry& entry = plan.entry(i);
+            log.emptyLine();
+            log.line(QStringLiteral("* ") + entry.sourcePath);
+            log.line(movedTo + entry.destPath);
+            showRowAt(i, entry.destPath);
+        }
+        log.emptyLine();
+        log.line(tr("--- 一括リネーム終了 ---"));
+    }
+    host.setBusy(false);
+}
+
+void PlanExecutor::changeAttributesAndTimes(qsizetype i, ExecutionHost& host) {
+    RenamePlan& plan = *m_state.plan;
+    RenameEntry& entry = plan.entry(i);
+    RunLog log(m_state.logText);
+    const std::uint16_t mask = plan.changeMask();
+    const QString& path = entry.destPath;
+    auto failed = [this, &log](const QString& text) {
+        log.line(text);
+        ++m_outcome.failedSteps;
+    };
+    if (mask & ChangeMask::kAttributes) {
+        if (host.showsProgress())
+            host.setProgressLabel(path + tr(" 属性を変更中"));
+        const qint32 old = m_fs.attributes(path);
+        // Bits that could not be read when the plan was built are no bits to set.
+        if (old != AttributeBits::kMissing && entry.attributes != AttributeBits::kMissing &&
+            m_fs.setAttributes(path, entry.attributes)) {
+            log.line(tr("属性の変更：") + attributeLetters(old) + tr(" から ") + attributeLetters(entry.attributes));
+            updateRow(i, [&](FileRow& row) { row.attribute = attributeLetters(entry.attributes); });
+            entry.attributes = old;
+            entry.doneSteps |= DoneStep::kAttributes;
+        } else {
+            failed(tr("属性の変更：失敗しました。"));
+        }
+    }
+    struct TimeStep {
+        std::uint16_t mask;
+        FileTimeKind kind;
+        double RenameEntry::*field;
+        std::uint8_t done;
+        const char* busy;
+        const char* changed;
+        const char* failure;
+    };
+    static const TimeStep steps[] = {
+        {ChangeMask::kCreationTime, FileTimeKind::Creation, &RenameEntry::creationTime, DoneStep::kCreationTime,
+         QT_TR_NOOP(" 作成日時を変更中"), QT_TR_NOOP("作成日時の変更："), QT_TR_NOOP("作成日時の変更：失敗しました。")},
+        {ChangeMask::kLastAccessTime, FileTimeKind::LastAccess, &RenameEntry::lastAccessTime, DoneStep::kLastAccessTime,
+         QT_TR_NOOP(" 最終アクセス日時を変更中"), QT_TR_NOOP("最終アクセス日時の変更："),
+         QT_TR_NOOP("最終アクセス日時の変更：失敗しました。")},
+        {ChangeMask::kLastWriteTime, FileTimeKind::LastWrite, &RenameEntry::lastWriteTime, DoneStep::kLastWriteTime,
+         QT_TR_NOOP(" 更新日時を変更中"), QT_TR_NOOP("更新日時の変更："), QT_TR_NOOP("更新日時の変更：失敗しました。")},
+    };
+    for (const TimeStep& step : steps) {
+        if (!(mask & step.mask))
+            continue;
+        if (host.showsProgress())
+            host.setProgressLabel(path + tr(step.busy));
+        double& value = entry.*step.field;
+        const double old = getFileTimeAsDate(m_fs, path, step.kind);
+        if (!setFileTimeFromDate(m_fs, path, value, step.kind)) {
+            failed(tr(step.failure));
+            continue;
+        }
+        // The last-access line shows the new value as a date alone.
+        const QString newText =
+            step.kind == FileTimeKind::LastAccess ? DateValue::shortDateText(value) : DateValue::generalDateText(value);
+        log.line(tr(step.changed) + DateValue::generalDateText(old) + tr(" から ") + newText);
+        if (step.kind == FileTimeKind::LastWrite) {
+            // The list shows what the file system kept, which may be coarser than what was asked for.
+            updateRow(i, [&](FileRow& row) {
+                row.lastWriteTime = DateValue::generalDateText(getFileTimeAsDate(m_fs, path, FileTimeKind::LastWrite));
+            });
+        }
+        value = old;
+        entry.doneSteps |= step.done;
+    }
+}
+
+void PlanExecutor::showRowAt(qsizetype i, const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    updateRow(i, [&](FileRow& row) {
+        row.name = path.mid(slash + 1);
+        row.path = path.left(slash + 1);
+    });
+}
+
+void PlanExecutor::updateRow(qsizetype i, const std::function<void(FileRow&)>& change) {
+    if (i < 1 || i > m_list.size())
+        return;
+    FileRow row = m_list.row(i - 1);
+    change(row);
+    m_list.replaceRow(i - 1, std::move(row));
+}
+
+void PlanExecutor::finish(ExecutionHost& host) {
+    RunLog log(m_state.logText);
+    log.emptyLine();
+    log.append(QStringLiteral("--- ") + now() +
+               (m_state.stopRequest == RunState::kStop ? tr(" 作業は中止されました。 ---")
+                                                       : tr(" 作業は正常に完了しました。 ---")));
+    if (m_state.testMode != 0) {
+        host.setStatusText(tr("テスト終了"));
+        log.append(QStringLiteral("\r\n") + tr("--- テストのため、実際に変更は行いませんでした。 ---"));
+    } else {
+        host.setStatusText(tr("作業終了"));
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QCoreApplication>
+
+#include <functional>
+
+class Clock;
+class ExecutionHost;
+class FileListModel;
+class FileSystem;
+class ShellFileOperation;
+struct RunOptions;
+struct FileRow;
+struct RunState;
+
+// What one execution did: how many steps failed.
+struct ExecutionOutcome {
+    qsizetype failedSteps = 0;
+};
+
+// Carries out a checked plan: as a test (the log only) or for real, file by file or in one bulk
+// operation, keeping the list rows in step and recording in each entry what it changed.
+class PlanExecutor final {
+    Q_DECLARE_TR_FUNCTIONS(PlanExecutor)
+
+public:
+    PlanExecutor(RunState& state, FileListModel& list, FileSystem& fs, ShellFileOperation& files, const Clock& clock);
+
+    // Runs as a test while the state's test mode is not 0.
+    ExecutionOutcome executePlanSteps(const RunOptions& options, ExecutionHost& host);
+
+    // The flags of every shell call of a run or undo.
+    static int operationFlags(const RunOptions& options, bool bulk);
+
+private:
+    void testPass(const RunOptions& options, ExecutionHost& host);
+    void realRun(const RunOptions& options, ExecutionHost& host);
+    void bulkPass(const RunOptions& options, ExecutionHost& host, int operation);
+    void changeAttributesAndTimes(qsizetype i, ExecutionHost& host);
+    void finish(ExecutionHost& host);
+    void showRowAt(qsizetype i, const QString& path);
+    // Row i (from 1) of the list, the one that belongs to entry i, changed in place.
+    void updateRow(qsizetype i, const std::function<void(FileRow&)>& change);
+    [[nodiscard]] QString now() const;
+
+    RunState& m_state;
+    FileListModel& m_list;
+    FileSystem& m_fs;
+    ShellFileOperation& m_files;
+    const Clock& m_clock;
+    ExecutionOutcome m_outcome;
+};

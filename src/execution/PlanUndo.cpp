@@ -1,0 +1,180 @@
+#include "execution/PlanUndo.h"
+
+#include "execution/ExecutionHost.h"
+#include "execution/PlanExecutor.h"
+#include "execution/RunLog.h"
+#include "execution/RunOptions.h"
+#include "execution/RunState.h"
+#include "filelist/FileListModel.h"
+#include "platform/AttributeBits.h"
+#include "platform/Clock.h"
+#include "platform/DateValue.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
+#include "platform/ShellFileOperation.h"
+#include "platform/UserPrompt.h"
+
+#include <set>
+
+PlanUndo::PlanUndo(RunState& state,
+                   FileListModel& list,
+                   FileSystem& fs,
+                   ShellFileOperation& files,
+                   const Clock& clock,
+                   UserPrompt& prompt)
+    : m_state(state)
+    , m_list(list)
+    , m_fs(fs)
+    , m_files(files)
+    , m_clock(clock)
+    , m_prompt(prompt) {}
+
+bool PlanUndo::startUndo() {
+    if (!m_state.plan || m_state.undoState == UndoState::Nothing) {
+        m_prompt.inform(tr("元に戻せません。"), programTitle(), PromptIcon::Critical);
+        return false;
+    }
+    QString question;
+    if (m_state.undoState == UndoState::BulkRunFailed)
+        question = tr("正しく元に戻せないかもしれません。") + QStringLiteral("\r\n") + tr("それでも続けますか？");
+    else if (m_state.undoState == UndoState::UndoInterrupted)
+        question = tr("前回中断された元に戻す作業の続きを行います。") + QStringLiteral("\r\n") + tr("よろしいですか？");
+    if (question.isEmpty())
+        return true;
+    return m_prompt.message(question, programTitle(), PromptIcon::Question, PromptButtons::OkCancel,
+                            PromptAnswer::Cancel) == PromptAnswer::Ok;
+}
+
+std::optional<qsizetype> PlanUndo::findRowForEntry(qsizetype entry) const {
+    // Names on this file system differ by letter case, so the row is the one whose path is the
+    // entry's new path exactly.
+    return m_list.findRow(m_state.plan->entry(entry).destPath);
+}
+
+qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
+    RenamePlan& plan = *m_state.plan;
+    RunLog log(m_state.logText);
+    qsizetype failures = 0;
+    m_state.undoState = UndoState::Nothing;
+    const qsizetype n = plan.upperBound();
+    host.setStatusText(tr("元に戻す実行中"));
+    const auto now = [this] {
+        return DateValue::generalDateText(DateValue::fromDateTime(m_clock.now()));
+    };
+    log.line(now() + tr(" 元に戻す作業を開始します。"));
+    log.emptyLine();
+    m_state.stopRequest = 0;
+    RunOptions undoOptions = options;
+    undoOptions.renameOnCollision = false;
+    const int flags = PlanExecutor::operationFlags(undoOptions, false);
+    const QStringList none;
+    // Rows of deleted copies leave the list together at the end, so that positions stay put meanwhile.
+    std::set<qsizetype> removedRows;
+
+    auto updateRow = [this, &removedRows](std::optional<qsizetype> row, const std::function<void(FileRow&)>& change) {
+        if (!row || removedRows.count(*row))
+            return;
+        FileRow updated = m_list.row(*row);
+        change(updated);
+        m_list.replaceRow(*row, std::move(updated));
+    };
+    auto failed = [&log, &failures](const QString& text) {
+        log.line(text);
+        ++failures;
+    };
+
+    bool stopped = false;
+    for (qsizetype u = 1; u <= n; ++u) {
+        RenameEntry& entry = plan.entry(u);
+        if (entry.doneSteps != 0) {
+            const QString& dest = entry.destPath;
+            if (host.showsProgress())
+                host.setProgressLabel(dest + tr(" を元に戻しています。"));
+            log.emptyLine();
+            log.line(QStringLiteral("* ") + dest);
+            std::optional<qsizetype> row = findRowForEntry(u);
+            if (row && removedRows.count(*row))
+                row.reset();
+
+            if (entry.doneSteps & DoneStep::kAttributes) {
+                const QString letters = attributeLetters(entry.attributes);
+                if (m_fs.setAttributes(dest, entry.attributes)) {
+                    log.line(tr("属性を元に戻す：") + letters);
+                    updateRow(row, [&](FileRow& r) { r.attribute = letters; });
+                    entry.doneSteps &= ~DoneStep::kAttributes;
+                } else {
+                    failed(tr("属性を元に戻す：失敗しました。(") + letters + QLatin1Char(')'));
+                }
+            }
+            if (entry.doneSteps & DoneStep::kCreationTime) {
+                const QString text = DateValue::generalDateText(entry.creationTime);
+                if (setFileTimeFromDate(m_fs, dest, entry.creationTime, FileTimeKind::Creation)) {
+                    log.line(tr("作成日時を元に戻す：") + text);
+                    entry.doneSteps &= ~DoneStep::kCreationTime;
+                } else {
+                    failed(tr("作成日時を元に戻す：失敗しました。(") + text + QLatin1Char(')'));
+                }
+            }
+            if (entry.doneSteps & DoneStep::kLastAccessTime) {
+                const QString text = DateValue::shortDateText(entry.lastAccessTime);
+                if (setFileTimeFromDate(m_fs, dest, entry.lastAccessTime, FileTimeKind::LastAccess)) {
+                    log.line(tr("最終アクセス日時を元に戻す：") + text);
+                    entry.doneSteps &= ~DoneStep::kLastAccessTime;
+                } else {
+                    failed(tr("最終アクセス日時を元に戻す：失敗しました。(") + text + QLatin1Char(')'));
+                }
+            }
+            if (entry.doneSteps & DoneStep::kLastWriteTime) {
+                const QString text = DateValue::generalDateText(entry.lastWriteTime);
+                if (setFileTimeFromDate(m_fs, dest, entry.lastWriteTime, FileTimeKind::LastWrite)) {
+                    log.line(tr("更新日時を元に戻す：") + text);
+                    updateRow(row, [&](FileRow& r) { r.lastWriteTime = text; });
+                    entry.doneSteps &= ~DoneStep::kLastWriteTime;
+                } else {
+                    failed(tr("更新日時を元に戻す：失敗しました。(") + text + QLatin1Char(')'));
+                }
+            }
+            // The name goes back even when a restore above failed.
+            if (entry.doneSteps & DoneStep::kMoved) {
+                if (m_files.run(FileOperation::kMove, QStringList(dest), QStringList(entry.sourcePath), flags).result ==
+                    0) {
+                    log.line(tr("名前を元に戻す：") + entry.sourcePath);
+                    const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));
+                    updateRow(row, [&](FileRow& r) {
+                        r.name = entry.sourcePath.mid(slash + 1);
+                        r.path = entry.sourcePath.left(slash + 1);
+                    });
+                    entry.doneSteps &= ~DoneStep::kMoved;
+                } else {
+                    failed(tr("名前を元に戻す：失敗しました。(") + entry.sourcePath + QLatin1Char(')'));
+                }
+            } else if (entry.doneSteps & DoneStep::kCopied) {
+                if (host.showsProgress())
+                    host.setProgressLabel(dest + tr(" を削除"));
+                if (m_files.run(FileOperation::kDelete, QStringList(dest), none, flags).result == 0) {
+                    log.line(tr("削除：完了。"));
+                    if (row)
+                        removedRows.insert(*row);
+                    entry.doneSteps &= ~DoneStep::kCopied;
+                } else {
+                    failed(tr("削除：失敗しました。"));
+                }
+            }
+        }
+        host.setProgressValue(u);
+        host.processEvents();
+        if (m_state.stopRequest == RunState::kStop) {
+            stopped = true;
+            break;
+        }
+    }
+    m_list.removeRows(std::vector<qsizetype>(removedRows.begin(), removedRows.end()));
+    if (stopped) {
+        log.append(now() + tr(" 元に戻す作業は中止されました。"));
+        m_state.undoState = UndoState::UndoInterrupted;
+    } else {
+        log.append(now() + tr(" 元に戻す作業は正常に完了しました。"));
+    }
+    host.setStatusText(tr("元に戻す終了"));
+    return failures;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/types.h>
+
+struct stat;
+struct timespec;
+
+// The system calls behind the shell file operation, one virtual method each, so that a test can make a
+// chosen call fail. Each returns what the call returns and leaves its error in errno; paths are UTF-8.
+class ShellFileSyscalls {
+public:
+    virtual ~ShellFileSyscalls() = default;
+
+    virtual int renameat2(const char* from, const char* to, unsigned int flags);
+    virtual int rename(const char* from, const char* to);
+    virtual int link(const char* from, const char* to);
+    virtual int unlink(const char* path);
+    virtual int rmdir(const char* path);
+    virtual int mkdir(const char* path, mode_t mode);
+    virtual int lstat(const char* path, struct stat* status);
+
+    virtual int open(const char* path, int flags, mode_t mode);
+    virtual int close(int fd);
+    virtual int fstat(int fd, struct stat* status);
+    virtual ssize_t copyFileRange(int in, int out, size_t length);
+    virtual ssize_t read(int fd, void* buffer, size_t length);
+    virtual ssize_t write(int fd, const void* buffer, size_t length);
+    virtual int fsync(int fd);
+    virtual int fchown(int fd, uid_t owner, gid_t group);
+    virtual int fchmod(int fd, mode_t mode);
+    virtual ssize_t flistxattr(int fd, char* names, size_t size);
+    virtual ssize_t fgetxattr(int fd, const char* name, void* value, size_t size);
+    virtual int fsetxattr(int fd, const char* name, const void* value, size_t size);
+    virtual int futimens(int fd, const struct timespec* times);
+
+    // Not a system call, but the other way a file leaves its place. False with a text when refused.
+    virtual bool moveToTrash(const QString& path, QString* errorText);
+};

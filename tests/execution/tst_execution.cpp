@@ -1,0 +1,503 @@
+#include "execution/PlanChecks.h"
+#include "execution/PlanExecutor.h"
+#include "execution/PlanUndo.h"
+#include "execution/RunCommands.h"
+#include "execution/RunOptions.h"
+#include "execution/RunState.h"
+#include "expression/BuildTypes.h"
+#include "fakes/FaultyFileSystem.h"
+#include "fakes/FixedClock.h"
+#include "fakes/RecordingAddFeedback.h"
+#include "fakes/RecordingFrontEnd.h"
+#include "fakes/ScriptedPrompt.h"
+#include "fakes/TestFiles.h"
+#include "filelist/FileAdder.h"
+#include "filelist/FileListModel.h"
+#include "platform/DateValue.h"
+#include "platform/FileTimes.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kNow = QStringLiteral("2024/01/31 12:00:00");
+
+} // namespace
+
+// Test, run and undo on real files, checking what is on disk, in the list and in the log.
+class TestExecution : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_root;
+    LinuxFileSystem m_realFs;
+    std::unique_ptr<FaultyFileSystem> m_fs;
+    FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    ScriptedPrompt m_prompt;
+    std::unique_ptr<FileListModel> m_list;
+    std::unique_ptr<RunState> m_state;
+    std::unique_ptr<RecordingFrontEnd> m_frontEnd;
+    std::unique_ptr<LinuxShellFileOperation> m_files;
+    RunOptions m_options;
+
+    void files(const QStringList& names) {
+        for (const QString& name : names)
+            QVERIFY(TestFiles::write(m_root + name, name.toUtf8()));
+        RecordingAddFeedback feedback;
+        FileAdder adder(*m_list, *m_fs, m_prompt);
+        adder.addPendingFiles({m_root, names}, {}, feedback);
+    }
+
+    CommandOutcome command(RunMode mode, const QString& format) {
+        RunCommands commands(*m_state, *m_list, *m_fs, *m_files, m_prompt, m_clock, *m_frontEnd);
+        return commands.runCommand(mode, format, m_options);
+    }
+
+    QString lastLog() const { return m_frontEnd->logs.isEmpty() ? QString() : m_frontEnd->logs.constLast().text; }
+
+    QStringList names() const {
+        QStringList all;
+        for (const FileRow& row : m_list->rows())
+            all.append(row.name);
+        return all;
+    }
+
+    QByteArray content(const QString& name) const { return TestFiles::read(m_root + name); }
+    bool exists(const QString& name) const { return QFileInfo::exists(m_root + name); }
+
+private Q_SLOTS:
+    void initTestCase() { TestFiles::useTimeZone("Asia/Tokyo"); }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_root = m_dir->path() + QLatin1Char('/');
+        qputenv("XDG_DATA_HOME", (m_root + QStringLiteral(".trash-home")).toUtf8());
+        m_fs = std::make_unique<FaultyFileSystem>(m_realFs);
+        m_list = std::make_unique<FileListModel>();
+        m_state = std::make_unique<RunState>();
+        m_frontEnd = std::make_unique<RecordingFrontEnd>(*m_state);
+        m_frontEnd->list = m_list.get();
+        m_files = std::make_unique<LinuxShellFileOperation>(m_prompt);
+        m_options = RunOptions();
+        m_options.build.alwaysFunction = true;
+        m_prompt.reset();
+    }
+
+    void testLogOfOneFile() {
+        files({QStringLiteral("a.txt")});
+        QVERIFY(m_realFs.setAttributes(m_root + QStringLiteral("a.txt"), 32));
+        command(RunMode::Test, QStringLiteral("\"b.txt\" & setattr(\"+r\")"));
+        QCOMPARE(m_frontEnd->logs.size(), 1);
+        QCOMPARE(m_frontEnd->logs[0].caption, QStringLiteral("Tokrenu－テスト"));
+        QVERIFY(m_frontEnd->logs[0].withStart);
+        QCOMPARE(lastLog(), QStringLiteral("--- テストのため、実際に変更は行いません。 ---\r\n"
+                                           "--- ") +
+                                kNow +
+                                QStringLiteral(" 作業開始します。 ---\r\n"
+                                               "\r\n"
+                                               "* ") +
+                                m_root +
+                                QStringLiteral("a.txt\r\n"
+                                               "移動：") +
+                                m_root +
+                                QStringLiteral("b.txt\r\n"
+                                               "属性の変更：A から RA\r\n"
+                                               "\r\n"
+                                               "--- ") +
+                                kNow +
+                                QStringLiteral(" 作業は正常に完了しました。 ---\r\n"
+                                               "--- テストのため、実際に変更は行いませんでした。 ---"));
+        // Nothing changed on disk, in the plan or in the list.
+        QVERIFY(exists(QStringLiteral("a.txt")));
+        QVERIFY(!exists(QStringLiteral("b.txt")));
+        QCOMPARE(m_state->undoState, UndoState::Nothing);
+        QCOMPARE(m_state->plan->entry(1).doneSteps, 0);
+        QCOMPARE(names(), QStringList({QStringLiteral("a.txt")}));
+        QCOMPARE(m_frontEnd->host.statuses,
+                 QStringList({QStringLiteral("テスト実行中"), QStringLiteral("テスト終了")}));
+    }
+
+    void testLogShowsEveryChange() {
+        files({QStringLiteral("a.txt")});
+        QFile file(m_root + QStringLiteral("a.txt"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9)), QFileDevice::FileModificationTime));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2020, 5, 6), QTime(0, 0)), QFileDevice::FileAccessTime));
+        file.close();
+        command(RunMode::Test, QStringLiteral("name & setlastwritetime(\"2000/01/02 03:04:05\") & "
+                                              "setlastaccesstime(\"2000/01/02 03:04:05\")"));
+        const QStringList lines = lastLog().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.mid(3, 3),
+                 QStringList({QStringLiteral("* ") + m_root + QStringLiteral("a.txt"),
+                              QStringLiteral("最終アクセス日時の変更：2020/05/06 から 2000/01/02"),
+                              QStringLiteral("更新日時の変更：2020/05/06 7:08:09 から 2000/01/02 3:04:05")}));
+    }
+
+    void startInTheTestLogRunsTheTestedPlan() {
+        files({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        m_frontEnd->pressStart = true;
+        command(RunMode::Test, QStringLiteral("\"x_\" & name"));
+        QCOMPARE(m_frontEnd->logs.size(), 2);
+        QCOMPARE(m_frontEnd->logs[1].caption, QStringLiteral("Tokrenu－ログ"));
+        QVERIFY(!m_frontEnd->logs[1].withStart);
+        QCOMPARE(content(QStringLiteral("x_a.txt")), QByteArray("a.txt"));
+        QCOMPARE(names(), QStringList({QStringLiteral("x_a.txt"), QStringLiteral("x_b.txt")}));
+        QCOMPARE(m_frontEnd->history, QStringList({QStringLiteral("\"x_\" & name")}));
+        QCOMPARE(m_state->undoState, UndoState::Run);
+    }
+
+    void runRenamesAndKeepsRowsAndRecords() {
+        files({QStringLiteral("a.txt"), QStringLiteral("keep.txt")});
+        const CommandOutcome outcome = command(RunMode::Run, QStringLiteral("replace(name,\"a.txt\",\"b.txt\")"));
+        QCOMPARE(outcome.failedSteps, 0);
+        QCOMPARE(content(QStringLiteral("b.txt")), QByteArray("a.txt"));
+        QVERIFY(!exists(QStringLiteral("a.txt")));
+        QCOMPARE(names(), QStringList({QStringLiteral("b.txt"), QStringLiteral("keep.txt")}));
+        QCOMPARE(m_state->plan->entry(1).doneSteps, DoneStep::kMoved);
+        QCOMPARE(m_state->plan->entry(2).doneSteps, 0); // same name: no shell call
+        QCOMPARE(lastLog(), QStringLiteral("--- ") + kNow + QStringLiteral(" 作業開始します。 ---\r\n\r\n* ") + m_root +
+                                QStringLiteral("a.txt\r\n移動：") + m_root + QStringLiteral("b.txt\r\n\r\n* ") +
+                                m_root + QStringLiteral("keep.txt\r\n\r\n--- ") + kNow +
+                                QStringLiteral(" 作業は正常に完了しました。 ---"));
+        QCOMPARE(m_frontEnd->host.statuses, QStringList({QStringLiteral("実行中"), QStringLiteral("作業終了")}));
+    }
+
+    void attributesAndTimesAreChangedAndRecorded() {
+        files({QStringLiteral("a.txt")});
+        QVERIFY(m_realFs.setAttributes(m_root + QStringLiteral("a.txt"), 32));
+        const double before = getFileTimeAsDate(m_realFs, m_root + QStringLiteral("a.txt"), FileTimeKind::LastWrite);
+        command(RunMode::Run,
+                QStringLiteral("\"b.txt\" & setattr(\"+h\") & setlastwritetime(\"2000/01/02 03:04:05\")"));
+        const QStringList lines = lastLog().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.mid(2, 4), QStringList({QStringLiteral("* ") + m_root + QStringLiteral("a.txt"),
+                                               QStringLiteral("移動：") + m_root + QStringLiteral("b.txt"),
+                                               QStringLiteral("属性の変更：A から HA"),
+                                               QStringLiteral("更新日時の変更：") + DateValue::generalDateText(before) +
+                                                   QStringLiteral(" から 2000/01/02 3:04:05")}));
+        QCOMPARE(m_realFs.attributes(m_root + QStringLiteral("b.txt")), 34);
+        const RenameEntry& entry = m_state->plan->entry(1);
+        QCOMPARE(entry.doneSteps, DoneStep::kMoved | DoneStep::kAttributes | DoneStep::kLastWriteTime);
+        QCOMPARE(entry.attributes, 32); // the old value, for undo
+        QCOMPARE(entry.lastWriteTime, before);
+        QCOMPARE(m_list->row(0).attribute, QStringLiteral("HA"));
+        QCOMPARE(m_list->row(0).lastWriteTime, QStringLiteral("2000/01/02 3:04:05"));
+    }
+
+    void aFailedMoveSkipsItsOtherChanges() {
+        files({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        QDir(m_root).mkdir(QStringLiteral("taken.txt")); // a folder where one new name would go
+        m_prompt.queueAnswer(PromptAnswer::Yes);         // go on although the name is in use
+        m_prompt.queueAnswer(PromptAnswer::No);          // but do not replace it
+        const CommandOutcome outcome =
+            command(RunMode::Run, QStringLiteral("replace(name,\"a.txt\",\"taken.txt\") & setattr(\"+h\")"));
+        QCOMPARE(outcome.failedSteps, 1);
+        const QStringList lines = lastLog().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.mid(2, 2), QStringList({QStringLiteral("* ") + m_root + QStringLiteral("a.txt"),
+                                               QStringLiteral("移動：失敗しました。")}));
+        QCOMPARE(m_state->plan->entry(1).doneSteps, 0);
+        QCOMPARE(m_list->row(0).name, QStringLiteral("a.txt"));
+        QCOMPARE(m_realFs.attributes(m_root + QStringLiteral("a.txt")), 0);
+        QCOMPARE(m_state->plan->entry(2).doneSteps, DoneStep::kAttributes);
+    }
+
+    void failedAttributeChangeKeepsTheRequestedValue() {
+        files({QStringLiteral("a.txt")});
+        m_fs->refuseAttributes.insert(m_root + QStringLiteral("a.txt"));
+        m_fs->refuseTimes.insert(m_root + QStringLiteral("a.txt"));
+        const CommandOutcome outcome =
+            command(RunMode::Run, QStringLiteral("name & setattr(\"+r\") & setlastwritetime(\"2000/01/01\")"));
+        QCOMPARE(outcome.failedSteps, 2);
+        QVERIFY(lastLog().contains(QStringLiteral("属性の変更：失敗しました。\r\n更新日時の変更：失敗しました。\r\n")));
+        QCOMPARE(m_state->plan->entry(1).doneSteps, 0);
+        QCOMPARE(m_state->plan->entry(1).attributes, 1);
+        QCOMPARE(m_state->plan->entry(1).lastWriteTime, 36526.0);
+    }
+
+    void cancelAfterTheThirdOfTen() {
+        QStringList all;
+        for (int i = 0; i < 10; ++i)
+            all.append(QStringLiteral("f%1.txt").arg(i));
+        files(all);
+        m_frontEnd->host.stopAtFile = 3;
+        const CommandOutcome outcome = command(RunMode::Run, QStringLiteral("\"n\" & name"));
+        QVERIFY(outcome.stopped);
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(exists(QStringLiteral("nf%1.txt").arg(i)), i < 3);
+            QCOMPARE(m_state->plan->entry(i + 1).doneSteps, i < 3 ? DoneStep::kMoved : 0);
+        }
+        QVERIFY(lastLog().endsWith(QStringLiteral(" 作業は中止されました。 ---")));
+        QCOMPARE(m_state->undoState, UndoState::Run);
+    }
+
+    void chainsNeverDestroyAFile_data() {
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("recycle");
+        QTest::newRow("answer no") << false << true;
+        QTest::newRow("answer yes, to the trash") << true << true;
+        QTest::newRow("answer yes, no trash") << true << false;
+    }
+    void chainsNeverDestroyAFile() {
+        QFETCH(bool, replace);
+        QFETCH(bool, recycle);
+        files({QStringLiteral("a"), QStringLiteral("b")});
+        m_options.recycled = recycle;
+        // a -> b while b -> c; the name check asks first.
+        m_prompt.queueAnswer(replace ? PromptAnswer::Yes : PromptAnswer::No);
+        for (int i = 0; i < 4; ++i)
+            m_prompt.queueAnswer(replace ? PromptAnswer::Yes : PromptAnswer::No);
+        command(RunMode::Run, QStringLiteral("replace(replace(name,\"b\",\"c\"),\"a\",\"b\")"));
+        QByteArrayList contents;
+        for (const QString& name : QDir(m_root).entryList(QDir::Files))
+            contents.append(content(name));
+        if (!replace) {
+            QCOMPARE(contents, QByteArrayList({"a", "b"}));
+            return;
+        }
+        std::sort(contents.begin(), contents.end());
+        QCOMPARE(contents, QByteArrayList({"a", "b"}));
+    }
+
+    void destinationThatAppearsAfterTheCheckIsNotOverwritten() {
+        files({QStringLiteral("a.txt")});
+        RunState& state = *m_state;
+        state.plan.emplace(std::vector<NameChange>{{QStringLiteral("b.txt"), 0, 0, 0, 0}}, 0);
+        QVERIFY(completePaths(*state.plan, m_list->rows(), m_options, m_prompt));
+        QVERIFY(!checkPlan(*state.plan, m_list->rows(), m_options, *m_fs, m_prompt));
+        TestFiles::write(m_root + QStringLiteral("b.txt"), "newcomer");
+        m_prompt.queueAnswer(PromptAnswer::No);
+        PlanExecutor executor(state, *m_list, *m_fs, *m_files, m_clock);
+        state.testMode = 0;
+        QCOMPARE(executor.executePlanSteps(m_options, m_frontEnd->host).failedSteps, 1);
+        QCOMPARE(content(QStringLiteral("b.txt")), QByteArray("newcomer"));
+        QCOMPARE(content(QStringLiteral("a.txt")), QByteArray("a.txt"));
+    }
+
+    void copyModeShowsTheCopy() {
+        files({QStringLiteral("a.txt")});
+        QDir(m_root).mkdir(QStringLiteral("target"));
+        m_options.copy = true;
+        m_options.moveToFolder = true;
+        m_options.targetFolder = m_root + QStringLiteral("target");
+        command(RunMode::Run, QStringLiteral("name"));
+        QCOMPARE(content(QStringLiteral("target/a.txt")), QByteArray("a.txt"));
+        QCOMPARE(content(QStringLiteral("a.txt")), QByteArray("a.txt"));
+        QCOMPARE(m_list->row(0).path, m_root + QStringLiteral("target/"));
+        QVERIFY(lastLog().contains(QStringLiteral("コピー：") + m_root + QStringLiteral("target/a.txt")));
+        // Undo deletes the copy and its row.
+        command(RunMode::Undo, QString());
+        QVERIFY(!exists(QStringLiteral("target/a.txt")));
+        QVERIFY(exists(QStringLiteral("a.txt")));
+        QCOMPARE(m_list->size(), 0);
+        QVERIFY(lastLog().contains(QStringLiteral("削除：完了。")));
+    }
+
+    void bulkMode() {
+        files({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        m_options.multidestFiles = true;
+        command(RunMode::Run, QStringLiteral("\"x\" & name"));
+        QVERIFY(m_frontEnd->progressShown.isEmpty());
+        QCOMPARE(content(QStringLiteral("xa.txt")), QByteArray("a.txt"));
+        QCOMPARE(names(), QStringList({QStringLiteral("xa.txt"), QStringLiteral("xb.txt")}));
+        QVERIFY(lastLog().contains(QStringLiteral("--- 一括リネーム開始 ---\r\n\r\n* ") + m_root +
+                                   QStringLiteral("a.txt\r\n移動:") + m_root + QStringLiteral("xa.txt\r\n")));
+        QVERIFY(lastLog().contains(QStringLiteral("\r\n\r\n--- 一括リネーム終了 ---\r\n")));
+    }
+
+    void undoAfterARename() {
+        files({QStringLiteral("a.txt")});
+        QVERIFY(m_realFs.setAttributes(m_root + QStringLiteral("a.txt"), 32));
+        command(RunMode::Run, QStringLiteral("\"b.txt\" & setattr(\"+h\")"));
+        m_frontEnd->logs.clear();
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_frontEnd->progressShown.constLast(), ProgressWork::Undo);
+        QCOMPARE(content(QStringLiteral("a.txt")), QByteArray("a.txt"));
+        QVERIFY(!exists(QStringLiteral("b.txt")));
+        QCOMPARE(m_realFs.attributes(m_root + QStringLiteral("a.txt")), 32);
+        QCOMPARE(names(), QStringList({QStringLiteral("a.txt")}));
+        QCOMPARE(m_list->row(0).attribute, QStringLiteral("A"));
+        QCOMPARE(m_frontEnd->logs[0].caption, QStringLiteral("Tokrenu－元に戻す"));
+        QCOMPARE(lastLog(), kNow + QStringLiteral(" 元に戻す作業を開始します。\r\n\r\n\r\n* ") + m_root +
+                                QStringLiteral("b.txt\r\n属性を元に戻す：A\r\n名前を元に戻す：") + m_root +
+                                QStringLiteral("a.txt\r\n") + kNow +
+                                QStringLiteral(" 元に戻す作業は正常に完了しました。"));
+        // A second undo has nothing to do.
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_prompt.texts().constLast(), QStringLiteral("元に戻せません。"));
+        QCOMPARE(m_prompt.shown().constLast().icon, PromptIcon::Critical);
+    }
+
+    void undoIsRefusedAfterATest() {
+        files({QStringLiteral("a.txt")});
+        command(RunMode::Run, QStringLiteral("\"b.txt\""));
+        command(RunMode::Test, QStringLiteral("\"c.txt\""));
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_prompt.texts(), QStringList({QStringLiteral("元に戻せません。")}));
+        QVERIFY(exists(QStringLiteral("b.txt")));
+    }
+
+    void stoppedUndoResumes() {
+        files({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        command(RunMode::Run, QStringLiteral("\"x\" & name"));
+        m_frontEnd->host.stopAtFile = 1;
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_state->undoState, UndoState::UndoInterrupted);
+        QVERIFY(lastLog().endsWith(QStringLiteral(" 元に戻す作業は中止されました。")));
+        QVERIFY(exists(QStringLiteral("a")));
+        QVERIFY(exists(QStringLiteral("xb")));
+        // Cancel at the question leaves everything as it is.
+        m_frontEnd->host.stopAtFile = 0;
+        m_prompt.queueAnswer(PromptAnswer::Cancel);
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_prompt.shown().constLast().text,
+                 QStringLiteral("前回中断された元に戻す作業の続きを行います。\r\nよろしいですか？"));
+        QCOMPARE(m_prompt.shown().constLast().defaultAnswer, PromptAnswer::Cancel);
+        QCOMPARE(m_state->undoState, UndoState::UndoInterrupted);
+        QVERIFY(exists(QStringLiteral("xb")));
+        // OK finishes the rest; entries already undone are not logged again.
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        command(RunMode::Undo, QString());
+        QVERIFY(exists(QStringLiteral("b")) && exists(QStringLiteral("c")));
+        QVERIFY(!lastLog().contains(m_root + QStringLiteral("xa")));
+        QCOMPARE(names(), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    }
+
+    void undoAfterAFailedBulkRunAsks() {
+        files({QStringLiteral("a")});
+        m_state->plan.emplace(std::vector<NameChange>{{QStringLiteral("b"), 0, 0, 0, 0}}, 0);
+        m_state->undoState = UndoState::BulkRunFailed;
+        m_prompt.queueAnswer(PromptAnswer::Cancel);
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_prompt.texts(),
+                 QStringList({QStringLiteral("正しく元に戻せないかもしれません。\r\nそれでも続けますか？")}));
+    }
+
+    void planChecks_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("no collision asks nothing") << QStringList{"a", "b"} << "\"x\"&name" << false << "";
+        QTest::newRow("two files get one name") << QStringList{"a", "b"} << "\"x\"" << false
+                                                << "同一の名前に変換されるファイルがあります。\r\n作業を続行しますか？";
+        QTest::newRow("names differing in case are no duplicates")
+            << QStringList{"a", "b"} << "replace(name,\"a\",\"B\")" << false << "";
+        QTest::newRow("duplicates are asked about before names in use")
+            << QStringList{"a", "b"} << "\"b\"&setattr(\"+a\")" << false
+            << "同一の名前に変換されるファイルがあります。\r\n作業を続行しますか？";
+        QTest::newRow("a name equal to the old one is not in use") << QStringList{"a"} << "name" << false << "";
+        QTest::newRow("copy onto itself") << QStringList{"a"} << "name" << true
+                                          << "コピーする際送り側と受け側のファイルが同じになるものがあります。\r\n"
+                                             "作業を続行しますか？";
+    }
+    void planChecks() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, format);
+        QFETCH(bool, copy);
+        QFETCH(QString, question);
+        this->files(files);
+        m_options.copy = copy;
+        const CommandOutcome outcome = command(RunMode::Test, format);
+        if (question.isEmpty()) {
+            QCOMPARE(m_prompt.texts(), QStringList());
+            QVERIFY(!outcome.refused);
+            return;
+        }
+        QCOMPARE(m_prompt.texts(), QStringList({question, QStringLiteral("作業を中止します。")}));
+        QCOMPARE(m_prompt.shown()[0].buttons, PromptButtons::YesNo);
+        QCOMPARE(m_prompt.shown()[0].defaultAnswer, PromptAnswer::No);
+        QCOMPARE(m_prompt.shown()[0].icon, PromptIcon::Exclamation);
+        QCOMPARE(m_prompt.shown()[1].icon, PromptIcon::None);
+        QVERIFY(outcome.refused);
+    }
+
+    void nameInUseOnDisk() {
+        files({QStringLiteral("a")});
+        TestFiles::write(m_root + QStringLiteral("other"), "other");
+        command(RunMode::Test, QStringLiteral("\"other\""));
+        QCOMPARE(m_prompt.texts(),
+                 QStringList({QStringLiteral("すでに使用されている名前に変換されるファイルがあります。\r\n"
+                                             "作業を続行しますか？"),
+                              QStringLiteral("作業を中止します。")}));
+    }
+
+    void renumbering_data() {
+        QTest::addColumn<QStringList>("newNames");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("three equal names")
+            << QStringList{"a.txt", "a.txt", "a.txt"} << QStringList{"a_1.txt", "a_2.txt", "a_3.txt"};
+        QTest::newRow("without an extension") << QStringList{"readme", "readme"} << QStringList{"readme_1", "readme_2"};
+        QTest::newRow("an own name equal to a renumbered one stays")
+            << QStringList{"x.jpg", "x.jpg", "x_1.jpg"} << QStringList{"x_1.jpg", "x_2.jpg", "x_1.jpg"};
+        QTest::newRow("renumbered names meet later entries")
+            << QStringList{"x.jpg", "x_2.jpg", "x.jpg"} << QStringList{"x_1.jpg", "x_2_1.jpg", "x_2_2.jpg"};
+    }
+    void renumbering() {
+        QFETCH(QStringList, newNames);
+        QFETCH(QStringList, expected);
+        std::vector<NameChange> built;
+        std::vector<FileRow> rows;
+        for (int i = 0; i < newNames.size(); ++i) {
+            built.push_back({newNames[i], 0, 0, 0, 0});
+            rows.push_back({QStringLiteral("src%1").arg(i), QStringLiteral("/nowhere/"), {}, {}, {}});
+        }
+        RenamePlan plan(std::move(built), 0);
+        m_options.renumberOnCollision = true;
+        QVERIFY(completePaths(plan, rows, m_options, m_prompt));
+        QVERIFY(!checkPlan(plan, rows, m_options, *m_fs, m_prompt));
+        QStringList result;
+        for (const RenameEntry& entry : plan.entries())
+            result.append(entry.destPath.mid(9));
+        QCOMPARE(result, expected);
+        QVERIFY(m_prompt.shown().isEmpty());
+    }
+
+    void targetFolderMustBeChosen() {
+        files({QStringLiteral("a")});
+        m_options.moveToFolder = true;
+        m_options.targetFolder = QStringLiteral("（なし）");
+        const CommandOutcome outcome = command(RunMode::Run, QStringLiteral("name"));
+        QVERIFY(outcome.refused);
+        QCOMPARE(m_prompt.texts(),
+                 QStringList({QStringLiteral(
+                     "移動先のフォルダが選ばれていません。\r\nフォルダを選んでから、もう一度実行してください。")}));
+        QVERIFY(exists(QStringLiteral("a")));
+    }
+
+    void commandsWithoutRowsDoNothing() {
+        command(RunMode::Undo, QString());
+        command(RunMode::Run, QStringLiteral("name"));
+        QVERIFY(m_prompt.shown().isEmpty());
+        QVERIFY(m_frontEnd->logs.isEmpty());
+    }
+
+    void logAndClearOptions() {
+        files({QStringLiteral("a")});
+        m_options.showLog = false;
+        m_options.clearAfterRename = true;
+        command(RunMode::Run, QStringLiteral("\"b\""));
+        QVERIFY(m_frontEnd->logs.isEmpty());
+        QCOMPARE(m_list->size(), 0);
+        // Nothing is listed, so undo does nothing.
+        command(RunMode::Undo, QString());
+        QVERIFY(exists(QStringLiteral("b")));
+        QVERIFY(m_prompt.shown().isEmpty());
+    }
+
+    void failedBuildDiscardsTheUndoRecord() {
+        files({QStringLiteral("a")});
+        command(RunMode::Run, QStringLiteral("\"b\""));
+        const CommandOutcome outcome = command(RunMode::Test, QStringLiteral("mid(fn)"));
+        QVERIFY(outcome.buildFailed);
+        command(RunMode::Undo, QString());
+        QCOMPARE(m_prompt.texts().constLast(), QStringLiteral("元に戻せません。"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExecution)
+#include "tst_execution.moc"
