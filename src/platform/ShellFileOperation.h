@@ -23,6 +23,8 @@ constexpr int kNoConfirmMkdir = 512;
 constexpr int kNoErrorUi = 1024;
 } // namespace FileOperationFlag
 
+// A failed file does not stop the others; result then holds the errno of the first failure (ECANCELED
+// when the user answered No), and aborted says that some file was given up at a question.
 struct FileOperationResult {
     int result = 0;       // 0 = every file done
     bool aborted = false; // the user stopped it at a question
@@ -33,6 +35,6 @@ struct FileOperationResult {
 class ShellFileOperation {
 public:
     virtual ~ShellFileOperation() = default;
-    virtual FileOperationResult run(int operation, const QStringList& sources, const QStringList& destinations,
-                                    int flags) = 0;
+    virtual FileOperationResult
+    run(int operation, const QStringList& sources, const QStringList& destinations, int flags) = 0;
 };

@@ -77,6 +77,8 @@ private Q_SLOTS:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_root = m_dir->path() + QLatin1Char('/');
+        // The trash of these tests stays inside their folder.
+        QDir().mkpath(m_root + QStringLiteral(".trash-home"));
         qputenv("XDG_DATA_HOME", (m_root + QStringLiteral(".trash-home")).toUtf8());
         m_fs = std::make_unique<FaultyFileSystem>(m_realFs);
         m_list = std::make_unique<FileListModel>();

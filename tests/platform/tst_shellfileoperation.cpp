@@ -1,12 +1,628 @@
+#include "fakes/ScriptedPrompt.h"
+#include "fakes/TestFiles.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace Op = FileOperation;
+namespace Flag = FileOperationFlag;
+
+namespace {
+
+// Passes every call to the system, records its name, and fails those that `fault` picks with the errno
+// it returns.
+class FaultySyscalls final : public ShellFileSyscalls {
+public:
+    std::function<int(const QString& call, const QByteArray& path)> fault;
+    QStringList calls;
+    qint64 writeLimit = -1; // bytes that get written before write() fails with ENOSPC
+    bool kernelCopy = true; // false: copy_file_range refuses, as between two kinds of file system
+    bool caseInsensitive = false;
+
+    int renameat2(const char* from, const char* to, unsigned int flags) override {
+        if (fails("renameat2", from))
+            return -1;
+        if (caseInsensitive && folded(to) != to) {
+            errno = EEXIST;
+            return -1;
+        }
+        return ShellFileSyscalls::renameat2(from, to, flags);
+    }
+    int rename(const char* from, const char* to) override {
+        return fails("rename", from) ? -1 : ShellFileSyscalls::rename(from, to);
+    }
+    int link(const char* from, const char* to) override {
+        return fails("link", from) ? -1 : ShellFileSyscalls::link(from, to);
+    }
+    int unlink(const char* path) override { return fails("unlink", path) ? -1 : ShellFileSyscalls::unlink(path); }
+    int lstat(const char* path, struct stat* status) override {
+        if (fails("lstat", path))
+            return -1;
+        return ShellFileSyscalls::lstat(caseInsensitive ? folded(path).constData() : path, status);
+    }
+    int open(const char* path, int flags, mode_t mode) override {
+        return fails("open", path) ? -1 : ShellFileSyscalls::open(path, flags, mode);
+    }
+    ssize_t copyFileRange(int in, int out, size_t length) override {
+        if (fails("copyFileRange"))
+            return -1;
+        if (!kernelCopy) {
+            errno = EXDEV;
+            return -1;
+        }
+        return ShellFileSyscalls::copyFileRange(in, out, length);
+    }
+    ssize_t write(int fd, const void* buffer, size_t length) override {
+        if (fails("write"))
+            return -1;
+        if (writeLimit >= 0) {
+            if (m_written >= writeLimit) {
+                errno = ENOSPC;
+                return -1;
+            }
+            length = std::min(length, static_cast<size_t>(writeLimit - m_written));
+        }
+        const ssize_t written = ShellFileSyscalls::write(fd, buffer, length);
+        m_written += std::max<ssize_t>(written, 0);
+        return written;
+    }
+    int fsync(int fd) override { return fails("fsync") ? -1 : ShellFileSyscalls::fsync(fd); }
+    int fchmod(int fd, mode_t mode) override { return fails("fchmod") ? -1 : ShellFileSyscalls::fchmod(fd, mode); }
+    int fsetxattr(int fd, const char* name, const void* value, size_t size) override {
+        return fails("fsetxattr") ? -1 : ShellFileSyscalls::fsetxattr(fd, name, value, size);
+    }
+    int futimens(int fd, const struct timespec* times) override {
+        return fails("futimens") ? -1 : ShellFileSyscalls::futimens(fd, times);
+    }
+    bool moveToTrash(const QString& path, QString* errorText) override {
+        if (fails("moveToTrash", path.toUtf8().constData())) {
+            *errorText = qt_error_string(errno);
+            return false;
+        }
+        return ShellFileSyscalls::moveToTrash(path, errorText);
+    }
+
+private:
+    qint64 m_written = 0;
+
+    bool fails(const char* call, const char* path = "") {
+        calls.append(QString::fromLatin1(call));
+        const int error = fault ? fault(QString::fromLatin1(call), QByteArray(path)) : 0;
+        errno = error;
+        return error != 0;
+    }
+
+    // The entry that a file system ignoring case would find under this name.
+    static QByteArray folded(const char* path) {
+        const QString full = QString::fromUtf8(path);
+        const qsizetype slash = full.lastIndexOf('/');
+        const QString name = full.mid(slash + 1);
+        const QDir folder(full.left(slash));
+        for (const QString& entry : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            if (entry.compare(name, Qt::CaseInsensitive) == 0)
+                return folder.filePath(entry).toUtf8();
+        }
+        return {path};
+    }
+};
+
+struct stat statOf(const QString& path) {
+    struct stat status {};
+    lstat(path.toUtf8().constData(), &status);
+    return status;
+}
+
+QByteArray userAttribute(const QString& path) {
+    char buffer[64];
+    const ssize_t length = lgetxattr(path.toUtf8().constData(), "user.DOSATTRIB", buffer, sizeof buffer);
+    return length < 0 ? QByteArray() : QByteArray(buffer, length);
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray randomBytes(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+} // namespace
 
 class TestShellFileOperation : public QObject {
     Q_OBJECT
 
+private:
+    QTemporaryDir m_dataHome;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<FaultySyscalls> m_sys;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString file(const QString& name, const QByteArray& content) const {
+        QString full = path(name);
+        TestFiles::write(full, content);
+        return full;
+    }
+    QByteArray trashed(const QString& name) const {
+        return TestFiles::read(m_dataHome.filePath("Trash/files/" + name));
+    }
+    FileOperationResult run(int operation, const QStringList& sources, const QStringList& destinations, int flags) {
+        LinuxShellFileOperation shell(*m_prompt, m_sys.get());
+        return shell.run(operation, sources, destinations, flags);
+    }
+    void injectExdevFor(const QString& source) {
+        const QByteArray native = source.toUtf8();
+        m_sys->fault = [native](const QString& call, const QByteArray& path) {
+            return call == "renameat2" && path == native ? EXDEV : 0;
+        };
+    }
+
 private Q_SLOTS:
-    void placeholder() {}
+    void initTestCase() {
+        // The home trash goes where the test can look, on the same disk as the test files.
+        qputenv("XDG_DATA_HOME", m_dataHome.path().toUtf8());
+    }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        m_sys = std::make_unique<FaultySyscalls>();
+        QDir(m_dataHome.filePath("Trash")).removeRecursively();
+    }
+
+    void movesWithOneSystemCall_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("move renames in place") << Op::kMove << "b.txt";
+        QTest::newRow("rename renames in place") << Op::kRename << "名前 変更.txt";
+        QTest::newRow("move goes into another folder") << Op::kMove << "sub/a.txt";
+    }
+    void movesWithOneSystemCall() {
+        QFETCH(int, operation);
+        QFETCH(QString, destination);
+        QDir(m_dir->path()).mkdir("sub");
+        const QString source = file("a.txt", "content");
+
+        const FileOperationResult result = run(operation, {source}, {path(destination)}, Flag::kSilent);
+
+        QCOMPARE(result.result, 0);
+        QVERIFY(!result.aborted);
+        QCOMPARE(TestFiles::read(path(destination)), QByteArray("content"));
+        QVERIFY(!QFileInfo::exists(source));
+        QCOMPARE(m_sys->calls, QStringList{"renameat2"});
+        QVERIFY(m_prompt->shown().isEmpty());
+    }
+
+    void movesFolderWithItsFiles() {
+        file("d/inner.txt", "inside");
+        QCOMPARE(run(Op::kMove, {path("d")}, {path("e")}, 0).result, 0);
+        QCOMPARE(TestFiles::read(path("e/inner.txt")), QByteArray("inside"));
+        QVERIFY(!QFileInfo::exists(path("d")));
+    }
+
+    void existingDestination_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("crossDevice");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::addColumn<QByteArray>("destination");
+        QTest::addColumn<QByteArray>("inTrash");
+        const auto yes = PromptAnswer::Yes;
+        const auto no = PromptAnswer::No;
+        QTest::newRow("No keeps both files")
+            << Op::kMove << 0 << false << true << no << QByteArray("old") << QByteArray();
+        QTest::newRow("Yes with undo puts the old file in the trash")
+            << Op::kMove << Flag::kAllowUndo << false << true << yes << QByteArray("new") << QByteArray("old");
+        QTest::newRow("Yes without undo replaces it")
+            << Op::kMove << 0 << false << true << yes << QByteArray("new") << QByteArray();
+        QTest::newRow("no confirmation replaces without asking")
+            << Op::kMove << Flag::kNoConfirmation << false << false << no << QByteArray("new") << QByteArray();
+        QTest::newRow("no confirmation with undo still keeps the old file in the trash")
+            << Op::kMove << (Flag::kNoConfirmation | Flag::kAllowUndo) << false << false << no << QByteArray("new")
+            << QByteArray("old");
+        QTest::newRow("across devices No keeps both files")
+            << Op::kMove << 0 << true << true << no << QByteArray("old") << QByteArray();
+        QTest::newRow("across devices Yes with undo trashes the old file")
+            << Op::kMove << Flag::kAllowUndo << true << true << yes << QByteArray("new") << QByteArray("old");
+        QTest::newRow("copy No keeps the old file")
+            << Op::kCopy << 0 << false << true << no << QByteArray("old") << QByteArray();
+        QTest::newRow("copy Yes replaces it")
+            << Op::kCopy << 0 << false << true << yes << QByteArray("new") << QByteArray();
+    }
+    void existingDestination() {
+        QFETCH(int, operation);
+        QFETCH(int, flags);
+        QFETCH(bool, crossDevice);
+        QFETCH(bool, asked);
+        QFETCH(PromptAnswer, answer);
+        QFETCH(QByteArray, destination);
+        QFETCH(QByteArray, inTrash);
+        const QString source = file("a.txt", "new");
+        const QString target = file("b.txt", "old");
+        if (crossDevice)
+            injectExdevFor(source);
+        m_prompt->queueAnswer(answer);
+
+        const FileOperationResult result = run(operation, {source}, {target}, flags);
+
+        const bool declined = asked && answer == PromptAnswer::No;
+        QCOMPARE(result.result == 0, !declined);
+        QCOMPARE(result.aborted, declined);
+        QCOMPARE(TestFiles::read(target), destination);
+        QCOMPARE(trashed("b.txt"), inTrash);
+        const bool sourceKept = declined || operation == Op::kCopy;
+        QCOMPARE(TestFiles::read(source), sourceKept ? QByteArray("new") : QByteArray());
+        QCOMPARE(QFileInfo::exists(source), sourceKept);
+        QCOMPARE(entries(m_dir->path()), sourceKept ? QStringList({"a.txt", "b.txt"}) : QStringList{"b.txt"});
+        if (!asked) {
+            QVERIFY(m_prompt->shown().isEmpty());
+            return;
+        }
+        QCOMPARE(m_prompt->shown().size(), 1);
+        const ScriptedPrompt::Shown& question = m_prompt->shown().first();
+        QCOMPARE(question.text, "「" + target + "」は既に存在します。\r\n置き換えますか？");
+        QCOMPARE(question.title, "Tokrenu");
+        QCOMPARE(question.icon, PromptIcon::Exclamation);
+        QCOMPARE(question.buttons, PromptButtons::YesNo);
+        QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+    }
+
+    void trashThatRefusesKeepsBothFiles() {
+        const QString source = file("a.txt", "new");
+        const QString target = file("b.txt", "old");
+        m_sys->fault = [](const QString& call, const QByteArray&) {
+            return call == "moveToTrash" ? EIO : 0;
+        };
+
+        const FileOperationResult result = run(Op::kMove, {source}, {target}, Flag::kNoConfirmation | Flag::kAllowUndo);
+
+        QVERIFY(result.result != 0);
+        QCOMPARE(TestFiles::read(source), QByteArray("new"));
+        QCOMPARE(TestFiles::read(target), QByteArray("old"));
+        QCOMPARE(m_prompt->texts(), QStringList{"「" + source + "」を「" + target + "」へ移動できませんでした。\r\n" +
+                                                qt_error_string(EIO)});
+    }
+
+    void renameOnCollision_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QStringList>("taken");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("number goes before the extension") << Op::kMove << QStringList{"b.txt"} << "b (2).txt";
+        QTest::newRow("next free number") << Op::kMove << QStringList{"b.txt", "b (2).txt"} << "b (3).txt";
+        QTest::newRow("name without extension") << Op::kMove << QStringList{"b"} << "b (2)";
+        QTest::newRow("leading dot is no extension") << Op::kMove << QStringList{".b"} << ".b (2)";
+        QTest::newRow("copy gets a free name too") << Op::kCopy << QStringList{"b.txt"} << "b (2).txt";
+    }
+    void renameOnCollision() {
+        QFETCH(int, operation);
+        QFETCH(QStringList, taken);
+        QFETCH(QString, expected);
+        for (const QString& name : taken)
+            file(name, "old");
+        const QString source = file("a", "new");
+
+        const FileOperationResult result = run(operation, {source}, {path(taken.first())}, Flag::kRenameOnCollision);
+
+        QCOMPARE(result.result, 0);
+        QVERIFY(m_prompt->shown().isEmpty());
+        QCOMPARE(TestFiles::read(path(expected)), QByteArray("new"));
+        for (const QString& name : taken)
+            QCOMPARE(TestFiles::read(path(name)), QByteArray("old"));
+        QCOMPARE(QFileInfo::exists(source), operation == Op::kCopy);
+    }
+
+    void missingFolder_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::newRow("asked and made on Yes") << Op::kMove << 0 << true << PromptAnswer::Yes;
+        QTest::newRow("No leaves everything as it was") << Op::kMove << 0 << true << PromptAnswer::No;
+        QTest::newRow("made without asking with 512")
+            << Op::kMove << Flag::kNoConfirmMkdir << false << PromptAnswer::No;
+        QTest::newRow("made without asking with no confirmation")
+            << Op::kMove << Flag::kNoConfirmation << false << PromptAnswer::No;
+        QTest::newRow("copy asks as well") << Op::kCopy << 0 << true << PromptAnswer::Yes;
+    }
+    void missingFolder() {
+        QFETCH(int, operation);
+        QFETCH(int, flags);
+        QFETCH(bool, asked);
+        QFETCH(PromptAnswer, answer);
+        const QString source = file("a.txt", "content");
+        const QString target = path("new/deeper/b.txt");
+        m_prompt->queueAnswer(answer);
+
+        const FileOperationResult result = run(operation, {source}, {target}, flags);
+
+        const bool declined = asked && answer == PromptAnswer::No;
+        QCOMPARE(result.result == 0, !declined);
+        QCOMPARE(result.aborted, declined);
+        QCOMPARE(TestFiles::read(target), declined ? QByteArray() : QByteArray("content"));
+        QCOMPARE(QFileInfo::exists(path("new")), !declined);
+        QCOMPARE(TestFiles::read(source), declined || operation == Op::kCopy ? QByteArray("content") : QByteArray());
+        QCOMPARE(m_prompt->shown().size(), asked ? 1 : 0);
+        if (asked) {
+            const ScriptedPrompt::Shown& question = m_prompt->shown().first();
+            QCOMPARE(question.text, "フォルダ「" + path("new/deeper") + "」は存在しません。\r\n作成しますか？");
+            QCOMPARE(question.title, "Tokrenu");
+            QCOMPARE(question.icon, PromptIcon::Question);
+            QCOMPARE(question.buttons, PromptButtons::YesNo);
+        }
+    }
+
+    void crossDevice_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<bool>("fromTmpfs");
+        QTest::newRow("move from tmpfs to disk") << Op::kMove << true;
+        QTest::newRow("move on a rename refused with EXDEV") << Op::kMove << false;
+        QTest::newRow("copy from tmpfs to disk") << Op::kCopy << true;
+        QTest::newRow("copy on one disk") << Op::kCopy << false;
+    }
+    void crossDevice() {
+        QFETCH(int, operation);
+        QFETCH(bool, fromTmpfs);
+        QTemporaryDir shm(QStringLiteral("/dev/shm/tst_shellfileoperation-XXXXXX"));
+        if (fromTmpfs && !shm.isValid())
+            QSKIP("no tmpfs at /dev/shm");
+        const QByteArray content = randomBytes(300 * 1024 + 3);
+        const QString source = fromTmpfs ? shm.filePath("a.bin") : file("a.bin", {});
+        TestFiles::write(source, content);
+        const QByteArray native = source.toUtf8();
+        chmod(native.constData(), 0640);
+        QCOMPARE(lsetxattr(native.constData(), "user.DOSATTRIB", "0x22", 4, 0), 0);
+        const struct timespec times[2] = {{1200000000, 5}, {1234567890, 123456789}};
+        utimensat(AT_FDCWD, native.constData(), times, 0);
+        if (!fromTmpfs && operation == Op::kMove)
+            injectExdevFor(source);
+        const QString target = path("out/b.bin");
+        QDir(m_dir->path()).mkdir("out");
+
+        const FileOperationResult result = run(operation, {source}, {target}, 0);
+
+        QCOMPARE(result.result, 0);
+        const struct stat copied = statOf(target);
+        QCOMPARE(copied.st_mode & 07777, 0640u);
+        QCOMPARE(copied.st_mtim.tv_sec, time_t(1234567890));
+        QCOMPARE(copied.st_mtim.tv_nsec, 123456789L);
+        QCOMPARE(copied.st_atim.tv_sec, time_t(1200000000));
+        QCOMPARE(userAttribute(target), QByteArray("0x22"));
+        QCOMPARE(TestFiles::read(target), content);
+        QCOMPARE(entries(path("out")), QStringList{"b.bin"});
+        QCOMPARE(QFileInfo::exists(source), operation == Op::kCopy);
+        if (operation == Op::kCopy)
+            QCOMPARE(TestFiles::read(source), content);
+        QVERIFY(m_prompt->shown().isEmpty());
+    }
+
+    void folderDoesNotMoveAcrossDevices() {
+        QTemporaryDir shm(QStringLiteral("/dev/shm/tst_shellfileoperation-XXXXXX"));
+        if (!shm.isValid())
+            QSKIP("no tmpfs at /dev/shm");
+        TestFiles::write(shm.filePath("d/inner.txt"), "inside");
+
+        const FileOperationResult result = run(Op::kMove, {shm.filePath("d")}, {path("d")}, Flag::kNoErrorUi);
+
+        QCOMPARE(result.result, EXDEV);
+        QCOMPARE(TestFiles::read(shm.filePath("d/inner.txt")), QByteArray("inside"));
+        QVERIFY(entries(m_dir->path()).isEmpty());
+    }
+
+    void failedCopyKeepsTheSource_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("nth");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<qint64>("writeLimit");
+        QTest::newRow("write fails halfway") << "" << 0 << ENOSPC << qint64(512 * 1024);
+        QTest::newRow("kernel copy fails before the end") << "copyFileRange" << 2 << EIO << qint64(-1);
+        QTest::newRow("temporary file cannot be made") << "open" << 2 << EACCES << qint64(-1);
+        QTest::newRow("extended attributes refused") << "fsetxattr" << 1 << EOPNOTSUPP << qint64(-1);
+        QTest::newRow("mode refused") << "fchmod" << 1 << EPERM << qint64(-1);
+        QTest::newRow("times refused") << "futimens" << 1 << EPERM << qint64(-1);
+        QTest::newRow("fsync of the copy fails") << "fsync" << 1 << EIO << qint64(-1);
+        QTest::newRow("copy cannot be renamed into place") << "renameat2" << 1 << EIO << qint64(-1);
+        QTest::newRow("folder cannot be synced, the placed copy goes") << "fsync" << 2 << EIO << qint64(-1);
+        QTest::newRow("source cannot be removed, the placed copy goes") << "unlink" << 1 << EROFS << qint64(-1);
+    }
+    void failedCopyKeepsTheSource() {
+        QFETCH(QString, call);
+        QFETCH(int, nth);
+        QFETCH(int, error);
+        QFETCH(qint64, writeLimit);
+        const QByteArray content = randomBytes(qsizetype{1024} * 1024);
+        const QString source = file("a.bin", content);
+        const QString target = path("out/b.bin");
+        QDir(m_dir->path()).mkdir("out");
+        lsetxattr(source.toUtf8().constData(), "user.DOSATTRIB", "0x2", 3, 0);
+        const QByteArray native = source.toUtf8();
+        m_sys->kernelCopy = writeLimit < 0;
+        m_sys->writeLimit = writeLimit;
+        m_sys->fault = [native, call, nth, error, count = 0](const QString& name, const QByteArray& path) mutable {
+            if (name == "renameat2" && path == native)
+                return EXDEV;
+            return name == call && ++count == nth ? error : 0;
+        };
+
+        const FileOperationResult result = run(Op::kMove, {source}, {target}, 0);
+
+        QCOMPARE(result.result, error);
+        QCOMPARE(TestFiles::read(source), content);
+        QVERIFY2(entries(path("out")).isEmpty(), qPrintable(entries(path("out")).join(", ")));
+        QCOMPARE(m_prompt->texts(), QStringList{"「" + source + "」を「" + target + "」へ移動できませんでした。\r\n" +
+                                                qt_error_string(error)});
+        if (writeLimit > 0)
+            QVERIFY(m_sys->calls.count("write") > 1);
+    }
+
+    void deletes_data() {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("with undo into the trash") << Flag::kAllowUndo << false;
+        QTest::newRow("without undo removed") << 0 << false;
+        QTest::newRow("empty folder removed") << 0 << true;
+    }
+    void deletes() {
+        QFETCH(int, flags);
+        QFETCH(bool, folder);
+        const QString target = folder ? path("d") : file("a.txt", "content");
+        if (folder)
+            QDir(m_dir->path()).mkdir("d");
+
+        const FileOperationResult result = run(Op::kDelete, {target}, {}, flags);
+
+        QCOMPARE(result.result, 0);
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(trashed("a.txt"), flags & Flag::kAllowUndo ? QByteArray("content") : QByteArray());
+    }
+
+    void errorMessages_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("message");
+        const QString moveText = "「<from>」を「<to>」へ移動できませんでした。\r\n<reason>";
+        QTest::newRow("move") << Op::kMove << 0 << moveText;
+        QTest::newRow("silent shows it all the same") << Op::kMove << Flag::kSilent << moveText;
+        QTest::newRow("copy") << Op::kCopy << 0 << "「<from>」を「<to>」へコピーできませんでした。\r\n<reason>";
+        QTest::newRow("rename names the new name")
+            << Op::kRename << 0 << "「<from>」の名前を「b.txt」に変更できませんでした。\r\n<reason>";
+        QTest::newRow("delete") << Op::kDelete << 0 << "「<from>」を削除できませんでした。\r\n<reason>";
+        QTest::newRow("no error box with 1024") << Op::kMove << Flag::kNoErrorUi << QString();
+    }
+    void errorMessages() {
+        QFETCH(int, operation);
+        QFETCH(int, flags);
+        QFETCH(QString, message);
+        const QString missing = path("a.txt");
+
+        const FileOperationResult result = run(operation, {missing}, {path("b.txt")}, flags);
+
+        QCOMPARE(result.result, ENOENT);
+        QVERIFY(!result.aborted);
+        if (message.isEmpty()) {
+            QVERIFY(m_prompt->shown().isEmpty());
+            return;
+        }
+        message.replace("<from>", missing).replace("<to>", path("b.txt")).replace("<reason>", qt_error_string(ENOENT));
+        QCOMPARE(m_prompt->texts(), QStringList{message});
+        QCOMPARE(m_prompt->shown().first().title, "Tokrenu");
+        QCOMPARE(m_prompt->shown().first().icon, PromptIcon::Critical);
+        QCOMPARE(m_prompt->shown().first().buttons, PromptButtons::Ok);
+    }
+
+    void hardLinksOfOneFileAreRefused_data() {
+        QTest::addColumn<QString>("other");
+        QTest::newRow("two names") << "b.txt";
+        QTest::newRow("names that differ only in case") << "A.txt";
+    }
+    void hardLinksOfOneFileAreRefused() {
+        QFETCH(QString, other);
+        const QString source = file("a.txt", "content");
+        QCOMPARE(link(source.toUtf8().constData(), path(other).toUtf8().constData()), 0);
+
+        const FileOperationResult result = run(Op::kMove, {source}, {path(other)}, Flag::kNoConfirmation);
+
+        QCOMPARE(result.result, EEXIST);
+        QCOMPARE(TestFiles::read(source), QByteArray("content"));
+        QCOMPARE(TestFiles::read(path(other)), QByteArray("content"));
+        QCOMPARE(statOf(source).st_nlink, nlink_t(2));
+        QCOMPARE(entries(m_dir->path()).size(), 2);
+        QCOMPARE(m_prompt->shown().size(), 1);
+        QCOMPARE(m_prompt->shown().first().icon, PromptIcon::Critical);
+    }
+
+    void caseChangeOnFileSystemIgnoringCase() {
+        m_sys->caseInsensitive = true;
+        const QString source = file("a.txt", "content");
+
+        const FileOperationResult result = run(Op::kRename, {source}, {path("A.txt")}, 0);
+
+        QCOMPARE(result.result, 0);
+        QCOMPARE(entries(m_dir->path()), QStringList{"A.txt"});
+        QCOMPARE(TestFiles::read(path("A.txt")), QByteArray("content"));
+        QVERIFY(m_prompt->shown().isEmpty());
+    }
+
+    void withoutNoReplaceSupport_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QString>("fallback");
+        QTest::newRow("file moves by link and unlink") << false << false << "link";
+        QTest::newRow("folder moves after a look") << true << false << "rename";
+        QTest::newRow("taken name is still not replaced by a file") << false << true << "link";
+        QTest::newRow("taken name is still not replaced by a folder") << true << true << "lstat";
+    }
+    void withoutNoReplaceSupport() {
+        QFETCH(bool, folder);
+        QFETCH(bool, taken);
+        QFETCH(QString, fallback);
+        const QString source = folder ? QFileInfo(file("a/inner.txt", "content")).path() : file("a", "content");
+        const QString target = path("b");
+        if (taken)
+            file("b", "old");
+        const ino_t inode = statOf(source).st_ino;
+        m_sys->fault = [](const QString& call, const QByteArray&) {
+            return call == "renameat2" ? EINVAL : 0;
+        };
+
+        const FileOperationResult result = run(Op::kMove, {source}, {target}, 0);
+
+        QVERIFY(m_sys->calls.contains(fallback));
+        if (taken) {
+            QCOMPARE(result.result, ECANCELED);
+            QCOMPARE(TestFiles::read(target), QByteArray("old"));
+            QVERIFY(QFileInfo::exists(source));
+            QVERIFY(!m_sys->calls.contains("rename"));
+            return;
+        }
+        QCOMPARE(result.result, 0);
+        QCOMPARE(statOf(target).st_ino, inode);
+        QCOMPARE(TestFiles::read(folder ? target + "/inner.txt" : target), QByteArray("content"));
+        QVERIFY(!QFileInfo::exists(source));
+    }
+
+    void multipleFilesPairedWithFlag1() {
+        const QString a = file("a.txt", "a");
+        const QString c = file("c.txt", "c");
+
+        const FileOperationResult result = run(Op::kMove, {a, path("missing.txt"), c},
+                                               {path("x.txt"), path("y.txt"), path("z.txt")}, Flag::kMultiDestFiles);
+
+        QCOMPARE(result.result, ENOENT);
+        QCOMPARE(TestFiles::read(path("x.txt")), QByteArray("a"));
+        QCOMPARE(TestFiles::read(path("z.txt")), QByteArray("c"));
+        QCOMPARE(entries(m_dir->path()), QStringList({"x.txt", "z.txt"}));
+        QCOMPARE(m_prompt->shown().size(), 1);
+        QVERIFY(m_prompt->shown().first().text.startsWith("「" + path("missing.txt") + "」"));
+    }
+
+    void multipleFilesIntoOneFolder() {
+        const QString a = file("a.txt", "a");
+        const QString c = file("c.txt", "c");
+        QDir(m_dir->path()).mkdir("out");
+
+        const FileOperationResult result = run(Op::kCopy, {a, c}, {path("out")}, 0);
+
+        QCOMPARE(result.result, 0);
+        QCOMPARE(TestFiles::read(path("out/a.txt")), QByteArray("a"));
+        QCOMPARE(TestFiles::read(path("out/c.txt")), QByteArray("c"));
+        QCOMPARE(TestFiles::read(a), QByteArray("a"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestShellFileOperation)

@@ -71,6 +71,12 @@ LogViewer::LogViewer(LogViewSettings& settings, QWidget* parent)
 LogViewer::~LogViewer() = default;
 
 bool LogViewer::showLog(const QString& caption, const QString& log, bool withStart) {
+    present(caption, log, withStart);
+    exec();
+    return m_startPressed;
+}
+
+void LogViewer::present(const QString& caption, const QString& log, bool withStart) {
     resize(toPixels(m_settings.widthTwips), toPixels(m_settings.heightTwips));
     QFont font(m_settings.fontName);
     font.setPointSize(std::max(1, m_settings.fontSize));
@@ -82,8 +88,6 @@ bool LogViewer::showLog(const QString& caption, const QString& log, bool withSta
     m_pages = std::make_unique<LogPages>(m_log);
     showPage();
     layoutButtons();
-    exec();
-    return m_startPressed;
 }
 
 void LogViewer::showPage() {

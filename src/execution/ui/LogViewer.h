@@ -28,6 +28,8 @@ public:
 
     // Shows the log modally; true when Start was pressed.
     bool showLog(const QString& caption, const QString& log, bool withStart);
+    // Everything showLog does before the window waits for the user.
+    void present(const QString& caption, const QString& log, bool withStart);
 
     [[nodiscard]] const LogPages* pages() const { return m_pages.get(); }
 

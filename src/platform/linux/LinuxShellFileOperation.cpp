@@ -1,16 +1,661 @@
 #include "platform/linux/LinuxShellFileOperation.h"
 
-LinuxShellFileOperation::LinuxShellFileOperation(UserPrompt& prompt)
-    : m_prompt(prompt)
-{
+#include "platform/UserPrompt.h"
+
+#include <QByteArrayView>
+#include <QCoreApplication>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <utility>
+
+int ShellFileSyscalls::renameat2(const char* from, const char* to, unsigned int flags) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
 }
 
-FileOperationResult LinuxShellFileOperation::run(int operation, const QStringList& sources,
-                                                 const QStringList& destinations, int flags)
-{
-    Q_UNUSED(operation)
-    Q_UNUSED(sources)
-    Q_UNUSED(destinations)
-    Q_UNUSED(flags)
-    return {1, false};
+int ShellFileSyscalls::rename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+
+int ShellFileSyscalls::link(const char* from, const char* to) {
+    return ::link(from, to);
+}
+
+int ShellFileSyscalls::unlink(const char* path) {
+    return ::unlink(path);
+}
+
+int ShellFileSyscalls::rmdir(const char* path) {
+    return ::rmdir(path);
+}
+
+int ShellFileSyscalls::mkdir(const char* path, mode_t mode) {
+    return ::mkdir(path, mode);
+}
+
+int ShellFileSyscalls::lstat(const char* path, struct stat* status) {
+    return ::lstat(path, status);
+}
+
+int ShellFileSyscalls::open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+
+int ShellFileSyscalls::close(int fd) {
+    return ::close(fd);
+}
+
+int ShellFileSyscalls::fstat(int fd, struct stat* status) {
+    return ::fstat(fd, status);
+}
+
+ssize_t ShellFileSyscalls::copyFileRange(int in, int out, size_t length) {
+    return ::copy_file_range(in, nullptr, out, nullptr, length, 0);
+}
+
+ssize_t ShellFileSyscalls::read(int fd, void* buffer, size_t length) {
+    return ::read(fd, buffer, length);
+}
+
+ssize_t ShellFileSyscalls::write(int fd, const void* buffer, size_t length) {
+    return ::write(fd, buffer, length);
+}
+
+int ShellFileSyscalls::fsync(int fd) {
+    return ::fsync(fd);
+}
+
+int ShellFileSyscalls::fchown(int fd, uid_t owner, gid_t group) {
+    return ::fchown(fd, owner, group);
+}
+
+int ShellFileSyscalls::fchmod(int fd, mode_t mode) {
+    return ::fchmod(fd, mode);
+}
+
+ssize_t ShellFileSyscalls::flistxattr(int fd, char* names, size_t size) {
+    return ::flistxattr(fd, names, size);
+}
+
+ssize_t ShellFileSyscalls::fgetxattr(int fd, const char* name, void* value, size_t size) {
+    return ::fgetxattr(fd, name, value, size);
+}
+
+int ShellFileSyscalls::fsetxattr(int fd, const char* name, const void* value, size_t size) {
+    return ::fsetxattr(fd, name, value, size, 0);
+}
+
+int ShellFileSyscalls::futimens(int fd, const struct timespec* times) {
+    return ::futimens(fd, times);
+}
+
+bool ShellFileSyscalls::moveToTrash(const QString& path, QString* errorText) {
+    QFile file(path);
+    if (file.moveToTrash())
+        return true;
+    if (errorText != nullptr)
+        *errorText = file.errorString();
+    return false;
+}
+
+namespace {
+
+using namespace FileOperationFlag;
+
+// The outcome of one file: 0 when done, an errno value, or one of these.
+constexpr int kDeclined = -1;    // the user answered No
+constexpr int kTrashFailed = -2; // the trash refused; its own text says why
+
+constexpr size_t kKernelCopyChunk = size_t{1} << 30;
+constexpr size_t kBufferSize = size_t{256} << 10;
+constexpr int kMaxCollisionNumber = 9999;
+constexpr int kTemporaryAttempts = 100;
+
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QString fileNameOf(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// "a.txt" becomes "a (2).txt"; a leading dot starts a name, not an extension.
+QString numberedName(const QString& path, int number) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash + 1)
+        dot = path.size();
+    return path.left(dot) + QStringLiteral(" (") + QString::number(number) + QLatin1Char(')') + path.mid(dot);
+}
+
+QByteArray temporaryName(const QByteArray& folder) {
+    return folder + (folder.endsWith('/') ? "" : "/") + ".tokrenu-" +
+           QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+class Descriptor {
+public:
+    Descriptor(ShellFileSyscalls& sys, int fd)
+        : m_sys(sys)
+        , m_fd(fd) {}
+    ~Descriptor() { static_cast<void>(close()); }
+    Q_DISABLE_COPY_MOVE(Descriptor)
+
+    [[nodiscard]] int close() {
+        if (m_fd < 0)
+            return 0;
+        return m_sys.close(std::exchange(m_fd, -1)) == 0 ? 0 : errno;
+    }
+
+private:
+    ShellFileSyscalls& m_sys;
+    int m_fd;
+};
+
+// One call's worth of files, with the flags that call was given.
+class FileJob {
+    Q_DECLARE_TR_FUNCTIONS(LinuxShellFileOperation)
+
+public:
+    FileJob(UserPrompt& prompt, ShellFileSyscalls& sys, int flags)
+        : m_prompt(prompt)
+        , m_sys(sys)
+        , m_flags(flags) {}
+
+    int move(const QString& from, const QString& to);
+    int copy(const QString& from, const QString& to);
+    int remove(const QString& path);
+    void reportFailure(int operation, const QString& from, const QString& to, int status);
+
+private:
+    int resolveMove(int error, const QString& from, const QString& to, const QByteArray& src, const QByteArray& dst);
+    int moveOntoExisting(const QString& from, const QString& to, const QByteArray& src, const QByteArray& dst);
+    int moveThroughTemporaryName(const QByteArray& src, const QByteArray& dst);
+    int renameNoReplace(const char* from, const char* to);
+    int renameWithoutFlag(const char* from, const char* to);
+    int renameToFreeName(const QString& to, const QByteArray& from, const QByteArray& dst, QByteArray& placed);
+    int replaceExisting(const QString& to, const QByteArray& from, const QByteArray& dst);
+    int copyFile(const QString& to, const QByteArray& src, const QByteArray& dst, bool removeSource);
+    int createTemporary(const QByteArray& folder, QByteArray& name, int& fd);
+    int writeCopy(int in, int out, const struct stat& source);
+    int copyContents(int in, int out);
+    int copyUserAttributes(int in, int out);
+    int placeCopy(const QString& to, const QByteArray& temp, const QByteArray& dst, bool replace, QByteArray& placed);
+    int syncFolder(const QByteArray& folder);
+    int makeMissingFolder(const QByteArray& dst);
+    int makeFolders(const QByteArray& folder);
+    bool confirmReplace(const QString& path);
+    int trash(const QString& path);
+
+    UserPrompt& m_prompt;
+    ShellFileSyscalls& m_sys;
+    int m_flags;
+    QString m_trashError;
+};
+
+int FileJob::move(const QString& from, const QString& to) {
+    const QByteArray src = from.toUtf8();
+    const QByteArray dst = to.toUtf8();
+    if (m_sys.renameat2(src.constData(), dst.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    return resolveMove(errno, from, to, src, dst);
+}
+
+// Nothing is checked before the rename, so that a move costs one call; the reason is looked at only now.
+int FileJob::resolveMove(
+    int error, const QString& from, const QString& to, const QByteArray& src, const QByteArray& dst) {
+    bool folderMade = false;
+    for (;;) {
+        if (error == EINVAL || error == ENOSYS)
+            error = renameWithoutFlag(src.constData(), dst.constData());
+        switch (error) {
+        case 0:
+            return 0;
+        case EXDEV:
+            return copyFile(to, src, dst, true);
+        case EEXIST:
+            return moveOntoExisting(from, to, src, dst);
+        case ENOENT: {
+            if (folderMade)
+                return ENOENT;
+            struct stat source {};
+            if (m_sys.lstat(src.constData(), &source) != 0)
+                return errno;
+            if (const int made = makeMissingFolder(dst))
+                return made;
+            folderMade = true;
+            error = m_sys.renameat2(src.constData(), dst.constData(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+            break;
+        }
+        default:
+            return error;
+        }
+    }
+}
+
+int FileJob::moveOntoExisting(const QString& from, const QString& to, const QByteArray& src, const QByteArray& dst) {
+    struct stat source {};
+    struct stat existing {};
+    if (m_sys.lstat(src.constData(), &source) != 0)
+        return errno;
+    if (m_sys.lstat(dst.constData(), &existing) != 0)
+        return errno == ENOENT ? renameNoReplace(src.constData(), dst.constData()) : errno;
+    if (sameFile(source, existing)) {
+        if (src == dst)
+            return 0;
+        // One file under both names: a new letter case on a file system that ignores case may go ahead,
+        // two links to one file may not, since the "move" would only drop a name.
+        if (QString::compare(from, to, Qt::CaseInsensitive) == 0)
+            return moveThroughTemporaryName(src, dst);
+        return EEXIST;
+    }
+    if ((m_flags & kRenameOnCollision) != 0) {
+        QByteArray placed;
+        return renameToFreeName(to, src, dst, placed);
+    }
+    if (S_ISDIR(existing.st_mode))
+        return EEXIST; // a folder is never replaced
+    if (!confirmReplace(to))
+        return kDeclined;
+    return replaceExisting(to, src, dst);
+}
+
+int FileJob::moveThroughTemporaryName(const QByteArray& src, const QByteArray& dst) {
+    QByteArray temporary;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < kTemporaryAttempts && error == EEXIST; ++attempt) {
+        temporary = temporaryName(folderOf(dst));
+        error = renameNoReplace(src.constData(), temporary.constData());
+    }
+    if (error != 0)
+        return error;
+    error = renameNoReplace(temporary.constData(), dst.constData());
+    if (error != 0)
+        static_cast<void>(renameNoReplace(temporary.constData(), src.constData()));
+    return error;
+}
+
+int FileJob::renameNoReplace(const char* from, const char* to) {
+    if (m_sys.renameat2(from, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    const int error = errno;
+    return error == EINVAL || error == ENOSYS ? renameWithoutFlag(from, to) : error;
+}
+
+// For file systems that refuse RENAME_NOREPLACE: a hard link cannot replace anything either.
+int FileJob::renameWithoutFlag(const char* from, const char* to) {
+    struct stat status {};
+    if (m_sys.lstat(from, &status) != 0)
+        return errno;
+    if (S_ISREG(status.st_mode)) {
+        if (m_sys.link(from, to) == 0) {
+            if (m_sys.unlink(from) == 0)
+                return 0;
+            const int error = errno;
+            static_cast<void>(m_sys.unlink(to));
+            return error;
+        }
+        const int error = errno;
+        if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS && error != EMLINK)
+            return error;
+    }
+    // Without hard links a look just before the rename is the best there is.
+    if (m_sys.lstat(to, &status) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return m_sys.rename(from, to) == 0 ? 0 : errno;
+}
+
+int FileJob::renameToFreeName(const QString& to, const QByteArray& from, const QByteArray& dst, QByteArray& placed) {
+    placed = dst;
+    int error = renameNoReplace(from.constData(), placed.constData());
+    for (int number = 2; error == EEXIST && number <= kMaxCollisionNumber; ++number) {
+        placed = numberedName(to, number).toUtf8();
+        error = renameNoReplace(from.constData(), placed.constData());
+    }
+    return error;
+}
+
+// The user has agreed. With undo the old file goes to the trash, and a trash that refuses stops it.
+int FileJob::replaceExisting(const QString& to, const QByteArray& from, const QByteArray& dst) {
+    if ((m_flags & kAllowUndo) != 0) {
+        if (const int error = trash(to))
+            return error;
+        return renameNoReplace(from.constData(), dst.constData());
+    }
+    return m_sys.rename(from.constData(), dst.constData()) == 0 ? 0 : errno;
+}
+
+int FileJob::copy(const QString& from, const QString& to) {
+    return copyFile(to, from.toUtf8(), to.toUtf8(), false);
+}
+
+// Writes a temporary copy next to the destination and renames it into place; the source is removed only
+// once the copy is safely there. Whatever fails, the temporary file goes and the source stays whole.
+int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray& dst, bool removeSource) {
+    // A link that moves stays a link, so it is not opened through and stays where it is; a FIFO must not
+    // block the open.
+    const int in = m_sys.open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (removeSource ? O_NOFOLLOW : 0), 0);
+    if (in < 0)
+        return errno == ELOOP && removeSource ? EXDEV : errno;
+    Descriptor source(m_sys, in);
+    struct stat status {};
+    if (m_sys.fstat(in, &status) != 0)
+        return errno;
+    // Only plain files are copied; a folder moves to another file system by hand, and fails untouched here.
+    if (S_ISDIR(status.st_mode))
+        return removeSource ? EXDEV : EISDIR;
+    if (!S_ISREG(status.st_mode))
+        return EINVAL;
+
+    bool replace = false;
+    struct stat existing {};
+    if (m_sys.lstat(dst.constData(), &existing) == 0) {
+        if (sameFile(existing, status))
+            return EEXIST;
+        if ((m_flags & kRenameOnCollision) == 0) {
+            if (S_ISDIR(existing.st_mode))
+                return EEXIST;
+            if (!confirmReplace(to))
+                return kDeclined;
+            replace = true;
+        }
+    }
+
+    const QByteArray folder = folderOf(dst);
+    QByteArray temporary;
+    int out = -1;
+    int error = createTemporary(folder, temporary, out);
+    if (error == ENOENT) {
+        if (const int made = makeMissingFolder(dst))
+            return made;
+        error = createTemporary(folder, temporary, out);
+    }
+    if (error != 0)
+        return error;
+
+    Descriptor target(m_sys, out);
+    error = writeCopy(in, out, status);
+    if (error == 0)
+        error = target.close();
+    QByteArray placed;
+    if (error == 0)
+        error = placeCopy(to, temporary, dst, replace, placed);
+    if (error != 0) {
+        static_cast<void>(target.close());
+        static_cast<void>(m_sys.unlink(temporary.constData()));
+        return error;
+    }
+
+    error = syncFolder(folder);
+    if (error == 0 && removeSource && m_sys.unlink(src.constData()) != 0)
+        error = errno;
+    if (error != 0)
+        static_cast<void>(m_sys.unlink(placed.constData()));
+    return error;
+}
+
+int FileJob::createTemporary(const QByteArray& folder, QByteArray& name, int& fd) {
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        name = temporaryName(folder);
+        fd = m_sys.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+// The owner first, as it clears set-id bits; the extended attributes while the copy is still writable to
+// its owner (a read-only file would refuse them after its mode); the times last, since every other change
+// could touch them; and the fsync after all of it, so that it covers the metadata too.
+int FileJob::writeCopy(int in, int out, const struct stat& source) {
+    if (const int error = copyContents(in, out))
+        return error;
+    // Only root can give a file away; anyone else keeps the copy as their own, as cp does.
+    static_cast<void>(m_sys.fchown(out, source.st_uid, source.st_gid));
+    if (const int error = copyUserAttributes(in, out))
+        return error;
+    if (m_sys.fchmod(out, source.st_mode & 07777) != 0)
+        return errno;
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    if (m_sys.futimens(out, times) != 0)
+        return errno;
+    if (m_sys.fsync(out) != 0)
+        return errno;
+    return 0;
+}
+
+int FileJob::copyContents(int in, int out) {
+    for (;;) {
+        const ssize_t copied = m_sys.copyFileRange(in, out, kKernelCopyChunk);
+        if (copied > 0)
+            continue;
+        if (copied == 0)
+            return 0;
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != EXDEV && error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
+            return error;
+        break;
+    }
+    // The kernel copies only within one kind of file system; elsewhere through a buffer, from where it stopped.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    for (;;) {
+        const ssize_t length = m_sys.read(in, buffer.get(), kBufferSize);
+        if (length == 0)
+            return 0;
+        if (length < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < length;) {
+            const ssize_t written = m_sys.write(out, buffer.get() + done, static_cast<size_t>(length - done));
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            done += written;
+        }
+    }
+}
+
+// The user namespace alone: it holds what the program and the desktop keep (DOSATTRIB among them).
+int FileJob::copyUserAttributes(int in, int out) {
+    ssize_t size = m_sys.flistxattr(in, nullptr, 0);
+    if (size < 0)
+        return errno == EOPNOTSUPP ? 0 : errno;
+    if (size == 0)
+        return 0;
+    QByteArray names(size, Qt::Uninitialized);
+    size = m_sys.flistxattr(in, names.data(), static_cast<size_t>(names.size()));
+    if (size < 0)
+        return errno;
+    QByteArray value;
+    const char* const end = names.constData() + size;
+    for (const char* name = names.constData(); name < end; name += std::strlen(name) + 1) {
+        if (!QByteArrayView(name).startsWith("user."))
+            continue;
+        ssize_t length = m_sys.fgetxattr(in, name, nullptr, 0);
+        if (length < 0)
+            return errno;
+        value.resize(length);
+        length = m_sys.fgetxattr(in, name, value.data(), static_cast<size_t>(value.size()));
+        if (length < 0)
+            return errno;
+        if (m_sys.fsetxattr(out, name, value.constData(), static_cast<size_t>(length)) != 0)
+            return errno;
+    }
+    return 0;
+}
+
+int FileJob::placeCopy(
+    const QString& to, const QByteArray& temp, const QByteArray& dst, bool replace, QByteArray& placed) {
+    if ((m_flags & kRenameOnCollision) != 0)
+        return renameToFreeName(to, temp, dst, placed);
+    placed = dst;
+    const int error = renameNoReplace(temp.constData(), dst.constData());
+    if (error != EEXIST)
+        return error;
+    if (!replace) {
+        // The name was taken while the copy was written.
+        struct stat existing {};
+        if (m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode))
+            return EEXIST;
+        if (!confirmReplace(to))
+            return kDeclined;
+    }
+    return replaceExisting(to, temp, dst);
+}
+
+int FileJob::syncFolder(const QByteArray& folder) {
+    const int fd = m_sys.open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return errno;
+    Descriptor guard(m_sys, fd);
+    if (m_sys.fsync(fd) == 0)
+        return 0;
+    // Some file systems cannot sync a folder at all; the rename is then as safe as they make it.
+    return errno == EINVAL ? 0 : errno;
+}
+
+int FileJob::makeMissingFolder(const QByteArray& dst) {
+    const QByteArray folder = folderOf(dst);
+    struct stat status {};
+    if (m_sys.lstat(folder.constData(), &status) == 0)
+        return ENOENT; // the folder is there, so something else is missing
+    if (errno != ENOENT)
+        return errno;
+    if ((m_flags & (kNoConfirmMkdir | kNoConfirmation)) == 0) {
+        const QString text = tr("フォルダ「%1」は存在しません。\r\n作成しますか？").arg(QString::fromUtf8(folder));
+        if (m_prompt.message(text, programTitle(), PromptIcon::Question, PromptButtons::YesNo, PromptAnswer::Yes) !=
+            PromptAnswer::Yes)
+            return kDeclined;
+    }
+    return makeFolders(folder);
+}
+
+int FileJob::makeFolders(const QByteArray& folder) {
+    if (m_sys.mkdir(folder.constData(), 0777) == 0 || errno == EEXIST)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    if (const int error = makeFolders(folderOf(folder)))
+        return error;
+    return m_sys.mkdir(folder.constData(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+bool FileJob::confirmReplace(const QString& path) {
+    if ((m_flags & kNoConfirmation) != 0)
+        return true;
+    const QString text = tr("「%1」は既に存在します。\r\n置き換えますか？").arg(path);
+    return m_prompt.message(text, programTitle(), PromptIcon::Exclamation, PromptButtons::YesNo, PromptAnswer::No) ==
+           PromptAnswer::Yes;
+}
+
+int FileJob::trash(const QString& path) {
+    m_trashError.clear();
+    return m_sys.moveToTrash(path, &m_trashError) ? 0 : kTrashFailed;
+}
+
+int FileJob::remove(const QString& path) {
+    if ((m_flags & kAllowUndo) != 0)
+        return trash(path);
+    const QByteArray native = path.toUtf8();
+    if (m_sys.unlink(native.constData()) == 0)
+        return 0;
+    if (errno != EISDIR)
+        return errno;
+    return m_sys.rmdir(native.constData()) == 0 ? 0 : errno;
+}
+
+void FileJob::reportFailure(int operation, const QString& from, const QString& to, int status) {
+    if (status == kDeclined || (m_flags & kNoErrorUi) != 0)
+        return;
+    const QString reason = status == kTrashFailed ? m_trashError : qt_error_string(status);
+    QString text;
+    switch (operation) {
+    case FileOperation::kMove:
+        text = tr("「%1」を「%2」へ移動できませんでした。\r\n%3").arg(from, to, reason);
+        break;
+    case FileOperation::kCopy:
+        text = tr("「%1」を「%2」へコピーできませんでした。\r\n%3").arg(from, to, reason);
+        break;
+    case FileOperation::kRename:
+        text = tr("「%1」の名前を「%2」に変更できませんでした。\r\n%3").arg(from, fileNameOf(to), reason);
+        break;
+    default:
+        text = tr("「%1」を削除できませんでした。\r\n%2").arg(from, reason);
+        break;
+    }
+    m_prompt.inform(text, programTitle(), PromptIcon::Critical);
+}
+
+QString destinationFor(const QStringList& sources, const QStringList& destinations, qsizetype index, int flags) {
+    if ((flags & kMultiDestFiles) != 0 || sources.size() == 1)
+        return destinations.value(index);
+    QString folder = destinations.value(0);
+    if (folder.isEmpty())
+        return folder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + fileNameOf(sources.at(index));
+}
+
+} // namespace
+
+LinuxShellFileOperation::LinuxShellFileOperation(UserPrompt& prompt, ShellFileSyscalls* syscalls)
+    : m_prompt(prompt)
+    , m_syscalls(syscalls != nullptr ? *syscalls : m_ownSyscalls) {}
+
+FileOperationResult
+LinuxShellFileOperation::run(int operation, const QStringList& sources, const QStringList& destinations, int flags) {
+    FileOperationResult result;
+    if (operation < FileOperation::kMove || operation > FileOperation::kRename) {
+        result.result = EINVAL;
+        return result;
+    }
+    FileJob job(m_prompt, m_syscalls, flags);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString& from = sources.at(i);
+        QString to;
+        int status = 0;
+        if (operation == FileOperation::kDelete) {
+            status = job.remove(from);
+        } else {
+            to = destinationFor(sources, destinations, i, flags);
+            if (to.isEmpty())
+                status = EINVAL;
+            else if (operation == FileOperation::kCopy)
+                status = job.copy(from, to);
+            else
+                status = job.move(from, to);
+        }
+        if (status == 0)
+            continue;
+        if (result.result == 0)
+            result.result = status == kDeclined ? ECANCELED : (status > 0 ? status : EIO);
+        if (status == kDeclined)
+            result.aborted = true;
+        job.reportFailure(operation, from, to, status);
+    }
+    return result;
 }

@@ -1,0 +1,196 @@
+#include "BenchFiles.h"
+#include "execution/ExecutionHost.h"
+#include "execution/PlanExecutor.h"
+#include "execution/PlanUndo.h"
+#include "execution/RunOptions.h"
+#include "execution/RunState.h"
+#include "execution/ui/LogViewer.h"
+#include "execution/ui/ProgressDialog.h"
+#include "expression/BuildTypes.h"
+#include "filelist/FileAdder.h"
+#include "filelist/FileListModel.h"
+#include "platform/UserPrompt.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
+#include "platform/linux/SystemClock.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+class SilentPrompt final : public UserPrompt {
+public:
+    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
+        return answer;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
+class QuietHost final : public ExecutionHost {
+public:
+    [[nodiscard]] bool showsProgress() const override { return false; }
+    void setProgressLabel(const QString&) override {}
+    void setProgressValue(qsizetype) override {}
+    void processEvents() override {}
+    void setStatusText(const QString&) override {}
+    void setListVisible(bool) override {}
+    void setBusy(bool) override {}
+};
+
+QString fileName(int i) {
+    return QStringLiteral("photo_") + QString::number(i).rightJustified(6, QLatin1Char('0')) + QStringLiteral(".jpg");
+}
+
+// A fresh folder of n empty files, the list rows for them and a plan that renames each in place.
+struct Fixture {
+    std::unique_ptr<QTemporaryDir> dir;
+    QString folder;
+    FileListModel list;
+    RunState state;
+
+    explicit Fixture(int count)
+        : dir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tokrenu-bench-XXXXXX")))
+        , folder(dir->path() + QLatin1Char('/')) {
+        std::vector<NameChange> built;
+        built.reserve(static_cast<std::size_t>(count));
+        FileListModel::Appender appender(list);
+        for (int i = 0; i < count; ++i) {
+            const QString name = fileName(i);
+            const int fd = ::open((folder + name).toUtf8().constData(), O_CREAT | O_WRONLY, 0644);
+            if (fd >= 0)
+                ::close(fd);
+            appender.add({name, folder, QStringLiteral("0"), QStringLiteral("2024/01/31 9:05:07"), QString()});
+            built.push_back({QStringLiteral("renamed_") + name, 0, 0, 0, 0});
+        }
+        appender.commit();
+        state.plan.emplace(std::move(built), 0);
+        for (std::size_t i = 0; i < state.plan->entries().size(); ++i) {
+            RenameEntry& entry = state.plan->entries()[i];
+            entry.sourcePath = list.rows()[i].fullPath();
+            entry.destPath = folder + entry.destPath;
+        }
+    }
+};
+
+// The physical limit: one renameat2 per file and nothing else.
+void BareRename(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture(count);
+        std::vector<std::pair<QByteArray, QByteArray>> paths;
+        for (const RenameEntry& entry : fixture.state.plan->entries())
+            paths.emplace_back(entry.sourcePath.toUtf8(), entry.destPath.toUtf8());
+        state.ResumeTiming();
+        for (const auto& [from, to] : paths) {
+            if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0)
+                state.SkipWithError("rename failed");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// The engine's real per-file run: shell move, log, rows kept in step, undo records.
+void RunPlan(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    LinuxFileSystem fs;
+    SilentPrompt prompt;
+    LinuxShellFileOperation files(prompt);
+    SystemClock clock;
+    QuietHost host;
+    RunOptions options;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture(count);
+        PlanExecutor executor(fixture.state, fixture.list, fs, files, clock);
+        state.ResumeTiming();
+        if (executor.executePlanSteps(options, host).failedSteps != 0)
+            state.SkipWithError("a step failed");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void UndoPlan(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    LinuxFileSystem fs;
+    SilentPrompt prompt;
+    LinuxShellFileOperation files(prompt);
+    SystemClock clock;
+    QuietHost host;
+    RunOptions options;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture(count);
+        PlanExecutor(fixture.state, fixture.list, fs, files, clock).executePlanSteps(options, host);
+        fixture.state.logText.clear();
+        PlanUndo undo(fixture.state, fixture.list, fs, files, clock, prompt);
+        state.ResumeTiming();
+        if (undo.undoSteps(options, host) != 0)
+            state.SkipWithError("a step failed");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// The same run inside the progress dialog, on the offscreen platform.
+void RunPlanInDialog(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    LinuxFileSystem fs;
+    SilentPrompt prompt;
+    LinuxShellFileOperation files(prompt);
+    SystemClock clock;
+    QuietHost mainHost;
+    RunOptions options;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture(count);
+        PlanExecutor executor(fixture.state, fixture.list, fs, files, clock);
+        ProgressDialog dialog(fixture.state, nullptr);
+        dialog.setMainHost(&mainHost);
+        state.ResumeTiming();
+        dialog.run(ProgressWork::Plan, count, [&](ExecutionHost& host) {
+            if (executor.executePlanSteps(options, host).failedSteps != 0)
+                state.SkipWithError("a step failed");
+        });
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Opening the log viewer on the log of such a run, until it has painted.
+void OpenLog(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    QString log;
+    {
+        LinuxFileSystem fs;
+        SilentPrompt prompt;
+        LinuxShellFileOperation files(prompt);
+        SystemClock clock;
+        QuietHost host;
+        Fixture fixture(count);
+        PlanExecutor(fixture.state, fixture.list, fs, files, clock).executePlanSteps(RunOptions(), host);
+        log = fixture.state.logText;
+    }
+    state.counters["log_mb"] = static_cast<double>(log.size()) * 2 / 1e6;
+    LogViewSettings settings;
+    for (auto _ : state) {
+        LogViewer viewer(settings, nullptr);
+        viewer.present(QStringLiteral("Tokrenu－ログ"), log, false);
+        viewer.show();
+        QCoreApplication::processEvents();
+        viewer.close();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BareRename)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(RunPlan)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(UndoPlan)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(RunPlanInDialog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(OpenLog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
