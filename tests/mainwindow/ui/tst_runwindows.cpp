@@ -1,0 +1,285 @@
+#include "execution/LogPages.h"
+#include "execution/RunState.h"
+#include "execution/ui/LogViewer.h"
+#include "fakes/FixedClock.h"
+#include "fakes/ScriptedPrompt.h"
+#include "fakes/TestFiles.h"
+#include "filelist/FileListModel.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/MenuArrays.h"
+#include "mainwindow/ui/RunController.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Passes calls on to the real operation; the n-th call presses Cancel in the progress window.
+class CancellingFiles final : public ShellFileOperation {
+public:
+    explicit CancellingFiles(ShellFileOperation& real)
+        : m_real(real) {}
+    int cancelAtCall = 0;
+    int calls = 0;
+
+    FileOperationResult
+    run(int operation, const QStringList& sources, const QStringList& destinations, int flags) override {
+        if (++calls == cancelAtCall) {
+            auto* cancel = QApplication::activeModalWidget()->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+        }
+        return m_real.run(operation, sources, destinations, flags);
+    }
+
+private:
+    ShellFileOperation& m_real;
+};
+
+struct SeenLog {
+    QString caption;
+    QString text;
+    bool startVisible;
+};
+
+} // namespace
+
+class TestRunWindows : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_root;
+    LinuxFileSystem m_fs;
+    ScriptedPrompt m_prompt;
+    LinuxShellFileOperation m_realFiles{m_prompt};
+    CancellingFiles m_files{m_realFiles};
+    FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    std::unique_ptr<MainWindow> m_window;
+    QList<SeenLog> m_logs;
+    bool m_pressStart = false;
+    QStringList m_progressCaptions;
+    QTimer* m_watcher = nullptr;
+
+    // Every modal window that appears is looked at: logs are recorded and closed (or started), and the
+    // caption of progress windows is noted.
+    void watchModalWindows() {
+        m_watcher = new QTimer(this);
+        m_watcher->setInterval(2);
+        connect(m_watcher, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal->property("seen").toBool())
+                return;
+            modal->setProperty("seen", true);
+            if (modal->objectName() == QLatin1String("frmProgress")) {
+                m_progressCaptions.append(modal->windowTitle());
+            } else if (modal->objectName() == QLatin1String("frmLog")) {
+                auto* run = modal->findChild<QPushButton*>(QStringLiteral("cmdRun"));
+                m_logs.append({modal->windowTitle(),
+                               modal->findChild<QPlainTextEdit*>(QStringLiteral("txtLog"))->toPlainText(),
+                               run->isVisible()});
+                QPushButton* button =
+                    run->isVisible() && m_pressStart ? run : modal->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+                QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
+            }
+        });
+        m_watcher->start();
+    }
+
+    void start(const QStringList& names) {
+        for (const QString& name : names)
+            TestFiles::write(m_root + name, name.toUtf8());
+        m_window = std::make_unique<MainWindow>(m_fs, m_files, m_prompt, m_clock);
+        QStringList paths;
+        for (const QString& name : names)
+            paths.append(m_root + name);
+        m_window->startUp(paths, m_root);
+        m_window->show();
+    }
+
+    void setFormat(const QString& format) {
+        m_window->findChild<QLineEdit*>(QStringLiteral("txtFileName"))->setText(format);
+    }
+
+    bool exists(const QString& name) const { return QFileInfo::exists(m_root + name); }
+
+private Q_SLOTS:
+    void initTestCase() {
+        TestFiles::useTimeZone("Asia/Tokyo");
+        watchModalWindows();
+    }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_root = m_dir->path() + QLatin1Char('/');
+        QDir().mkpath(m_root + QStringLiteral(".trash-home"));
+        qputenv("XDG_DATA_HOME", (m_root + QStringLiteral(".trash-home")).toUtf8());
+        m_prompt.reset();
+        m_logs.clear();
+        m_progressCaptions.clear();
+        m_pressStart = false;
+        m_files.calls = 0;
+        m_files.cancelAtCall = 0;
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void testThenStart() {
+        start({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        setFormat(QStringLiteral("\"x_\" & name"));
+        m_pressStart = true;
+        m_window->findChild<QAction*>(QStringLiteral("test"))->trigger();
+        QCOMPARE(m_logs.size(), 2);
+        QCOMPARE(m_logs[0].caption, QStringLiteral("Tokrenu－テスト 1/1"));
+        QVERIFY(m_logs[0].startVisible);
+        QVERIFY(m_logs[0].text.contains(QStringLiteral("移動：") + m_root + QStringLiteral("x_a.txt")));
+        QCOMPARE(m_logs[1].caption, QStringLiteral("Tokrenu－ログ 1/1"));
+        QVERIFY(!m_logs[1].startVisible);
+        QVERIFY(exists(QStringLiteral("x_a.txt")) && exists(QStringLiteral("x_b.txt")));
+        QCOMPARE(m_progressCaptions, QStringList({"Tokrenu - 進行状況", "Tokrenu - 進行状況"}));
+        QCOMPARE(m_window->fileList().row(0).name, QStringLiteral("x_a.txt"));
+    }
+
+    void closingTheTestLogRunsNothing() {
+        start({QStringLiteral("a.txt")});
+        setFormat(QStringLiteral("\"x_\" & name"));
+        QTest::keyRelease(m_window.get(), Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(m_logs.size(), 1);
+        QVERIFY(exists(QStringLiteral("a.txt")));
+        QCOMPARE(m_window->runController().state().undoState, UndoState::Nothing);
+    }
+
+    void runWithAndWithoutTheLog() {
+        start({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        setFormat(QStringLiteral("replace(name,\"a\",\"c\")"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
+        QCOMPARE(m_logs.size(), 1);
+        QVERIFY(exists(QStringLiteral("c.txt")));
+        m_window->options().showLog = false;
+        setFormat(QStringLiteral("replace(name,\"b\",\"d\")"));
+        QTest::keyRelease(m_window.get(), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_logs.size(), 1);
+        QVERIFY(exists(QStringLiteral("d.txt")));
+    }
+
+    void undoTwice() {
+        start({QStringLiteral("a.txt")});
+        m_window->options().showLog = false;
+        setFormat(QStringLiteral("\"b.txt\""));
+        findArrayAction(m_window.get(), QStringLiteral("mnuListViewPopup3"), 1)->trigger();
+        QVERIFY(exists(QStringLiteral("b.txt")));
+        m_window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+        QVERIFY(exists(QStringLiteral("a.txt")));
+        QCOMPARE(m_progressCaptions.constLast(), QStringLiteral("Tokrenu - 元に戻す 進行状況"));
+        QVERIFY(m_prompt.shown().isEmpty());
+        m_window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+        QCOMPARE(m_prompt.texts(), QStringList({QStringLiteral("元に戻せません。")}));
+    }
+
+    void cancelDuringARun() {
+        QStringList names;
+        for (int i = 0; i < 10; ++i)
+            names.append(QStringLiteral("f%1").arg(i));
+        start(names);
+        setFormat(QStringLiteral("\"n\" & name"));
+        m_files.cancelAtCall = 3;
+        findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(exists(QStringLiteral("nf%1").arg(i)), i < 3);
+        QCOMPARE(m_logs.size(), 1);
+        QVERIFY(m_logs[0].text.endsWith(QStringLiteral(" 作業は中止されました。 ---")));
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("Status"))->text(), QStringLiteral("作業終了"));
+    }
+
+    void cancelDuringAnUndoAndResume() {
+        start({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        m_window->options().showLog = false;
+        setFormat(QStringLiteral("\"x\" & name"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
+        m_files.calls = 0;
+        m_files.cancelAtCall = 1;
+        m_window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+        QCOMPARE(m_window->runController().state().undoState, UndoState::UndoInterrupted);
+        QVERIFY(exists(QStringLiteral("a")) && exists(QStringLiteral("xb")));
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        m_window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+        QCOMPARE(m_prompt.texts(),
+                 QStringList({QStringLiteral("前回中断された元に戻す作業の続きを行います。\r\nよろしいですか？")}));
+        QVERIFY(exists(QStringLiteral("b")) && exists(QStringLiteral("c")));
+        QCOMPARE(m_window->runController().state().undoState, UndoState::Nothing);
+    }
+
+    void progressWindowSitsOverTheMainWindow() {
+        start({QStringLiteral("a")});
+        m_window->options().showLog = false;
+        m_window->move(100, 80);
+        QPoint centre;
+        auto* probe = new QTimer(this);
+        connect(probe, &QTimer::timeout, this, [&centre, probe] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal->objectName() == QLatin1String("frmProgress")) {
+                centre = modal->frameGeometry().center();
+                probe->stop();
+            }
+        });
+        probe->start(1);
+        setFormat(QStringLiteral("\"b\""));
+        m_files.cancelAtCall = 0;
+        findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
+        probe->deleteLater();
+        if (!centre.isNull())
+            QVERIFY((centre - m_window->frameGeometry().center()).manhattanLength() <= 2);
+    }
+
+    void logViewerPagesCopiesAndLaysOut() {
+        QString log;
+        for (int i = 0; log.size() < 100000; ++i)
+            log += QStringLiteral("* /d/file%1.txt\r\n").arg(i) + QString(250, QLatin1Char('x')) +
+                   QStringLiteral("\r\n\r\n");
+        LogViewSettings settings;
+        LogViewer viewer(settings, nullptr);
+        viewer.present(QStringLiteral("Tokrenu－ログ"), log, false);
+        viewer.show();
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Tokrenu－ログ 1/4"));
+        auto* text = viewer.findChild<QPlainTextEdit*>(QStringLiteral("txtLog"));
+        QTest::keyRelease(text, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Tokrenu－ログ 2/4"));
+        viewer.findChild<QPushButton*>(QStringLiteral("cmdCopy"))->click();
+        QString expected = viewer.pages()->shownText();
+        expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        QVERIFY(expected.startsWith(QStringLiteral("--- 前のページを見るには<Ctrl+P>を押してください。 ---\n\n")));
+        QVERIFY(expected.endsWith(QStringLiteral("--- 次のページを見るには<Ctrl+N>を押してください。 ---")));
+        for (int i = 0; i < 5; ++i)
+            QTest::keyRelease(text, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Tokrenu－ログ 4/4"));
+        // Shift with Ctrl is not Ctrl alone.
+        QTest::keyRelease(text, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Tokrenu－ログ 4/4"));
+
+        // Without Start the two buttons are centred as a pair.
+        viewer.resize(600, 400);
+        auto* copy = viewer.findChild<QPushButton*>(QStringLiteral("cmdCopy"));
+        auto* close = viewer.findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        QCOMPARE(copy->x(), qRound(((600 * 15 - 2415) / 2) / 15.0));
+        QCOMPARE(close->x(), qRound(((600 * 15 - 2415) / 2 + 1320) / 15.0));
+        QVERIFY(!viewer.findChild<QPushButton*>(QStringLiteral("cmdRun"))->isVisible());
+        viewer.close();
+        QCOMPARE(settings.widthTwips, 600 * 15);
+    }
+};
+
+QTEST_MAIN(TestRunWindows)
+#include "tst_runwindows.moc"
