@@ -58,6 +58,48 @@ void renumberDuplicates(RenamePlan& plan) {
     }
 }
 
+// Whether some entry would get a name that a file or folder on disk already has, other than the row's own
+// name. Folders that many entries go to are read once instead of looking up every name.
+bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRow>& rows, const FileSystem& fs) {
+    constexpr qsizetype kReadFolderFrom = 32;
+    QHash<QString, qsizetype> perFolder;
+    for (const RenameEntry& entry : entries)
+        ++perFolder[entry.destPath.left(entry.destPath.lastIndexOf(QLatin1Char('/')) + 1)];
+    struct FolderNames {
+        QSet<QString> exact;
+        QSet<QString> folded;
+    };
+    QHash<QString, FolderNames> listed;
+    for (std::size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
+        const QString& dest = entries[i].destPath;
+        const qsizetype slash = dest.lastIndexOf(QLatin1Char('/'));
+        const QString destName = dest.mid(slash + 1);
+        // A name equal to the row's own is never reported, whatever is there.
+        if (destName == rows[i].name)
+            continue;
+        const QString folder = dest.left(slash + 1);
+        if (perFolder.value(folder) >= kReadFolderFrom) {
+            auto it = listed.find(folder);
+            if (it == listed.end()) {
+                FolderNames names;
+                for (const QString& name : fs.entryNames(folder)) {
+                    names.exact.insert(name);
+                    names.folded.insert(name.toCaseFolded());
+                }
+                it = listed.insert(folder, std::move(names));
+            }
+            if (it->exact.contains(destName))
+                return true;
+            // Only a file system that ignores letter case can hold it under other letters.
+            if (!it->folded.contains(destName.toCaseFolded()))
+                continue;
+        }
+        if (fs.status(dest) && fs.storedName(dest).value_or(destName) != rows[i].name)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool completePaths(RenamePlan& plan, const std::vector<FileRow>& rows, const RunOptions& options, UserPrompt& prompt) {
@@ -101,18 +143,9 @@ bool checkPlan(RenamePlan& plan,
         }
     }
 
-    for (std::size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
-        const QString& dest = entries[i].destPath;
-        const QString destName = dest.mid(dest.lastIndexOf(QLatin1Char('/')) + 1);
-        // A name equal to the row's own is never reported, whatever is there.
-        if (destName == rows[i].name || !fs.status(dest))
-            continue;
-        if (fs.storedName(dest).value_or(destName) != rows[i].name) {
-            if (!askToContinue(prompt, tr("すでに使用されている名前に変換されるファイルがあります。")))
-                return true;
-            break;
-        }
-    }
+    if (nameInUse(entries, rows, fs) &&
+        !askToContinue(prompt, tr("すでに使用されている名前に変換されるファイルがあります。")))
+        return true;
 
     if (options.copy) {
         for (const RenameEntry& entry : entries) {

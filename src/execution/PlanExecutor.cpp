@@ -12,7 +12,7 @@
 #include "platform/FileTimes.h"
 #include "platform/ShellFileOperation.h"
 
-#include <QSet>
+#include <QHash>
 
 namespace {
 
@@ -63,7 +63,7 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
     RunLog log(m_state.logText);
     host.setStatusText(tr("テスト実行中"));
     log.line(tr("--- テストのため、実際に変更は行いません。 ---"));
-    log.line(QStringLiteral("--- ") + now() + tr(" 作業開始します。 ---"));
+    log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = 0;
     const std::uint16_t mask = plan.changeMask();
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
@@ -71,9 +71,9 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
         if (host.showsProgress())
             host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
         log.emptyLine();
-        log.line(QStringLiteral("* ") + entry.sourcePath);
+        log.line(QLatin1String("* "), entry.sourcePath);
         if (entry.destPath != entry.sourcePath)
-            log.line((options.copy ? tr("コピー：") : tr("移動：")) + entry.destPath);
+            log.line(options.copy ? tr("コピー：") : tr("移動："), entry.destPath);
         if (mask & ChangeMask::kAttributes) {
             log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
                      attributeLetters(entry.attributes));
@@ -105,7 +105,7 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setStatusText(tr("実行中"));
-    log.line(QStringLiteral("--- ") + now() + tr(" 作業開始します。 ---"));
+    log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = 0;
     m_state.undoState = UndoState::Run;
     const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
@@ -122,31 +122,40 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
         const QString movedTo = operation == FileOperation::kCopy ? tr("コピー：") : tr("移動：");
         QStringList source(QString{});
         QStringList dest(QString{});
-        // Sources of the plan that are still where they were: no other file may be put in their place,
-        // so that a chain such as a -> b, b -> c never destroys b, whatever is answered.
-        QSet<QString> heldSources;
-        for (const RenameEntry& entry : plan.entries()) {
+        // A destination that is the source of another entry of the plan may only be taken once that file
+        // has moved away, so that a chain such as a -> b, b -> c never destroys b, whatever is answered.
+        // Such destinations are rare: they are found once, and only they are checked as the run goes.
+        QHash<QString, qsizetype> entryOfSource;
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+            const RenameEntry& entry = plan.entry(i);
             if (entry.destPath != entry.sourcePath)
-                heldSources.insert(entry.sourcePath);
+                entryOfSource.insert(entry.sourcePath, i);
         }
+        std::vector<qsizetype> blockingEntry(static_cast<std::size_t>(plan.upperBound()) + 1, 0);
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i)
+            blockingEntry[static_cast<std::size_t>(i)] = entryOfSource.value(plan.entry(i).destPath, 0);
+        entryOfSource.clear();
+        auto held = [&plan, &blockingEntry, operation](qsizetype i) {
+            const qsizetype other = blockingEntry[static_cast<std::size_t>(i)];
+            return other != 0 && other != i &&
+                   (operation != FileOperation::kMove || (plan.entry(other).doneSteps & DoneStep::kMoved) == 0);
+        };
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             RenameEntry& entry = plan.entry(i);
             log.emptyLine();
-            log.line(QStringLiteral("* ") + entry.sourcePath);
+            log.line(QLatin1String("* "), entry.sourcePath);
             bool skipped = false;
             if (entry.destPath != entry.sourcePath && !options.multidestFiles) {
                 if (host.showsProgress())
                     host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
                 source[0] = entry.sourcePath;
                 dest[0] = entry.destPath;
-                if (heldSources.contains(entry.destPath) || m_files.run(operation, source, dest, flags).result != 0) {
+                if (held(i) || m_files.run(operation, source, dest, flags).result != 0) {
                     log.line(failedMove);
                     ++m_outcome.failedSteps;
                     skipped = true;
                 } else {
-                    log.line(movedTo + entry.destPath);
-                    if (operation == FileOperation::kMove)
-                        heldSources.remove(entry.sourcePath);
+                    log.line(movedTo, entry.destPath);
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
                     showRowAt(i, entry.destPath);
                 }
@@ -195,8 +204,8 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             const RenameEntry& entry = plan.entry(i);
             log.emptyLine();
-            log.line(QStringLiteral("* ") + entry.sourcePath);
-            log.line(movedTo + entry.destPath);
+            log.line(QLatin1String("* "), entry.sourcePath);
+            log.line(movedTo, entry.destPath);
             showRowAt(i, entry.destPath);
         }
         log.emptyLine();
@@ -275,11 +284,13 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, ExecutionHost& host) {
 }
 
 void PlanExecutor::showRowAt(qsizetype i, const QString& path) {
+    if (i < 1 || i > m_list.size())
+        return;
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    updateRow(i, [&](FileRow& row) {
-        row.name = path.mid(slash + 1);
-        row.path = path.left(slash + 1);
-    });
+    const FileRow& row = m_list.row(i - 1);
+    // A rename in place keeps the folder text as it is, shared with the other rows of that folder.
+    const QString folder = QStringView(path).left(slash + 1) == row.path ? row.path : path.left(slash + 1);
+    m_list.moveRowFile(i - 1, folder, path.mid(slash + 1));
 }
 
 void PlanExecutor::updateRow(qsizetype i, const std::function<void(FileRow&)>& change) {

@@ -83,6 +83,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
         ++failures;
     };
 
+    const QString nameRestored = tr("名前を元に戻す：");
     bool stopped = false;
     for (qsizetype u = 1; u <= n; ++u) {
         RenameEntry& entry = plan.entry(u);
@@ -91,7 +92,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             if (host.showsProgress())
                 host.setProgressLabel(dest + tr(" を元に戻しています。"));
             log.emptyLine();
-            log.line(QStringLiteral("* ") + dest);
+            log.line(QLatin1String("* "), dest);
             std::optional<qsizetype> row = findRowForEntry(u);
             if (row && removedRows.count(*row))
                 row.reset();
@@ -138,12 +139,15 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             if (entry.doneSteps & DoneStep::kMoved) {
                 if (m_files.run(FileOperation::kMove, QStringList(dest), QStringList(entry.sourcePath), flags).result ==
                     0) {
-                    log.line(tr("名前を元に戻す：") + entry.sourcePath);
-                    const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));
-                    updateRow(row, [&](FileRow& r) {
-                        r.name = entry.sourcePath.mid(slash + 1);
-                        r.path = entry.sourcePath.left(slash + 1);
-                    });
+                    log.line(nameRestored, entry.sourcePath);
+                    if (row && !removedRows.count(*row)) {
+                        const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));
+                        const FileRow& current = m_list.row(*row);
+                        const QString folder = QStringView(entry.sourcePath).left(slash + 1) == current.path
+                                                   ? current.path
+                                                   : entry.sourcePath.left(slash + 1);
+                        m_list.moveRowFile(*row, folder, entry.sourcePath.mid(slash + 1));
+                    }
                     entry.doneSteps &= ~DoneStep::kMoved;
                 } else {
                     failed(tr("名前を元に戻す：失敗しました。(") + entry.sourcePath + QLatin1Char(')'));

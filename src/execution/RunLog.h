@@ -2,14 +2,18 @@
 
 #include <QString>
 
-// Appends lines to a log whose lines end with CR LF.
+// Appends lines to a log whose lines end with CR LF. The parts of a line are appended one after the
+// other, so that no line is put together on its own first.
 class RunLog final {
 public:
     explicit RunLog(QString& text)
         : m_text(text) {}
 
-    void line(const QString& text) { m_text += text + QStringLiteral("\r\n"); }
-    void emptyLine() { m_text += QStringLiteral("\r\n"); }
+    template <typename... Parts> void line(const Parts&... parts) {
+        (m_text.append(parts), ...);
+        m_text.append(QLatin1String("\r\n"));
+    }
+    void emptyLine() { m_text.append(QLatin1String("\r\n")); }
     // Text without a line end of its own.
     void append(const QString& text) { m_text += text; }
 

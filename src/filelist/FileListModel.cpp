@@ -4,9 +4,8 @@
 
 namespace {
 
-QString keyOf(const QString& folder, const QString& name) {
-    // The folder ends in '/' and the name holds none, so folder + name identifies the pair.
-    return folder + name;
+RowKey keyOf(const FileRow& row) {
+    return {row.path, row.name};
 }
 
 } // namespace
@@ -68,11 +67,12 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 bool FileListModel::contains(const QString& folder, const QString& name) const {
-    return m_positions.contains(keyOf(folder, name));
+    return m_positions.contains(RowKey{folder, name});
 }
 
 std::optional<qsizetype> FileListModel::findRow(const QString& fullPath) const {
-    const auto it = m_positions.constFind(fullPath);
+    const qsizetype slash = fullPath.lastIndexOf(QLatin1Char('/'));
+    const auto it = m_positions.constFind(RowKey{fullPath.left(slash + 1), fullPath.mid(slash + 1)});
     if (it == m_positions.constEnd())
         return std::nullopt;
     return *it;
@@ -80,7 +80,7 @@ std::optional<qsizetype> FileListModel::findRow(const QString& fullPath) const {
 
 void FileListModel::reindexFrom(qsizetype first) {
     for (auto i = static_cast<std::size_t>(first); i < m_rows.size(); ++i)
-        m_positions.insert(m_rows[i].fullPath(), static_cast<qsizetype>(i));
+        m_positions.insert(keyOf(m_rows[i]), static_cast<qsizetype>(i));
 }
 
 FileListModel::Appender::Appender(FileListModel& model)
@@ -95,7 +95,7 @@ bool FileListModel::Appender::contains(const QString& folder, const QString& nam
 }
 
 bool FileListModel::Appender::add(FileRow row) {
-    const QString key = row.fullPath();
+    const RowKey key = keyOf(row);
     if (m_model.m_positions.contains(key))
         return false;
     m_model.m_positions.insert(key, m_model.size() + static_cast<qsizetype>(m_pending.size()));
@@ -121,19 +121,33 @@ bool FileListModel::appendRow(FileRow row) {
 
 void FileListModel::replaceRow(qsizetype index, FileRow row) {
     FileRow& current = m_rows.at(static_cast<std::size_t>(index));
-    const QString oldKey = current.fullPath();
-    if (m_positions.value(oldKey, -1) == index)
-        m_positions.remove(oldKey);
-    m_positions.insert(row.fullPath(), index);
+    const RowKey oldKey = keyOf(current);
+    if (!(oldKey == keyOf(row))) {
+        if (m_positions.value(oldKey, -1) == index)
+            m_positions.remove(oldKey);
+        m_positions.insert(keyOf(row), index);
+    }
     current = std::move(row);
     const int r = static_cast<int>(index);
     Q_EMIT dataChanged(this->index(r, 0), this->index(r, kFileColumnCount - 1));
 }
 
+void FileListModel::moveRowFile(qsizetype index, const QString& folder, const QString& name) {
+    FileRow& current = m_rows.at(static_cast<std::size_t>(index));
+    RowKey key{folder, name};
+    if (m_positions.value(keyOf(current), -1) == index)
+        m_positions.remove(keyOf(current));
+    m_positions.insert(key, index);
+    current.path = folder;
+    current.name = name;
+    const int r = static_cast<int>(index);
+    Q_EMIT dataChanged(this->index(r, 0), this->index(r, static_cast<int>(FileColumn::Path)));
+}
+
 void FileListModel::removeRowAt(qsizetype index) {
     const int r = static_cast<int>(index);
     beginRemoveRows(QModelIndex(), r, r);
-    const QString key = m_rows.at(static_cast<std::size_t>(index)).fullPath();
+    const RowKey key = keyOf(m_rows.at(static_cast<std::size_t>(index)));
     if (m_positions.value(key, -1) == index)
         m_positions.remove(key);
     m_rows.erase(m_rows.begin() + index);
@@ -156,7 +170,7 @@ void FileListModel::removeRows(std::vector<qsizetype> indexes) {
         const auto last = static_cast<int>(indexes[end - 1]);
         beginRemoveRows(QModelIndex(), first, last);
         for (int r = first; r <= last; ++r) {
-            const QString key = m_rows[static_cast<std::size_t>(r)].fullPath();
+            const RowKey key = keyOf(m_rows[static_cast<std::size_t>(r)]);
             if (m_positions.value(key, -1) == r)
                 m_positions.remove(key);
         }
@@ -180,8 +194,8 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
     if (a == b)
         return;
     std::swap(m_rows.at(static_cast<std::size_t>(a)), m_rows.at(static_cast<std::size_t>(b)));
-    m_positions.insert(m_rows[static_cast<std::size_t>(a)].fullPath(), a);
-    m_positions.insert(m_rows[static_cast<std::size_t>(b)].fullPath(), b);
+    m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(a)]), a);
+    m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(b)]), b);
     for (const qsizetype r : {a, b})
         Q_EMIT dataChanged(index(static_cast<int>(r), 0), index(static_cast<int>(r), kFileColumnCount - 1));
 }

@@ -9,6 +9,19 @@
 #include <vector>
 
 // The file list: the only store of its rows. Rows are 0-based here; the row's full path is unique.
+// A row's identity: its folder text and name, compared exactly. Kept apart so that no full path has to
+// be put together to look a row up.
+struct RowKey {
+    QString folder;
+    QString name;
+
+    friend bool operator==(const RowKey&, const RowKey&) = default;
+};
+
+inline size_t qHash(const RowKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.folder, key.name);
+}
+
 class FileListModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FileListModel)
@@ -55,6 +68,8 @@ public:
 
     bool appendRow(FileRow row);
     void replaceRow(qsizetype index, FileRow row);
+    // The row's file now has this folder and name.
+    void moveRowFile(qsizetype index, const QString& folder, const QString& name);
     void removeRowAt(qsizetype index);
     // Removes the rows at the given positions in one pass.
     void removeRows(std::vector<qsizetype> indexes);
@@ -68,5 +83,5 @@ private:
 
     std::vector<FileRow> m_rows;
     // Full path to row position: the duplicate test and the look-up of a file's row.
-    QHash<QString, qsizetype> m_positions;
+    QHash<RowKey, qsizetype> m_positions;
 };

@@ -1,5 +1,7 @@
 #include "platform/DateValue.h"
 
+#include "platform/LocalTime.h"
+
 #include <QDate>
 #include <QTime>
 
@@ -51,7 +53,7 @@ double fromDateTime(const QDateTime& local) {
 }
 
 double fromSecsSinceEpoch(qint64 secs) {
-    return fromDateTime(QDateTime::fromSecsSinceEpoch(secs, Qt::LocalTime));
+    return fromCivil(LocalTime::civilFromSecs(secs));
 }
 
 std::optional<Civil> toCivil(double value) {
@@ -83,10 +85,10 @@ std::optional<QDateTime> toDateTime(double value) {
 }
 
 std::optional<qint64> toSecsSinceEpoch(double value) {
-    const auto dateTime = toDateTime(value);
-    if (!dateTime || !dateTime->isValid())
+    const auto civil = toCivil(value);
+    if (!civil)
         return std::nullopt;
-    return dateTime->toSecsSinceEpoch();
+    return LocalTime::secsFromCivil(*civil);
 }
 
 QString generalDateText(const Civil& civil) {

@@ -55,6 +55,9 @@ public:
     // A folder that cannot be read gives an empty listing.
     [[nodiscard]] virtual FolderListing findFiles(const QString& folder, const QString& wildcard) const = 0;
 
+    // The names in a folder, without looking at the entries themselves; empty when it cannot be read.
+    [[nodiscard]] virtual QStringList entryNames(const QString& folder) const = 0;
+
     // The name of the last component of path as its directory stores it, or nothing when it does not exist.
     [[nodiscard]] virtual std::optional<QString> storedName(const QString& path) const = 0;
 };

@@ -33,6 +33,7 @@ public:
     [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override {
         return m_real.findFiles(folder, wildcard);
     }
+    [[nodiscard]] QStringList entryNames(const QString& folder) const override { return m_real.entryNames(folder); }
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override {
         return m_real.storedName(path);
     }

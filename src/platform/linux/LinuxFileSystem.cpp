@@ -200,11 +200,37 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     }
     closedir(dir);
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
-    std::sort(listing.entries.begin(), listing.entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.name < b.name;
+    std::vector<std::pair<QString, std::size_t>> keys;
+    keys.reserve(listing.entries.size());
+    for (std::size_t i = 0; i < listing.entries.size(); ++i)
+        keys.emplace_back(listing.entries[i].name.toCaseFolded(), i);
+    std::sort(keys.begin(), keys.end(), [&listing](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return listing.entries[a.second].name < listing.entries[b.second].name;
     });
+    std::vector<FolderEntry> sorted;
+    sorted.reserve(keys.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(listing.entries[key.second]));
+    listing.entries = std::move(sorted);
     return listing;
+}
+
+QStringList LinuxFileSystem::entryNames(const QString& folder) const {
+    QStringList names;
+    DIR* dir = opendir(nativePath(folder).constData());
+    if (dir == nullptr)
+        return names;
+    while (const struct dirent* entry = readdir(dir)) {
+        const char* rawName = entry->d_name;
+        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+            continue;
+        if (auto name = decodeName(rawName))
+            names.append(std::move(*name));
+    }
+    closedir(dir);
+    return names;
 }
 
 std::optional<QString> LinuxFileSystem::storedName(const QString& path) const {
