@@ -299,6 +299,18 @@ bool MainWindow::handleKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_A:
         listCommand(0);
         return true;
+    case Qt::Key_R:
+        listCommand(1);
+        return true;
+    case Qt::Key_C:
+        listCommand(2);
+        return true;
+    case Qt::Key_U:
+        listCommand(3);
+        return true;
+    case Qt::Key_D:
+        listCommand(4);
+        return true;
     case Qt::Key_X:
         listCommand(5);
         return true;
