@@ -10,7 +10,7 @@
 void buildInsertionMenus(QMenu* functions, QMenu* variables, QLineEdit* formatBox) {
     const QStringList functionWords = functionMenuWords();
     for (qsizetype i = 0; i < functionWords.size(); ++i) {
-        const QString word = functionWords[i];
+        const QString& word = functionWords[i];
         QAction* item = addArrayAction(functions, QStringLiteral("mnuFunction"), static_cast<int>(i), word);
         QObject::connect(item, &QAction::triggered, formatBox, [formatBox, word] {
             formatBox->insert(word + QStringLiteral("()"));
@@ -20,7 +20,7 @@ void buildInsertionMenus(QMenu* functions, QMenu* variables, QLineEdit* formatBo
     }
     const QStringList variableWords = variableMenuWords();
     for (qsizetype i = 0; i < variableWords.size(); ++i) {
-        const QString word = variableWords[i];
+        const QString& word = variableWords[i];
         QAction* item = addArrayAction(variables, QStringLiteral("mnuVariable"), static_cast<int>(i), word);
         QObject::connect(item, &QAction::triggered, formatBox, [formatBox, word] {
             formatBox->insert(word);
