@@ -92,7 +92,9 @@ std::optional<PreparedFormat> prepareFunctionText(const QString& formatText, Use
     text.reserve(trimmed.size());
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
         if (trimmed[i] != QLatin1Char('"')) {
-            text += trimmed[i];
+            // CR marks the references of the working text; one typed outside a literal goes like a blank.
+            if (trimmed[i] != QLatin1Char('\r'))
+                text += trimmed[i];
             continue;
         }
         QString literal;

@@ -16,6 +16,9 @@ QString tr(const char* text) {
     return QCoreApplication::translate("FunctionStyleBuilder", text);
 }
 
+// Every value of a row lives until the name is joined, so their sum is bounded as each one is.
+constexpr qsizetype kMaxRowText = 16 * kMaxTextLength;
+
 // An argument made ready for evaluation: text pieces and the records whose values go between them.
 struct Piece {
     QString text;
@@ -79,6 +82,7 @@ public:
         const FileRow& row = m_context.rows[rowIndex];
         const QString fullPath = row.fullPath();
         QStringList arguments;
+        qsizetype held = 0;
         for (std::size_t r = 0; r < m_records.size(); ++r) {
             const CompiledRecord& record = m_records[r];
             switch (record.kind) {
@@ -116,7 +120,8 @@ public:
                     return std::nullopt;
                 if (result.error != RuntimeError::None)
                     return generalError(result.error);
-                if (result.value.size() > kMaxTextLength)
+                held += result.value.size();
+                if (result.value.size() > kMaxTextLength || held > kMaxRowText)
                     return generalError(RuntimeError::OutOfMemory);
                 m_values[r] = result.value;
                 break;

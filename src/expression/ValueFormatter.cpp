@@ -115,9 +115,11 @@ bool wordAt(const PatternChars& chars, size_t i, const char* word) {
     return true;
 }
 
+// Counted no further than the longest element (dddddd): a long run of one letter stays linear.
 size_t runAt(const PatternChars& chars, size_t i, char16_t lowerCase) {
+    constexpr size_t kLongestElement = 6;
     size_t n = 0;
-    while (plainAt(chars, i + n, lowerCase))
+    while (n < kLongestElement && plainAt(chars, i + n, lowerCase))
         ++n;
     return n;
 }
