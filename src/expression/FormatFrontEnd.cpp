@@ -35,6 +35,26 @@ void formatError(UserPrompt& prompt, const QString& text) {
     prompt.inform(text, formatErrorTitle(), PromptIcon::Critical);
 }
 
+// A pattern written in quotes inside a bar segment means the quoted text, not the reference that
+// stands for it in the working text.
+QString withLiterals(const QString& pattern, const QStringList& literals) {
+    if (!pattern.contains(QLatin1Char('\r')))
+        return pattern;
+    QString out;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == QLatin1Char('\r') && i + kTokenRefLength <= pattern.size()) {
+            const int record = pattern.mid(i + 1, kTokenRefLength - 1).toInt();
+            if (record >= 1 && record <= literals.size()) {
+                out += literals[record - 1];
+                i += kTokenRefLength - 1;
+                continue;
+            }
+        }
+        out += pattern[i];
+    }
+    return out;
+}
+
 } // namespace
 
 QString formatErrorTitle() {
@@ -166,7 +186,7 @@ std::optional<PreparedFormat> prepareFunctionText(const QString& formatText, Use
             formatError(prompt, tr("書式が長すぎます。"));
             return std::nullopt;
         }
-        prepared.literals.append(pattern);
+        prepared.literals.append(withLiterals(pattern, prepared.literals));
         expanded += QStringLiteral("format(") + value + QLatin1Char(',') +
                     tokenRef(static_cast<int>(prepared.literals.size())) + QLatin1Char(')');
         i = close;

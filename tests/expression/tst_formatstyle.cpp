@@ -108,6 +108,9 @@ private Q_SLOTS:
             << "format(number(\r00001,1,\r00002),\r00003)" << QStringList{"a", "a+1", "000"};
         QTest::newRow("a bar inside a literal is plain text") << "\"|\"&fn"
                                                               << "\r00001&fn" << QStringList{"|"};
+        QTest::newRow("a quoted pattern in a bar means its text")
+            << "|f:\"YYYY\"|"
+            << "format(filename,\r00002)" << QStringList{"YYYY", "YYYY"};
         QTest::newRow("the pattern is lower-cased") << "|f:YYYY MM|"
                                                     << "format(filename,\r00001)" << QStringList{"yyyymm"};
     }
