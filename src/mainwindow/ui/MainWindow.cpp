@@ -64,6 +64,7 @@ MainWindow::MainWindow(
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
+    m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
     buildFormatBox();
     buildMenus();
     buildStatusBar();
