@@ -14,6 +14,7 @@
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
 
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -26,6 +27,31 @@ constexpr int kExitRefused = 3;
 void write(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+// The text in UTF-8 with each CR LF made LF. A CR byte is never part of another character, so the bytes
+// between the CRs move down as they are.
+QByteArray withLineFeeds(const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    char* kept = begin;
+    const char* rest = begin;
+    auto keepUpTo = [&kept, &rest](const char* stop) {
+        const auto length = static_cast<size_t>(stop - rest);
+        std::memmove(kept, rest, length);
+        kept += length;
+    };
+    for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', static_cast<size_t>(end - cr))));
+         ++cr) {
+        if (cr + 1 < end && cr[1] == '\n') {
+            keepUpTo(cr);
+            rest = cr + 1;
+        }
+    }
+    keepUpTo(end);
+    bytes.truncate(kept - begin);
+    return bytes;
 }
 
 class QuietFeedback final : public AddFeedback {
@@ -59,11 +85,10 @@ public:
     }
     ExecutionHost& mainHost() override { return m_host; }
     bool showLog(const QString&, const QString& text, bool) override {
-        QString lines = text;
-        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (!lines.endsWith(QLatin1Char('\n')))
-            lines += QLatin1Char('\n');
-        write(m_out, lines);
+        QByteArray bytes = withLineFeeds(text);
+        if (!bytes.endsWith('\n'))
+            bytes += '\n';
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_out);
         std::fflush(m_out);
         return false;
     }

@@ -4,13 +4,17 @@
 #include "execution/RunOptions.h"
 #include "filelist/FileRow.h"
 #include "platform/FileSystem.h"
+#include "platform/TextKeys.h"
 #include "platform/UserPrompt.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 
+#include <cstdint>
+#include <optional>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -58,43 +62,105 @@ void renumberDuplicates(RenamePlan& plan) {
     }
 }
 
+// The names in a folder, found by their case-folded form. A name that folds to itself is found exactly
+// through that form; the others are also kept as they are.
+class FolderNames {
+public:
+    enum class Match : std::uint8_t {
+        None,
+        OtherCase, // only names that differ in letter case
+        Exact,
+    };
+
+    explicit FolderNames(QStringList list)
+        : m_names(std::move(list)) {
+        m_folded.reserve(m_names.size());
+        for (const QString& name : std::as_const(m_names)) {
+            if (foldsToItself(name)) {
+                m_folded.insert(TextKey{name}, true);
+            } else {
+                m_unfolded.insert(TextKey{name});
+                m_foldedNames.push_back(name.toCaseFolded());
+                const TextKey folded{m_foldedNames.back()};
+                if (!m_folded.contains(folded))
+                    m_folded.insert(folded, false);
+            }
+        }
+    }
+
+    // scratch holds the folded name while it is looked up.
+    [[nodiscard]] Match find(QStringView name, QString& scratch) const {
+        if (foldsToItself(name)) {
+            const auto it = m_folded.constFind(TextKey{name});
+            if (it == m_folded.constEnd())
+                return Match::None;
+            return *it ? Match::Exact : Match::OtherCase;
+        }
+        if (m_unfolded.contains(TextKey{name}))
+            return Match::Exact;
+        scratch = name.toString().toCaseFolded();
+        return m_folded.contains(TextKey{scratch}) ? Match::OtherCase : Match::None;
+    }
+
+private:
+    // The tables hold views of these texts.
+    QStringList m_names;
+    std::vector<QString> m_foldedNames;
+    // Folded form to whether it is itself one of the names.
+    QHash<TextKey, bool> m_folded;
+    QSet<TextKey> m_unfolded;
+};
+
+TextKey folderOf(const QString& path) {
+    return TextKey{QStringView(path).left(path.lastIndexOf(QLatin1Char('/')) + 1)};
+}
+
 // Whether some entry would get a name that a file or folder on disk already has, other than the row's own
-// name. Folders that many entries go to are read once instead of looking up every name.
+// name. Folders that many entries go to are read once instead of looking up every name. The tables hold
+// views of the entries' paths; entries come folder by folder as a rule, so the folder tables are looked up
+// once per run of entries.
 bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRow>& rows, const FileSystem& fs) {
     constexpr qsizetype kReadFolderFrom = 32;
-    QHash<QString, qsizetype> perFolder;
-    for (const RenameEntry& entry : entries)
-        ++perFolder[entry.destPath.left(entry.destPath.lastIndexOf(QLatin1Char('/')) + 1)];
-    struct FolderNames {
-        QSet<QString> exact;
-        QSet<QString> folded;
-    };
-    QHash<QString, FolderNames> listed;
+    QHash<TextKey, qsizetype> perFolder;
+    for (std::size_t first = 0; first < entries.size();) {
+        const TextKey folder = folderOf(entries[first].destPath);
+        std::size_t next = first + 1;
+        while (next < entries.size() && folderOf(entries[next].destPath) == folder)
+            ++next;
+        perFolder[folder] += static_cast<qsizetype>(next - first);
+        first = next;
+    }
+    QHash<TextKey, FolderNames> listed;
+    std::optional<TextKey> namesFolder;
+    const FolderNames* names = nullptr;
+    QString foldedDestName;
     for (std::size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
         const QString& dest = entries[i].destPath;
         const qsizetype slash = dest.lastIndexOf(QLatin1Char('/'));
-        const QString destName = dest.mid(slash + 1);
+        const QStringView destName = QStringView(dest).sliced(slash + 1);
         // A name equal to the row's own is never reported, whatever is there.
         if (destName == rows[i].name)
             continue;
-        const QString folder = dest.left(slash + 1);
-        if (perFolder.value(folder) >= kReadFolderFrom) {
-            auto it = listed.find(folder);
-            if (it == listed.end()) {
-                FolderNames names;
-                for (const QString& name : fs.entryNames(folder)) {
-                    names.exact.insert(name);
-                    names.folded.insert(name.toCaseFolded());
-                }
-                it = listed.insert(folder, std::move(names));
+        const TextKey folder{QStringView(dest).left(slash + 1)};
+        if (namesFolder != folder) {
+            namesFolder = folder;
+            names = nullptr;
+            if (perFolder.value(folder) >= kReadFolderFrom) {
+                auto it = listed.find(folder);
+                if (it == listed.end())
+                    it = listed.insert(folder, FolderNames(fs.entryNames(folder.text.toString())));
+                names = &*it;
             }
-            if (it->exact.contains(destName))
+        }
+        if (names != nullptr) {
+            const FolderNames::Match match = names->find(destName, foldedDestName);
+            if (match == FolderNames::Match::Exact)
                 return true;
             // Only a file system that ignores letter case can hold it under other letters.
-            if (!it->folded.contains(destName.toCaseFolded()))
+            if (match == FolderNames::Match::None)
                 continue;
         }
-        if (fs.status(dest) && fs.storedName(dest).value_or(destName) != rows[i].name)
+        if (fs.status(dest) && fs.storedName(dest).value_or(destName.toString()) != rows[i].name)
             return true;
     }
     return false;
@@ -116,7 +182,8 @@ bool completePaths(RenamePlan& plan, const std::vector<FileRow>& rows, const Run
     }
     std::vector<RenameEntry>& entries = plan.entries();
     for (std::size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
-        entries[i].destPath = (options.moveToFolder ? target : rows[i].path) + entries[i].destPath;
+        const QString& folder = options.moveToFolder ? target : rows[i].path;
+        entries[i].destPath = QStringView(folder) % QStringView(entries[i].destPath);
         entries[i].sourcePath = rows[i].fullPath();
     }
     return true;
@@ -134,12 +201,14 @@ bool checkPlan(RenamePlan& plan,
     if (options.renumberOnCollision) {
         renumberDuplicates(plan);
     } else {
-        QSet<QString> seen;
+        QSet<TextKey> seen;
         seen.reserve(static_cast<qsizetype>(entries.size()));
         for (const RenameEntry& entry : entries) {
-            if (seen.contains(entry.destPath))
+            // A path that is there already leaves the set as large as it was.
+            const qsizetype before = seen.size();
+            seen.insert(TextKey{entry.destPath});
+            if (seen.size() == before)
                 return !askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。"));
-            seen.insert(entry.destPath);
         }
     }
 

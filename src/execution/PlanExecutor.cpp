@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "platform/ShellFileOperation.h"
+#include "platform/TextKeys.h"
 
 #include <QHash>
 
@@ -125,15 +126,16 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
         // A destination that is the source of another entry of the plan may only be taken once that file
         // has moved away, so that a chain such as a -> b, b -> c never destroys b, whatever is answered.
         // Such destinations are rare: they are found once, and only they are checked as the run goes.
-        QHash<QString, qsizetype> entryOfSource;
+        QHash<TextKey, qsizetype> entryOfSource;
+        entryOfSource.reserve(plan.upperBound());
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             const RenameEntry& entry = plan.entry(i);
             if (entry.destPath != entry.sourcePath)
-                entryOfSource.insert(entry.sourcePath, i);
+                entryOfSource.insert(TextKey{entry.sourcePath}, i);
         }
         std::vector<qsizetype> blockingEntry(static_cast<std::size_t>(plan.upperBound()) + 1, 0);
         for (qsizetype i = 1; i <= plan.upperBound(); ++i)
-            blockingEntry[static_cast<std::size_t>(i)] = entryOfSource.value(plan.entry(i).destPath, 0);
+            blockingEntry[static_cast<std::size_t>(i)] = entryOfSource.value(TextKey{plan.entry(i).destPath}, 0);
         entryOfSource.clear();
         auto held = [&plan, &blockingEntry, operation](qsizetype i) {
             const qsizetype other = blockingEntry[static_cast<std::size_t>(i)];

@@ -84,6 +84,9 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
     };
 
     const QString nameRestored = tr("名前を元に戻す：");
+    // One list each, refilled for every file.
+    QStringList movedFrom(QString{});
+    QStringList movedTo(QString{});
     bool stopped = false;
     for (qsizetype u = 1; u <= n; ++u) {
         RenameEntry& entry = plan.entry(u);
@@ -137,8 +140,9 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             }
             // The name goes back even when a restore above failed.
             if (entry.doneSteps & DoneStep::kMoved) {
-                if (m_files.run(FileOperation::kMove, QStringList(dest), QStringList(entry.sourcePath), flags).result ==
-                    0) {
+                movedFrom[0] = dest;
+                movedTo[0] = entry.sourcePath;
+                if (m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
                     log.line(nameRestored, entry.sourcePath);
                     if (row && !removedRows.count(*row)) {
                         const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));

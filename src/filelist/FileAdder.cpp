@@ -8,16 +8,45 @@
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
 
+#include <optional>
+
+namespace {
+
+// Makes the rows of one add. Files of a folder often share their length, time or attributes, and then
+// share the text of the row before, made once.
+class RowMaker {
+public:
+    FileRow make(const QString& folder, const QString& name, const FileStatus& status) {
+        if (status.size != m_size) {
+            m_size = status.size;
+            m_sizeText = formatByteCount(status.size);
+        }
+        if (status.lastWriteSecs != m_lastWriteSecs) {
+            m_lastWriteSecs = status.lastWriteSecs;
+            m_lastWriteText = DateValue::generalDateText(DateValue::fromSecsSinceEpoch(status.lastWriteSecs));
+        }
+        if (status.attributes != m_attributes) {
+            m_attributes = status.attributes;
+            m_attributeText = attributeLetters(status.attributes);
+        }
+        return {name, folder, m_sizeText, m_lastWriteText, m_attributeText};
+    }
+
+private:
+    std::optional<qint64> m_size;
+    QString m_sizeText;
+    std::optional<qint64> m_lastWriteSecs;
+    QString m_lastWriteText;
+    std::optional<qint32> m_attributes;
+    QString m_attributeText;
+};
+
+} // namespace
+
 FileAdder::FileAdder(FileListModel& model, const FileSystem& fs, UserPrompt& prompt)
     : m_model(model)
     , m_fs(fs)
     , m_prompt(prompt) {}
-
-FileRow FileAdder::makeRow(const QString& folder, const QString& name, const FileStatus& status) {
-    return {name, folder, formatByteCount(status.size),
-            DateValue::generalDateText(DateValue::fromSecsSinceEpoch(status.lastWriteSecs)),
-            attributeLetters(status.attributes)};
-}
 
 QString FileAdder::fileCountText(qsizetype count) {
     return QString::number(count) + tr("個のファイル");
@@ -29,7 +58,7 @@ bool FileAdder::addFileRow(const QString& folder, const QString& name) {
     const auto status = m_fs.status(folder + name);
     if (!status)
         return false;
-    return m_model.appendRow(makeRow(folder, name, *status));
+    return m_model.appendRow(RowMaker().make(folder, name, *status));
 }
 
 qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSettings& settings, AddFeedback& feedback) {
@@ -44,6 +73,7 @@ qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSetting
     const QString wildCard = settings.wildCard.isEmpty() ? QStringLiteral("*.*") : settings.wildCard;
     const qsizetype before = m_model.size();
     int undecodable = 0;
+    RowMaker rows;
     {
         FileListModel::Appender appender(m_model);
         for (const QString& name : batch.names) {
@@ -54,12 +84,12 @@ qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSetting
                 const QString folder = full.endsWith(QLatin1Char('/')) ? full : full + QLatin1Char('/');
                 FolderListing listing = m_fs.findFiles(folder, wildCard);
                 undecodable += listing.skippedUndecodable;
+                appender.reserve(static_cast<qsizetype>(listing.entries.size()));
                 for (FolderEntry& entry : listing.entries) {
                     if (entry.status.attributes & (AttributeBits::kDirectory | settings.ignoredAttributes))
                         continue;
-                    if (appender.contains(folder, entry.name))
-                        continue;
-                    appender.add(makeRow(folder, entry.name, entry.status));
+                    // A row already listed is refused by the appender.
+                    appender.add(rows.make(folder, entry.name, entry.status));
                 }
                 continue;
             }
@@ -71,7 +101,7 @@ qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSetting
             if (!passesAddFilter(fileName, wildCard) || appender.contains(folder, fileName))
                 continue;
             if (const auto status = m_fs.status(full))
-                appender.add(makeRow(folder, fileName, *status));
+                appender.add(rows.make(folder, fileName, *status));
         }
     }
 

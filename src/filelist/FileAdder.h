@@ -10,7 +10,6 @@ class AddFeedback;
 class FileListModel;
 class FileSystem;
 class UserPrompt;
-struct FileStatus;
 
 // Adds files to the list: the filter, the ignored attributes and the duplicate rule applied.
 class FileAdder final {
@@ -24,7 +23,6 @@ public:
     // False when the row is listed already or the file is gone.
     bool addFileRow(const QString& folder, const QString& name);
 
-    static FileRow makeRow(const QString& folder, const QString& name, const FileStatus& status);
     static QString fileCountText(qsizetype count);
 
 private:

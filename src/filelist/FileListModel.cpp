@@ -1,5 +1,7 @@
 #include "filelist/FileListModel.h"
 
+#include <QMetaMethod>
+
 #include <algorithm>
 
 namespace {
@@ -67,15 +69,45 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 bool FileListModel::contains(const QString& folder, const QString& name) const {
-    return m_positions.contains(RowKey{folder, name});
+    return positionOf(RowKey{folder, name}).has_value();
 }
 
 std::optional<qsizetype> FileListModel::findRow(const QString& fullPath) const {
     const qsizetype slash = fullPath.lastIndexOf(QLatin1Char('/'));
-    const auto it = m_positions.constFind(RowKey{fullPath.left(slash + 1), fullPath.mid(slash + 1)});
-    if (it == m_positions.constEnd())
+    // The key only looks at the path's own text; it is gone before the path is.
+    const QChar* text = fullPath.constData();
+    return positionOf(RowKey{QString::fromRawData(text, slash + 1),
+                             QString::fromRawData(text + slash + 1, fullPath.size() - slash - 1)});
+}
+
+void FileListModel::indexMovedRows() const {
+    if (m_unindexed.empty())
+        return;
+    for (const qsizetype index : m_unindexed)
+        m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(index)]), index);
+    m_unindexed.clear();
+    // Stale entries may take up as much room as the live ones before they are swept out.
+    if (m_positions.size() > 2 * size() + 1024)
+        dropStaleKeys(false);
+}
+
+std::optional<qsizetype> FileListModel::positionOf(const RowKey& key) const {
+    indexMovedRows();
+    const auto it = m_positions.constFind(key);
+    if (it == m_positions.constEnd() || (*it < size() && !hasKey(*it, key)))
         return std::nullopt;
     return *it;
+}
+
+bool FileListModel::hasKey(qsizetype index, const RowKey& key) const {
+    const FileRow& row = m_rows[static_cast<std::size_t>(index)];
+    return row.name == key.name && row.path == key.folder;
+}
+
+void FileListModel::dropStaleKeys(bool pastLastRow) const {
+    m_positions.removeIf([this, pastLastRow](QHash<RowKey, qsizetype>::iterator entry) {
+        return entry.value() >= size() ? pastLastRow : !hasKey(entry.value(), entry.key());
+    });
 }
 
 void FileListModel::reindexFrom(qsizetype first) {
@@ -94,11 +126,20 @@ bool FileListModel::Appender::contains(const QString& folder, const QString& nam
     return m_model.contains(folder, name);
 }
 
+void FileListModel::Appender::reserve(qsizetype count) {
+    m_model.m_positions.reserve(m_model.m_positions.size() + count);
+}
+
 bool FileListModel::Appender::add(FileRow row) {
+    // One look-up: a key that was not there yet grows the table.
+    m_model.indexMovedRows();
+    QHash<RowKey, qsizetype>& table = m_model.m_positions;
+    const qsizetype known = table.size();
     const RowKey key = keyOf(row);
-    if (m_model.m_positions.contains(key))
+    qsizetype& position = table[key];
+    if (table.size() == known && (position >= m_model.size() || m_model.hasKey(position, key)))
         return false;
-    m_model.m_positions.insert(key, m_model.size() + static_cast<qsizetype>(m_pending.size()));
+    position = m_model.size() + static_cast<qsizetype>(m_pending.size());
     m_pending.push_back(std::move(row));
     return true;
 }
@@ -121,12 +162,8 @@ bool FileListModel::appendRow(FileRow row) {
 
 void FileListModel::replaceRow(qsizetype index, FileRow row) {
     FileRow& current = m_rows.at(static_cast<std::size_t>(index));
-    const RowKey oldKey = keyOf(current);
-    if (!(oldKey == keyOf(row))) {
-        if (m_positions.value(oldKey, -1) == index)
-            m_positions.remove(oldKey);
-        m_positions.insert(keyOf(row), index);
-    }
+    if (!(keyOf(current) == keyOf(row)))
+        m_unindexed.push_back(index);
     current = std::move(row);
     const int r = static_cast<int>(index);
     Q_EMIT dataChanged(this->index(r, 0), this->index(r, kFileColumnCount - 1));
@@ -134,12 +171,13 @@ void FileListModel::replaceRow(qsizetype index, FileRow row) {
 
 void FileListModel::moveRowFile(qsizetype index, const QString& folder, const QString& name) {
     FileRow& current = m_rows.at(static_cast<std::size_t>(index));
-    RowKey key{folder, name};
-    if (m_positions.value(keyOf(current), -1) == index)
-        m_positions.remove(keyOf(current));
-    m_positions.insert(key, index);
+    m_unindexed.push_back(index);
     current.path = folder;
     current.name = name;
+    // A run moves every row: without a view there is nobody to tell.
+    static const QMetaMethod changed = QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged);
+    if (!isSignalConnected(changed))
+        return;
     const int r = static_cast<int>(index);
     Q_EMIT dataChanged(this->index(r, 0), this->index(r, static_cast<int>(FileColumn::Path)));
 }
@@ -147,11 +185,10 @@ void FileListModel::moveRowFile(qsizetype index, const QString& folder, const QS
 void FileListModel::removeRowAt(qsizetype index) {
     const int r = static_cast<int>(index);
     beginRemoveRows(QModelIndex(), r, r);
-    const RowKey key = keyOf(m_rows.at(static_cast<std::size_t>(index)));
-    if (m_positions.value(key, -1) == index)
-        m_positions.remove(key);
+    indexMovedRows();
     m_rows.erase(m_rows.begin() + index);
     reindexFrom(index);
+    dropStaleKeys(true);
     endRemoveRows();
 }
 
@@ -169,16 +206,13 @@ void FileListModel::removeRows(std::vector<qsizetype> indexes) {
         const auto first = static_cast<int>(indexes[start]);
         const auto last = static_cast<int>(indexes[end - 1]);
         beginRemoveRows(QModelIndex(), first, last);
-        for (int r = first; r <= last; ++r) {
-            const RowKey key = keyOf(m_rows[static_cast<std::size_t>(r)]);
-            if (m_positions.value(key, -1) == r)
-                m_positions.remove(key);
-        }
+        indexMovedRows();
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         endRemoveRows();
         end = start;
     }
     reindexFrom(indexes.front());
+    dropStaleKeys(true);
 }
 
 void FileListModel::clear() {
@@ -187,12 +221,14 @@ void FileListModel::clear() {
     beginResetModel();
     m_rows.clear();
     m_positions.clear();
+    m_unindexed.clear();
     endResetModel();
 }
 
 void FileListModel::swapRows(qsizetype a, qsizetype b) {
     if (a == b)
         return;
+    indexMovedRows();
     std::swap(m_rows.at(static_cast<std::size_t>(a)), m_rows.at(static_cast<std::size_t>(b)));
     m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(a)]), a);
     m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(b)]), b);
@@ -204,6 +240,7 @@ void FileListModel::sortByName(bool ascending) {
     if (m_rows.size() < 2)
         return;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    indexMovedRows();
     const QModelIndexList before = persistentIndexList();
     std::vector<std::size_t> order(m_rows.size());
     for (std::size_t i = 0; i < order.size(); ++i)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filelist/FileRow.h"
+#include "platform/TextKeys.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -18,8 +19,8 @@ struct RowKey {
     friend bool operator==(const RowKey&, const RowKey&) = default;
 };
 
-inline size_t qHash(const RowKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.folder, key.name);
+inline size_t qHash(const RowKey& key, size_t seed = 0) noexcept {
+    return hashText(key.name, hashText(key.folder, seed));
 }
 
 class FileListModel final : public QAbstractTableModel {
@@ -57,6 +58,8 @@ public:
         Appender& operator=(Appender&&) = delete;
 
         [[nodiscard]] bool contains(const QString& folder, const QString& name) const;
+        // Makes room for this many more rows, so that the table of keys is not grown step by step.
+        void reserve(qsizetype count);
         // False when a row for the same folder and name is listed or pending already.
         bool add(FileRow row);
         void commit();
@@ -79,9 +82,21 @@ public:
     void sortByName(bool ascending);
 
 private:
+    // Puts the present keys of the rows that got new ones into the table.
+    void indexMovedRows() const;
+    // The row under the key, unless the entry is stale: that row has another key by now.
+    [[nodiscard]] std::optional<qsizetype> positionOf(const RowKey& key) const;
+    [[nodiscard]] bool hasKey(qsizetype index, const RowKey& key) const;
+    // Drops the entries whose row has another key by now, and with pastLastRow those past the last row,
+    // which belong to no row while no append is open.
+    void dropStaleKeys(bool pastLastRow) const;
     void reindexFrom(qsizetype first);
 
     std::vector<FileRow> m_rows;
-    // Full path to row position: the duplicate test and the look-up of a file's row.
-    QHash<RowKey, qsizetype> m_positions;
+    // Key to row position: the duplicate test and the look-up of a file's row. A row that gets a new key
+    // leaves its old entry behind as stale, and its new key goes in only when the table is next used, so
+    // that a run that renames every row pays nothing for a table nobody reads. Positions past the last
+    // row belong to the rows of an append not yet committed.
+    mutable QHash<RowKey, qsizetype> m_positions;
+    mutable std::vector<qsizetype> m_unindexed;
 };

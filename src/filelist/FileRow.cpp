@@ -39,16 +39,17 @@ const QString& columnText(const FileRow& row, FileColumn column) {
 }
 
 QString formatByteCount(qint64 bytes) {
-    const QString digits = QString::number(bytes < 0 ? -bytes : bytes);
-    QString out;
-    out.reserve(digits.size() + digits.size() / 3 + 1);
-    if (bytes < 0)
-        out += QLatin1Char('-');
-    const qsizetype lead = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (i - lead) % 3 == 0)
-            out += QLatin1Char(',');
-        out += digits[i];
+    // Written from the last digit backwards, into room for the longest text ("-9,223,372,036,854,775,808").
+    char16_t text[26];
+    auto start = static_cast<qsizetype>(std::size(text));
+    auto magnitude = bytes < 0 ? 0 - static_cast<quint64>(bytes) : static_cast<quint64>(bytes);
+    for (int digits = 0; digits == 0 || magnitude != 0; ++digits) {
+        if (digits > 0 && digits % 3 == 0)
+            text[--start] = u',';
+        text[--start] = static_cast<char16_t>(u'0' + magnitude % 10);
+        magnitude /= 10;
     }
-    return out;
+    if (bytes < 0)
+        text[--start] = u'-';
+    return QStringView(text + start, static_cast<qsizetype>(std::size(text)) - start).toString();
 }

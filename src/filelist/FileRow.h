@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringBuilder>
 
 #include <cstdint>
 #include <optional>
@@ -13,7 +14,8 @@ struct FileRow {
     QString lastWriteTime; // general date text
     QString attribute;     // attribute letters
 
-    [[nodiscard]] QString fullPath() const { return path + name; }
+    // Joined as views, which the string builder writes into one string of the right size at once.
+    [[nodiscard]] QString fullPath() const { return QStringView(path) % QStringView(name); }
     friend bool operator==(const FileRow&, const FileRow&) = default;
 };
 

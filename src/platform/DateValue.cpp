@@ -14,28 +14,47 @@ constexpr qint64 kSecondsPerDay = 86400;
 // The Julian day of 1899-12-30, day 0 of date values.
 constexpr qint64 kDayZero = 2415019;
 
-void appendPadded(QString& out, int value, int width) {
-    const QString digits = QString::number(value);
-    for (qsizetype i = digits.size(); i < width; ++i)
-        out += QLatin1Char('0');
-    out += digits;
-}
+// The texts are put together in a buffer on the stack and copied out once.
+class DateTextBuffer {
+public:
+    // The value as QString::number writes it, with zeros in front up to width characters.
+    void appendPadded(int value, int width) {
+        char16_t digits[11];
+        int count = 0;
+        auto magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+        do {
+            digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (value < 0)
+            digits[count++] = u'-';
+        for (int i = count; i < width; ++i)
+            m_chars[m_size++] = u'0';
+        while (count > 0)
+            m_chars[m_size++] = digits[--count];
+    }
+    void append(char16_t c) { m_chars[m_size++] = c; }
+    void appendDate(const Civil& c) {
+        appendPadded(c.year, 4);
+        append(u'/');
+        appendPadded(c.month, 2);
+        append(u'/');
+        appendPadded(c.day, 2);
+    }
+    void appendTime(const Civil& c) {
+        appendPadded(c.hour, 1);
+        append(u':');
+        appendPadded(c.minute, 2);
+        append(u':');
+        appendPadded(c.second, 2);
+    }
+    [[nodiscard]] QString text() const { return QStringView(m_chars, m_size).toString(); }
 
-void appendDate(QString& out, const Civil& c) {
-    appendPadded(out, c.year, 4);
-    out += QLatin1Char('/');
-    appendPadded(out, c.month, 2);
-    out += QLatin1Char('/');
-    appendPadded(out, c.day, 2);
-}
-
-void appendTime(QString& out, const Civil& c) {
-    out += QString::number(c.hour);
-    out += QLatin1Char(':');
-    appendPadded(out, c.minute, 2);
-    out += QLatin1Char(':');
-    appendPadded(out, c.second, 2);
-}
+private:
+    // Six numbers of at most eleven characters and five separators.
+    char16_t m_chars[6 * 11 + 5];
+    qsizetype m_size = 0;
+};
 
 } // namespace
 
@@ -92,18 +111,17 @@ std::optional<qint64> toSecsSinceEpoch(double value) {
 }
 
 QString generalDateText(const Civil& civil) {
-    QString out;
-    out.reserve(19);
+    DateTextBuffer out;
     const bool dayZero = civil.year == 1899 && civil.month == 12 && civil.day == 30;
     const bool midnight = civil.hour == 0 && civil.minute == 0 && civil.second == 0;
     if (!dayZero) {
-        appendDate(out, civil);
+        out.appendDate(civil);
         if (midnight)
-            return out;
-        out += QLatin1Char(' ');
+            return out.text();
+        out.append(u' ');
     }
-    appendTime(out, civil);
-    return out;
+    out.appendTime(civil);
+    return out.text();
 }
 
 QString generalDateText(double value) {
@@ -115,9 +133,9 @@ QString shortDateText(double value) {
     const auto civil = toCivil(value);
     if (!civil)
         return {};
-    QString out;
-    appendDate(out, *civil);
-    return out;
+    DateTextBuffer out;
+    out.appendDate(*civil);
+    return out.text();
 }
 
 } // namespace DateValue

@@ -85,6 +85,36 @@ private Q_SLOTS:
         QCOMPARE(m_model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("ｻｲｽﾞ(ﾊﾞｲﾄ)"));
     }
 
+    // Rows of one folder that share a length or a time share its text; each still shows its own file.
+    void rowsOfAFolderShowTheirOwnTexts() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        const QDateTime morning(QDate(2024, 1, 31), QTime(9, 5, 7));
+        const QDateTime midnight(QDate(2024, 2, 1), QTime(0, 0));
+        const struct {
+            const char* name;
+            QByteArray content;
+            QDateTime written;
+        } files[] = {{"a", "hello", morning}, {"b", "hello", morning}, {"c", "", midnight}, {"d", "world", morning}};
+        for (const auto& file : files) {
+            QFile out(folder + QLatin1String(file.name));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            QCOMPARE(out.write(file.content), file.content.size());
+            QVERIFY(out.flush());
+            QVERIFY(out.setFileTime(file.written, QFileDevice::FileModificationTime));
+        }
+        chmod((folder + QStringLiteral("c")).toUtf8().constData(), 0444);
+        QCOMPARE(add({QString()}, {}, folder), 4);
+        const QStringList expected[] = {{"a", "5", "2024/01/31 9:05:07", ""},
+                                        {"b", "5", "2024/01/31 9:05:07", ""},
+                                        {"c", "0", "2024/02/01", "R"},
+                                        {"d", "5", "2024/01/31 9:05:07", ""}};
+        for (qsizetype i = 0; i < 4; ++i) {
+            const FileRow& row = m_model->row(i);
+            QCOMPARE(QStringList({row.name, row.size, row.lastWriteTime, row.attribute}), expected[i]);
+        }
+    }
+
     void statusTextsInOrder() {
         AddSettings settings;
         settings.hideList = true;
@@ -199,6 +229,8 @@ private Q_SLOTS:
     void sizesUseGroupsAndSixtyFourBits() {
         QCOMPARE(formatByteCount(0), QStringLiteral("0"));
         QCOMPARE(formatByteCount(999), QStringLiteral("999"));
+        QCOMPARE(formatByteCount(1000), QStringLiteral("1,000"));
+        QCOMPARE(formatByteCount(-1234567), QStringLiteral("-1,234,567"));
         QCOMPARE(formatByteCount(1200000), QStringLiteral("1,200,000"));
         QCOMPARE(formatByteCount(Q_INT64_C(3221225472)), QStringLiteral("3,221,225,472"));
         // A sparse file of 3 GiB shows its true size.
@@ -323,6 +355,45 @@ private Q_SLOTS:
         m_model->removeRowAt(0);
         QVERIFY(!m_model->contains(m_root, QStringLiteral("README")));
         m_model->clear();
+        QCOMPARE(add({QStringLiteral("a.txt")}), 1);
+    }
+
+    void movedRowsAreFoundByTheirNewPaths() {
+        QCOMPARE(add({QStringLiteral("a.txt"), QStringLiteral("README"), QStringLiteral("photo.jpg")}), 3);
+        m_model->moveRowFile(0, m_root, QStringLiteral("x.txt"));
+        // Row 1 takes the name that row 0 has just left.
+        m_model->moveRowFile(1, m_root, QStringLiteral("a.txt"));
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("x.txt")), std::optional<qsizetype>(0));
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("a.txt")), std::optional<qsizetype>(1));
+        QVERIFY(!m_model->findRow(m_root + QStringLiteral("README")));
+        QVERIFY(!m_model->contains(m_root, QStringLiteral("README")));
+        // The name a row has left can be listed again; a name still listed cannot.
+        QCOMPARE(add({QStringLiteral("README"), QStringLiteral("photo.jpg")}), 1);
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("README")), std::optional<qsizetype>(3));
+
+        m_model->removeRowAt(0);
+        QVERIFY(!m_model->findRow(m_root + QStringLiteral("x.txt")));
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("README")), std::optional<qsizetype>(2));
+        m_model->moveRowFile(2, m_root, QStringLiteral("b.txt"));
+        m_model->sortByName(true);
+        QCOMPARE(listedPaths(*m_model), QStringList({m_root + QStringLiteral("a.txt"), m_root + QStringLiteral("b.txt"),
+                                                     m_root + QStringLiteral("photo.jpg")}));
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("b.txt")), std::optional<qsizetype>(1));
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("photo.jpg")), std::optional<qsizetype>(2));
+        QVERIFY(!m_model->findRow(m_root + QStringLiteral("README")));
+    }
+
+    void manyMovesOfOneRowLeaveOnlyItsLastPath() {
+        QCOMPARE(add({QStringLiteral("a.txt"), QStringLiteral("README")}), 2);
+        for (int i = 0; i < 3000; ++i) {
+            m_model->moveRowFile(0, m_root, QStringLiteral("n%1.txt").arg(i));
+            if (i % 7 == 0)
+                QCOMPARE(m_model->findRow(m_root + QStringLiteral("n%1.txt").arg(i)), std::optional<qsizetype>(0));
+        }
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("n2999.txt")), std::optional<qsizetype>(0));
+        QVERIFY(!m_model->findRow(m_root + QStringLiteral("n2998.txt")));
+        QVERIFY(!m_model->findRow(m_root + QStringLiteral("a.txt")));
+        QCOMPARE(m_model->findRow(m_root + QStringLiteral("README")), std::optional<qsizetype>(1));
         QCOMPARE(add({QStringLiteral("a.txt")}), 1);
     }
 };

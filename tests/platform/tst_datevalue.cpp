@@ -26,6 +26,7 @@ private Q_SLOTS:
         QTest::newRow("negative value counts its fraction forward") << -1.25 << QStringLiteral("1899/12/29 6:00:00");
         QTest::newRow("negative whole day") << -2.0 << QStringLiteral("1899/12/28");
         QTest::newRow("fraction a hair below a day rounds up") << 36526.0 + 0.999999999 << QStringLiteral("2000/01/02");
+        QTest::newRow("year 100 padded to four digits") << -657434.0 << QStringLiteral("0100/01/01");
         QTest::newRow("last second of year 9999")
             << 2958465.0 + 86399.0 / 86400.0 << QStringLiteral("9999/12/31 23:59:59");
     }

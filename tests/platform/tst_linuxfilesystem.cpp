@@ -226,6 +226,20 @@ private Q_SLOTS:
         QCOMPARE(listing.skippedUndecodable, 1);
     }
 
+    void aLeadingByteOrderMarkStaysInTheName() {
+        QTemporaryDir dir;
+        const QByteArray bom = dir.path().toUtf8() + "/\xef\xbb\xbf"
+                                                     "bom.txt";
+        FILE* f = fopen(bom.constData(), "w");
+        QVERIFY(f != nullptr);
+        fclose(f);
+        const FolderListing listing = m_fs.findFiles(dir.path(), QStringLiteral("*.*"));
+        QCOMPARE(listing.entries.size(), 1u);
+        QCOMPARE(listing.entries[0].name, QString(QChar(0xfeff)) + QStringLiteral("bom.txt"));
+        QCOMPARE(listing.entries[0].name.toUtf8(), QByteArray("\xef\xbb\xbf"
+                                                              "bom.txt"));
+    }
+
     void storedNameOfExistingAndMissing() {
         const QString path = file(QStringLiteral("Stored.Name"));
         QCOMPARE(m_fs.storedName(path), std::optional<QString>(QStringLiteral("Stored.Name")));

@@ -2,14 +2,17 @@
 
 #include "platform/AttributeBits.h"
 #include "platform/FolderWildcard.h"
+#include "platform/TextKeys.h"
 #include "platform/linux/DosAttributes.h"
 
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -26,16 +29,23 @@ QByteArray nativePath(const QString& path) {
 
 // The name only when it is valid UTF-8, so that it survives the trip through QString unchanged.
 std::optional<QString> decodeName(const char* name) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(QByteArrayView(name));
+    const QByteArrayView bytes(name);
+    // Most names are plain ASCII, which reads the same in Latin-1 and needs no decoder.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    // A leading byte-order mark is part of the name and must survive the trip.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder(bytes);
     if (decoder.hasError())
         return std::nullopt;
     return text;
 }
 
-QByteArray baseName(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? path : path.mid(slash + 1);
+bool hasHiddenName(QByteArrayView path) {
+    const void* slash = memrchr(path.data(), '/', static_cast<size_t>(path.size()));
+    const char* name = slash == nullptr ? path.data() : static_cast<const char*>(slash) + 1;
+    return name < path.data() + path.size() && *name == '.';
 }
 
 // Reads user.DOSATTRIB of the path without following a link; nothing when there is none or it cannot be read.
@@ -59,7 +69,7 @@ qint32 attributeBits(const char* path, const struct stat& st) {
         bits |= AttributeBits::kReadOnly;
     if (const auto dos = readDosAttributes(path))
         bits |= dos->bits & kXattrBits;
-    if (baseName(QByteArray(path)).startsWith('.'))
+    if (hasHiddenName(path))
         bits |= AttributeBits::kHidden;
     return bits;
 }
@@ -108,7 +118,7 @@ bool LinuxFileSystem::setAttributes(const QString& path, qint32 bits) {
     const bool wasReadOnly = (st.st_mode & kWriteBits) == 0;
     const bool readOnly = (bits & AttributeBits::kReadOnly) != 0;
     qint32 dosBits = bits & kXattrBits;
-    if (baseName(native).startsWith('.'))
+    if (hasHiddenName(native))
         dosBits &= ~AttributeBits::kHidden; // the name says so already
     const auto previousDos = readDosAttributes(native.constData());
 
@@ -175,7 +185,7 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     if (dir == nullptr)
         return listing;
     const int dirFd = dirfd(dir);
-    QByteArray full;
+    std::string full(prefix.constData(), static_cast<std::size_t>(prefix.size()));
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
         if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
@@ -194,19 +204,19 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
         struct stat st {};
         if (fstatat(dirFd, rawName, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // gone since the directory was read
-        full = prefix;
+        full.resize(static_cast<std::size_t>(prefix.size()));
         full += rawName;
-        listing.entries.push_back({std::move(*name), fileStatus(full.constData(), st)});
+        listing.entries.push_back({std::move(*name), fileStatus(full.c_str(), st)});
     }
     closedir(dir);
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
     std::vector<std::pair<QString, std::size_t>> keys;
     keys.reserve(listing.entries.size());
     for (std::size_t i = 0; i < listing.entries.size(); ++i)
-        keys.emplace_back(listing.entries[i].name.toCaseFolded(), i);
+        keys.emplace_back(caseFolded(listing.entries[i].name), i);
     std::sort(keys.begin(), keys.end(), [&listing](const auto& a, const auto& b) {
-        if (a.first != b.first)
-            return a.first < b.first;
+        if (const int order = a.first.compare(b.first))
+            return order < 0;
         return listing.entries[a.second].name < listing.entries[b.second].name;
     });
     std::vector<FolderEntry> sorted;

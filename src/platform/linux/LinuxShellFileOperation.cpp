@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -119,6 +120,33 @@ constexpr size_t kBufferSize = size_t{256} << 10;
 constexpr int kMaxCollisionNumber = 9999;
 constexpr int kTemporaryAttempts = 100;
 
+// A path in the system's encoding, as toUtf8() gives it. Plain ASCII, the usual case, is narrowed on the
+// stack, so that the rename of a file costs no allocation.
+class NativePath {
+public:
+    explicit NativePath(QStringView path) {
+        const char16_t* units = path.utf16();
+        const bool ascii = std::none_of(units, units + path.size(), [](char16_t c) { return c >= 0x80; });
+        if (!ascii || path.size() >= kInlineSize) {
+            m_converted = path.toUtf8();
+            m_data = m_converted.constData();
+            return;
+        }
+        std::transform(units, units + path.size(), m_inline, [](char16_t c) { return static_cast<char>(c); });
+        m_inline[path.size()] = '\0';
+        m_data = m_inline;
+    }
+    Q_DISABLE_COPY_MOVE(NativePath)
+
+    [[nodiscard]] const char* data() const { return m_data; }
+
+private:
+    static constexpr qsizetype kInlineSize = 512;
+    char m_inline[kInlineSize];
+    QByteArray m_converted;
+    const char* m_data;
+};
+
 QByteArray folderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
     return slash <= 0 ? QByteArray("/") : path.left(slash);
@@ -207,11 +235,15 @@ private:
 };
 
 int FileJob::move(const QString& from, const QString& to) {
-    const QByteArray src = from.toUtf8();
-    const QByteArray dst = to.toUtf8();
-    if (m_sys.renameat2(src.constData(), dst.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    return resolveMove(errno, from, to, src, dst);
+    int error = 0;
+    {
+        const NativePath src(from);
+        const NativePath dst(to);
+        if (m_sys.renameat2(src.data(), dst.data(), RENAME_NOREPLACE) == 0)
+            return 0;
+        error = errno;
+    }
+    return resolveMove(error, from, to, from.toUtf8(), to.toUtf8());
 }
 
 // Nothing is checked before the rename, so that a move costs one call; the reason is looked at only now.

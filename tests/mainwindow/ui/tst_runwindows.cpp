@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -71,31 +70,28 @@ private:
     QList<SeenLog> m_logs;
     bool m_pressStart = false;
     QStringList m_progressCaptions;
-    QTimer* m_watcher = nullptr;
+    QPoint m_progressCentre;
 
-    // Every modal window that appears is looked at: logs are recorded and closed (or started), and the
-    // caption of progress windows is noted.
-    void watchModalWindows() {
-        m_watcher = new QTimer(this);
-        m_watcher->setInterval(2);
-        connect(m_watcher, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || modal->property("seen").toBool())
-                return;
-            modal->setProperty("seen", true);
-            if (modal->objectName() == QLatin1String("frmProgress")) {
-                m_progressCaptions.append(modal->windowTitle());
-            } else if (modal->objectName() == QLatin1String("frmLog")) {
-                auto* run = modal->findChild<QPushButton*>(QStringLiteral("cmdRun"));
-                m_logs.append({modal->windowTitle(),
-                               modal->findChild<QPlainTextEdit*>(QStringLiteral("txtLog"))->toPlainText(),
-                               run->isVisible()});
-                QPushButton* button =
-                    run->isVisible() && m_pressStart ? run : modal->findChild<QPushButton*>(QStringLiteral("cmdClose"));
-                QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
-            }
-        });
-        m_watcher->start();
+    // Every window that appears is looked at the moment it is shown, however briefly: logs are recorded
+    // and closed (or started), and the caption of progress windows is noted.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (window->objectName() == QLatin1String("frmProgress")) {
+            m_progressCaptions.append(window->windowTitle());
+            m_progressCentre = window->frameGeometry().center();
+        } else if (window->objectName() == QLatin1String("frmLog")) {
+            auto* run = window->findChild<QPushButton*>(QStringLiteral("cmdRun"));
+            m_logs.append({window->windowTitle(),
+                           window->findChild<QPlainTextEdit*>(QStringLiteral("txtLog"))->toPlainText(),
+                           run->isVisibleTo(window)});
+            QPushButton* button = run->isVisibleTo(window) && m_pressStart
+                                      ? run
+                                      : window->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+            QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
+        }
+        return false;
     }
 
     void start(const QStringList& names) {
@@ -118,7 +114,7 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         TestFiles::useTimeZone("Asia/Tokyo");
-        watchModalWindows();
+        qApp->installEventFilter(this);
     }
 
     void init() {
@@ -225,22 +221,11 @@ private Q_SLOTS:
         start({QStringLiteral("a")});
         m_window->options().showLog = false;
         m_window->move(100, 80);
-        QPoint centre;
-        auto* probe = new QTimer(this);
-        connect(probe, &QTimer::timeout, this, [&centre, probe] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal != nullptr && modal->objectName() == QLatin1String("frmProgress")) {
-                centre = modal->frameGeometry().center();
-                probe->stop();
-            }
-        });
-        probe->start(1);
+        m_progressCentre = {};
         setFormat(QStringLiteral("\"b\""));
-        m_files.cancelAtCall = 0;
         findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
-        probe->deleteLater();
-        if (!centre.isNull())
-            QVERIFY((centre - m_window->frameGeometry().center()).manhattanLength() <= 2);
+        QVERIFY(!m_progressCentre.isNull());
+        QVERIFY((m_progressCentre - m_window->frameGeometry().center()).manhattanLength() <= 2);
     }
 
     void logViewerPagesCopiesAndLaysOut() {
