@@ -25,25 +25,6 @@
 
 namespace {
 
-class SilentPrompt final : public UserPrompt {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
-        return answer;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
-class QuietHost final : public ExecutionHost {
-public:
-    [[nodiscard]] bool showsProgress() const override { return false; }
-    void setProgressLabel(const QString&) override {}
-    void setProgressValue(qsizetype) override {}
-    void processEvents() override {}
-    void setStatusText(const QString&) override {}
-    void setListVisible(bool) override {}
-    void setBusy(bool) override {}
-};
-
 QString fileName(int i) {
     return QStringLiteral("photo_") + QString::number(i).rightJustified(6, QLatin1Char('0')) + QStringLiteral(".jpg");
 }
@@ -104,7 +85,7 @@ void RunPlan(benchmark::State& state) {
     SilentPrompt prompt;
     LinuxShellFileOperation files(prompt);
     SystemClock clock;
-    QuietHost host;
+    NullExecutionHost host;
     RunOptions options;
     for (auto _ : state) {
         state.PauseTiming();
@@ -123,7 +104,7 @@ void UndoPlan(benchmark::State& state) {
     SilentPrompt prompt;
     LinuxShellFileOperation files(prompt);
     SystemClock clock;
-    QuietHost host;
+    NullExecutionHost host;
     RunOptions options;
     for (auto _ : state) {
         state.PauseTiming();
@@ -145,7 +126,7 @@ void RunPlanInDialog(benchmark::State& state) {
     SilentPrompt prompt;
     LinuxShellFileOperation files(prompt);
     SystemClock clock;
-    QuietHost mainHost;
+    NullExecutionHost mainHost;
     RunOptions options;
     for (auto _ : state) {
         state.PauseTiming();
@@ -171,7 +152,7 @@ void OpenLog(benchmark::State& state) {
         SilentPrompt prompt;
         LinuxShellFileOperation files(prompt);
         SystemClock clock;
-        QuietHost host;
+        NullExecutionHost host;
         Fixture fixture(count);
         PlanExecutor(fixture.state, fixture.list, fs, files, clock).executePlanSteps(RunOptions(), host);
         log = fixture.state.logText;

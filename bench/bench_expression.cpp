@@ -9,14 +9,6 @@
 
 namespace {
 
-class SilentPrompt final : public UserPrompt {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
-        return answer;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
 std::vector<FileRow> listedRows(int count) {
     std::vector<FileRow> rows;
     rows.reserve(static_cast<std::size_t>(count));

@@ -9,28 +9,11 @@
 
 namespace {
 
-class SilentFeedback final : public AddFeedback {
-public:
-    void setStatusText(const QString&) override {}
-    void setFileCountText(const QString&) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void setListVisible(bool) override {}
-};
-
-class SilentPrompt final : public UserPrompt {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
-        return answer;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
 // Adds a folder of n files to an empty list, through the same road as every add.
 void AddFolder(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
     LinuxFileSystem fs;
-    SilentFeedback feedback;
+    NullAddFeedback feedback;
     SilentPrompt prompt;
     for (auto _ : state) {
         state.PauseTiming();
@@ -49,7 +32,7 @@ void AddFolder(benchmark::State& state) {
 void AddFolderAgain(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
     LinuxFileSystem fs;
-    SilentFeedback feedback;
+    NullAddFeedback feedback;
     SilentPrompt prompt;
     FileListModel model;
     FileAdder adder(model, fs, prompt);

@@ -54,26 +54,6 @@ QByteArray withLineFeeds(const QString& text) {
     return bytes;
 }
 
-class QuietFeedback final : public AddFeedback {
-public:
-    void setStatusText(const QString&) override {}
-    void setFileCountText(const QString&) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void setListVisible(bool) override {}
-};
-
-class QuietHost final : public ExecutionHost {
-public:
-    [[nodiscard]] bool showsProgress() const override { return false; }
-    void setProgressLabel(const QString&) override {}
-    void setProgressValue(qsizetype) override {}
-    void processEvents() override {}
-    void setStatusText(const QString&) override {}
-    void setListVisible(bool) override {}
-    void setBusy(bool) override {}
-};
-
 // The log goes to standard output with the platform's line ends; there is no window to show.
 class ConsoleFrontEnd final : public RunFrontEnd {
 public:
@@ -98,7 +78,7 @@ public:
 
 private:
     std::FILE* m_out;
-    QuietHost m_host;
+    NullExecutionHost m_host;
 };
 
 } // namespace
@@ -120,7 +100,7 @@ int runCli(const QStringList& arguments, const QString& currentFolder, std::FILE
     ConsolePrompt prompt(err, isatty(STDIN_FILENO) ? stdin : nullptr, options->answerYes);
     FileListModel list;
     FileAdder adder(list, fs, prompt);
-    QuietFeedback feedback;
+    NullAddFeedback feedback;
     adder.addPendingFiles(prepareCommandLine(fs, options->paths, currentFolder), AddSettings(), feedback);
 
     if (options->action == CliAction::Names) {

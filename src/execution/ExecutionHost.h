@@ -18,3 +18,15 @@ public:
     virtual void setListVisible(bool visible) = 0;
     virtual void setBusy(bool busy) = 0;
 };
+
+// Shows nothing and lets nothing in: for work without a window.
+class NullExecutionHost final : public ExecutionHost {
+public:
+    [[nodiscard]] bool showsProgress() const override { return false; }
+    void setProgressLabel(const QString&) override {}
+    void setProgressValue(qsizetype) override {}
+    void processEvents() override {}
+    void setStatusText(const QString&) override {}
+    void setListVisible(bool) override {}
+    void setBusy(bool) override {}
+};

@@ -13,3 +13,13 @@ public:
     virtual void setBusy(bool busy) = 0;
     virtual void setListVisible(bool visible) = 0;
 };
+
+// Shows nothing: for adds without a window.
+class NullAddFeedback final : public AddFeedback {
+public:
+    void setStatusText(const QString&) override {}
+    void setFileCountText(const QString&) override {}
+    void processEvents() override {}
+    void setBusy(bool) override {}
+    void setListVisible(bool) override {}
+};

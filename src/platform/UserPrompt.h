@@ -28,6 +28,15 @@ public:
     }
 };
 
+// Asks nothing: every box gets its default answer and every input is cancelled.
+class SilentPrompt final : public UserPrompt {
+public:
+    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
+        return answer;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
 // The program's own name, the title of every message box that has none of its own.
 inline QString programTitle() {
     return QStringLiteral("Tokrenu");
