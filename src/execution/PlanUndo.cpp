@@ -176,7 +176,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             break;
         }
     }
-    m_list.removeRows(std::vector<qsizetype>(removedRows.begin(), removedRows.end()));
+    m_list.removeRowsAt(std::vector<qsizetype>(removedRows.begin(), removedRows.end()));
     if (stopped) {
         log.append(now() + tr(" 元に戻す作業は中止されました。"));
         m_state.undoState = UndoState::UndoInterrupted;

@@ -192,7 +192,7 @@ void FileListModel::removeRowAt(qsizetype index) {
     endRemoveRows();
 }
 
-void FileListModel::removeRows(std::vector<qsizetype> indexes) {
+void FileListModel::removeRowsAt(std::vector<qsizetype> indexes) {
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     if (indexes.empty())

@@ -75,7 +75,7 @@ public:
     void moveRowFile(qsizetype index, const QString& folder, const QString& name);
     void removeRowAt(qsizetype index);
     // Removes the rows at the given positions in one pass.
-    void removeRows(std::vector<qsizetype> indexes);
+    void removeRowsAt(std::vector<qsizetype> indexes);
     void clear();
     void swapRows(qsizetype a, qsizetype b);
     // Rows ordered by name, ignoring letter case first; equal names keep their order.

@@ -80,7 +80,7 @@ std::optional<Civil> toCivil(double value) {
     if (!std::isfinite(value) || value < -657435.0 || value >= 2958466.0)
         return std::nullopt;
     const double whole = std::trunc(value);
-    qint64 days = static_cast<qint64>(whole);
+    auto days = static_cast<qint64>(whole);
     // To the nearest millisecond first, so that float noise never loses a second; then the
     // milliseconds are dropped.
     qint64 secs = std::llround(std::fabs(value - whole) * static_cast<double>(kSecondsPerDay) * 1000.0) / 1000;
