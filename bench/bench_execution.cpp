@@ -29,6 +29,16 @@ QString fileName(int i) {
     return QStringLiteral("photo_") + QString::number(i).rightJustified(6, QLatin1Char('0')) + QStringLiteral(".jpg");
 }
 
+// What the engine works with, the real thing for files and time.
+struct Engine {
+    LinuxFileSystem fs;
+    SilentPrompt prompt;
+    LinuxShellFileOperation files{prompt};
+    SystemClock clock;
+    NullExecutionHost host;
+    RunOptions options;
+};
+
 // A fresh folder of n empty files, the list rows for them and a plan that renames each in place.
 struct Fixture {
     std::unique_ptr<QTemporaryDir> dir;
@@ -81,18 +91,13 @@ void BareRename(benchmark::State& state) {
 // The engine's real per-file run: shell move, log, rows kept in step, undo records.
 void RunPlan(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    LinuxFileSystem fs;
-    SilentPrompt prompt;
-    LinuxShellFileOperation files(prompt);
-    SystemClock clock;
-    NullExecutionHost host;
-    RunOptions options;
+    Engine e;
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count);
-        PlanExecutor executor(fixture.state, fixture.list, fs, files, clock);
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
         state.ResumeTiming();
-        if (executor.executePlanSteps(options, host).failedSteps != 0)
+        if (executor.executePlanSteps(e.options, e.host).failedSteps != 0)
             state.SkipWithError("a step failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -100,20 +105,15 @@ void RunPlan(benchmark::State& state) {
 
 void UndoPlan(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    LinuxFileSystem fs;
-    SilentPrompt prompt;
-    LinuxShellFileOperation files(prompt);
-    SystemClock clock;
-    NullExecutionHost host;
-    RunOptions options;
+    Engine e;
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count);
-        PlanExecutor(fixture.state, fixture.list, fs, files, clock).executePlanSteps(options, host);
+        PlanExecutor(fixture.state, fixture.list, e.fs, e.files, e.clock).executePlanSteps(e.options, e.host);
         fixture.state.logText.clear();
-        PlanUndo undo(fixture.state, fixture.list, fs, files, clock, prompt);
+        PlanUndo undo(fixture.state, fixture.list, e.fs, e.files, e.clock, e.prompt);
         state.ResumeTiming();
-        if (undo.undoSteps(options, host) != 0)
+        if (undo.undoSteps(e.options, e.host) != 0)
             state.SkipWithError("a step failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -122,21 +122,16 @@ void UndoPlan(benchmark::State& state) {
 // The same run inside the progress dialog, on the offscreen platform.
 void RunPlanInDialog(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    LinuxFileSystem fs;
-    SilentPrompt prompt;
-    LinuxShellFileOperation files(prompt);
-    SystemClock clock;
-    NullExecutionHost mainHost;
-    RunOptions options;
+    Engine e;
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count);
-        PlanExecutor executor(fixture.state, fixture.list, fs, files, clock);
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
         ProgressDialog dialog(fixture.state, nullptr);
-        dialog.setMainHost(&mainHost);
+        dialog.setMainHost(&e.host);
         state.ResumeTiming();
         dialog.run(ProgressWork::Plan, count, [&](ExecutionHost& host) {
-            if (executor.executePlanSteps(options, host).failedSteps != 0)
+            if (executor.executePlanSteps(e.options, host).failedSteps != 0)
                 state.SkipWithError("a step failed");
         });
     }
@@ -148,13 +143,9 @@ void OpenLog(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     QString log;
     {
-        LinuxFileSystem fs;
-        SilentPrompt prompt;
-        LinuxShellFileOperation files(prompt);
-        SystemClock clock;
-        NullExecutionHost host;
+        Engine e;
         Fixture fixture(count);
-        PlanExecutor(fixture.state, fixture.list, fs, files, clock).executePlanSteps(RunOptions(), host);
+        PlanExecutor(fixture.state, fixture.list, e.fs, e.files, e.clock).executePlanSteps(e.options, e.host);
         log = fixture.state.logText;
     }
     state.counters["log_mb"] = static_cast<double>(log.size()) * 2 / 1e6;

@@ -67,6 +67,7 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = 0;
     const std::uint16_t mask = plan.changeMask();
+    const QString movedTo = options.copy ? tr("コピー：") : tr("移動：");
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);
         if (host.showsProgress())
@@ -74,7 +75,7 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
         log.emptyLine();
         log.line(QLatin1String("* "), entry.sourcePath);
         if (entry.destPath != entry.sourcePath)
-            log.line(options.copy ? tr("コピー：") : tr("移動："), entry.destPath);
+            log.line(movedTo, entry.destPath);
         if (mask & ChangeMask::kAttributes) {
             log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
                      attributeLetters(entry.attributes));

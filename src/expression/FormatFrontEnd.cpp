@@ -1,5 +1,6 @@
 #include "expression/FormatFrontEnd.h"
 
+#include "expression/BuildTypes.h"
 #include "platform/UserPrompt.h"
 
 #include <algorithm>
@@ -67,6 +68,15 @@ QString nameErrorTitle() {
 
 FormatStyle chooseStyle(const QString& formatText, bool alwaysFunction) {
     return alwaysFunction || formatText.contains(QLatin1Char('"')) ? FormatStyle::Function : FormatStyle::Format;
+}
+
+std::optional<BuildResult> startBuild(const QString& formatText, std::size_t rowCount) {
+    if (isBlankFormat(formatText))
+        return std::nullopt;
+    BuildResult result;
+    result.status = BuildStatus::Failed;
+    result.rows.resize(rowCount);
+    return result;
 }
 
 bool isBlankFormat(const QString& formatText) {

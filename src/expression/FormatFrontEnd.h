@@ -16,6 +16,12 @@ FormatStyle chooseStyle(const QString& formatText, bool alwaysFunction);
 // True when the format holds nothing but blanks: a build then does nothing and says nothing.
 bool isBlankFormat(const QString& formatText);
 
+struct BuildResult;
+
+// The common start of both builders: nothing for a blank format, else a result with a row for every
+// listed file that counts as failed until the builder has finished.
+std::optional<BuildResult> startBuild(const QString& formatText, std::size_t rowCount);
+
 // The finishing step of every built name: trailing full stops and blanks go, then the characters a
 // file name cannot hold are deleted or refused (the user is told; nothing is returned).
 std::optional<QString> finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt);

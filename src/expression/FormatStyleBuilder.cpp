@@ -201,11 +201,10 @@ private:
 } // namespace
 
 BuildResult buildPlanFormatStyle(const QString& formatText, const BuildContext& context) {
-    BuildResult result;
-    if (isBlankFormat(formatText))
-        return result;
-    result.status = BuildStatus::Failed;
-    result.rows.resize(context.rows.size());
+    auto started = startBuild(formatText, context.rows.size());
+    if (!started)
+        return {};
+    BuildResult result = std::move(*started);
     const std::vector<Part> parts = parseFormat(formatText);
     SequenceCounters counters;
     RowBuilder builder(context, counters);

@@ -214,11 +214,10 @@ std::optional<std::vector<CompiledRecord>> check(ParseTable& table, UserPrompt& 
 } // namespace
 
 BuildResult buildPlanFunctionStyle(const QString& formatText, const BuildContext& context) {
-    BuildResult result;
-    if (isBlankFormat(formatText))
-        return result;
-    result.status = BuildStatus::Failed;
-    result.rows.resize(context.rows.size());
+    auto started = startBuild(formatText, context.rows.size());
+    if (!started)
+        return {};
+    BuildResult result = std::move(*started);
 
     const auto prepared = prepareFunctionText(formatText, context.prompt);
     if (!prepared)
