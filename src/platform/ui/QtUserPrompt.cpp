@@ -5,9 +5,57 @@
 
 namespace {
 
-QString forDisplay(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+// A message longer than this, in characters or lines, loses its middle.
+constexpr qsizetype kMaxCharacters = 1500;
+constexpr qsizetype kMaxLines = 40;
+// What is kept of each end, in characters and lines, whichever ends first.
+constexpr qsizetype kKeptCharacters = 600;
+constexpr qsizetype kKeptLines = 15;
+
+bool splitsPair(const QString& text, qsizetype at) {
+    return at > 0 && at < text.size() && text.at(at - 1).isHighSurrogate() && text.at(at).isLowSurrogate();
 }
+
+// Where the beginning that is kept ends.
+qsizetype headEnd(const QString& text) {
+    qsizetype end = 0;
+    for (qsizetype lines = 0; lines < kKeptLines; ++lines) {
+        const qsizetype feed = text.indexOf(QLatin1Char('\n'), end);
+        if (feed < 0 || feed >= kKeptCharacters)
+            break;
+        end = feed + 1;
+    }
+    if (end == 0)
+        end = kKeptCharacters;
+    return splitsPair(text, end) ? end - 1 : end;
+}
+
+// Where the end that is kept starts.
+qsizetype tailStart(const QString& text) {
+    const qsizetype limit = text.size() - kKeptCharacters;
+    qsizetype start = text.size();
+    for (qsizetype lines = 0; lines < kKeptLines; ++lines) {
+        const qsizetype feed = start > 1 ? text.lastIndexOf(QLatin1Char('\n'), start - 2) : -1;
+        if (feed < 0 || feed < limit)
+            break;
+        start = feed + 1;
+    }
+    if (start == text.size())
+        start = limit;
+    return splitsPair(text, start) ? start + 1 : start;
+}
+
+} // namespace
+
+QString QtUserPrompt::displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.size() <= kMaxCharacters && shown.count(QLatin1Char('\n')) < kMaxLines)
+        return shown;
+    return shown.left(headEnd(shown)) + QStringLiteral("\n\u2026\n") + shown.mid(tailStart(shown));
+}
+
+namespace {
 
 QMessageBox::Icon toQtIcon(PromptIcon icon) {
     switch (icon) {
@@ -46,7 +94,7 @@ QtUserPrompt::QtUserPrompt(QWidget* parent)
 
 PromptAnswer QtUserPrompt::message(
     const QString& text, const QString& title, PromptIcon icon, PromptButtons buttons, PromptAnswer defaultAnswer) {
-    QMessageBox box(toQtIcon(icon), title, forDisplay(text), QMessageBox::NoButton, m_parent);
+    QMessageBox box(toQtIcon(icon), title, displayText(text), QMessageBox::NoButton, m_parent);
     switch (buttons) {
     case PromptButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -78,7 +126,7 @@ PromptAnswer QtUserPrompt::message(
 
 std::optional<QString> QtUserPrompt::input(const QString& prompt, const QString& title, const QString& preset) {
     bool ok = false;
-    QString answer = QInputDialog::getText(m_parent, title, forDisplay(prompt), QLineEdit::Normal, preset, &ok);
+    QString answer = QInputDialog::getText(m_parent, title, displayText(prompt), QLineEdit::Normal, preset, &ok);
     if (!ok)
         return std::nullopt;
     return answer;

@@ -18,6 +18,10 @@ public:
                          PromptAnswer defaultAnswer) override;
     std::optional<QString> input(const QString& prompt, const QString& title, const QString& preset) override;
 
+    // The text as the box shows it: lines end in LF, and a text too long for the screen (one that quotes a
+    // huge value or name) keeps its beginning and its end, which says what went wrong, around an ellipsis.
+    static QString displayText(const QString& text);
+
 private:
     QWidget* m_parent;
 };
