@@ -15,11 +15,65 @@
 
 #include <QHash>
 
+#include <vector>
+
 namespace {
 
 QString progressLabel(const QString& source, const QString& dest) {
     return source + PlanExecutor::tr(" から ") + QLatin1Char('\n') + dest + PlanExecutor::tr(" へ");
 }
+
+// Which files of the plan hold the name another entry wants. A run never takes such a name while that
+// file is there: the source of another entry that has not moved away (after a copy it is still there, and
+// an entry that keeps its name never moves), or the file an earlier entry with the same destination has
+// already put there. So whatever is answered, one file of the plan never replaces another: neither in a
+// chain such as a -> b, b -> c nor when two entries come to the same name. Found once, before the run.
+class PlanHolders {
+public:
+    explicit PlanHolders(const RenamePlan& plan) {
+        const auto size = static_cast<std::size_t>(plan.upperBound()) + 1;
+        m_sourceHolder.assign(size, 0);
+        m_group.assign(size, 0);
+        m_taken.assign(size, false);
+        QHash<TextKey, qsizetype> entryOfSource;
+        entryOfSource.reserve(plan.upperBound());
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i)
+            entryOfSource.insert(TextKey{plan.entry(i).sourcePath}, i);
+        QHash<TextKey, qsizetype> firstWithDest;
+        firstWithDest.reserve(plan.upperBound());
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+            const TextKey dest{plan.entry(i).destPath};
+            m_sourceHolder[static_cast<std::size_t>(i)] = entryOfSource.value(dest, 0);
+            auto first = firstWithDest.constFind(dest);
+            if (first == firstWithDest.constEnd())
+                first = firstWithDest.insert(dest, i);
+            m_group[static_cast<std::size_t>(i)] = *first;
+        }
+    }
+
+    // Whether entry i must leave its destination alone now.
+    [[nodiscard]] bool holds(const RenamePlan& plan, qsizetype i, int operation) const {
+        const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
+        if (other != 0 && other != i &&
+            (operation != FileOperation::kMove || (plan.entry(other).doneSteps & DoneStep::kMoved) == 0))
+            return true;
+        return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
+    }
+
+    // Whether entry i's destination is the file of an entry that keeps its path, and so never comes free.
+    [[nodiscard]] bool heldForGood(const RenamePlan& plan, qsizetype i) const {
+        const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
+        return other != 0 && other != i && plan.entry(other).destPath == plan.entry(other).sourcePath;
+    }
+
+    // Entry i has put its file at its destination.
+    void placed(qsizetype i) { m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true; }
+
+private:
+    std::vector<qsizetype> m_sourceHolder; // the entry whose source is this entry's destination, or 0
+    std::vector<qsizetype> m_group;        // the first entry with the same destination
+    std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
+};
 
 } // namespace
 
@@ -124,24 +178,9 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
         const QString movedTo = operation == FileOperation::kCopy ? tr("コピー：") : tr("移動：");
         QStringList source(QString{});
         QStringList dest(QString{});
-        // A destination that is the source of another entry of the plan may only be taken once that file
-        // has moved away, so that a chain such as a -> b, b -> c never destroys b, whatever is answered.
-        // Such destinations are rare: they are found once, and only they are checked as the run goes.
-        QHash<TextKey, qsizetype> entryOfSource;
-        entryOfSource.reserve(plan.upperBound());
-        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-            const RenameEntry& entry = plan.entry(i);
-            if (entry.destPath != entry.sourcePath)
-                entryOfSource.insert(TextKey{entry.sourcePath}, i);
-        }
-        std::vector<qsizetype> blockingEntry(static_cast<std::size_t>(plan.upperBound()) + 1, 0);
-        for (qsizetype i = 1; i <= plan.upperBound(); ++i)
-            blockingEntry[static_cast<std::size_t>(i)] = entryOfSource.value(TextKey{plan.entry(i).destPath}, 0);
-        entryOfSource.clear();
-        auto held = [&plan, &blockingEntry, operation](qsizetype i) {
-            const qsizetype other = blockingEntry[static_cast<std::size_t>(i)];
-            return other != 0 && other != i &&
-                   (operation != FileOperation::kMove || (plan.entry(other).doneSteps & DoneStep::kMoved) == 0);
+        PlanHolders holders(plan);
+        auto held = [&plan, &holders, operation](qsizetype i) {
+            return holders.holds(plan, i, operation);
         };
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             RenameEntry& entry = plan.entry(i);
@@ -160,6 +199,7 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
                 } else {
                     log.line(movedTo, entry.destPath);
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
+                    holders.placed(i);
                     showRowAt(i, entry.destPath);
                 }
             }
@@ -179,12 +219,21 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setBusy(true);
-    // Entries that keep their path are left out of the call: a file cannot be moved onto itself.
+    // Entries that keep their path are left out of the call: a file cannot be moved onto itself. Nor may
+    // another entry take such a file's name; within the call, the file operation itself keeps the names
+    // that other files of the call still hold.
+    const PlanHolders holders(plan);
     QStringList sources;
     QStringList dests;
-    for (RenameEntry& entry : plan.entries()) {
+    bool leftOut = false;
+    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        RenameEntry& entry = plan.entry(i);
         if (entry.destPath == entry.sourcePath)
             continue;
+        if (holders.heldForGood(plan, i)) {
+            leftOut = true;
+            continue;
+        }
         sources.append(entry.sourcePath);
         dests.append(entry.destPath);
         entry.doneSteps = static_cast<std::uint8_t>(operation);
@@ -192,7 +241,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
     const FileOperationResult result = sources.isEmpty()
                                            ? FileOperationResult{}
                                            : m_files.run(operation, sources, dests, operationFlags(options, true));
-    if (result.result != 0 || result.aborted) {
+    if (result.result != 0 || result.aborted || leftOut) {
         log.line(tr("* MULTIDESTFILES での作業が正常に完了しなかったため、ログはとれませんでした。"));
         log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));
         log.line(tr("* リストは更新されていませんのでご注意下さい。"));

@@ -611,6 +611,53 @@ private Q_SLOTS:
         QVERIFY(m_prompt->shown().first().text.startsWith("「" + path("missing.txt") + "」"));
     }
 
+    // Within one call, a pair never replaces a file that another pair still holds: a source that has not
+    // moved away (after a copy, or when its own move failed) or what an earlier pair has put in place, even
+    // with every question answered yes and no trash to catch it.
+    void pairsOfOneCallNeverReplaceEachOther_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QStringList>("pairs"); // source names and destination names, alternately
+        QTest::addColumn<QString>("failingMove");
+        QTest::addColumn<QStringList>("after"); // name=content of every file afterwards
+        QTest::newRow("chain") << Op::kMove << QStringList{"a", "b", "b", "c"} << QString()
+                               << QStringList{"a=a", "c=b"};
+        QTest::newRow("same destination")
+            << Op::kMove << QStringList{"a", "x", "b", "x"} << QString() << QStringList{"b=b", "x=a"};
+        QTest::newRow("source whose move failed")
+            << Op::kMove << QStringList{"b", "c", "a", "b"} << "b" << QStringList{"a=a", "b=b"};
+        QTest::newRow("copy onto an earlier source")
+            << Op::kCopy << QStringList{"a", "c", "b", "a"} << QString() << QStringList{"a=a", "b=b", "c=a"};
+    }
+    void pairsOfOneCallNeverReplaceEachOther() {
+        QFETCH(int, operation);
+        QFETCH(QStringList, pairs);
+        QFETCH(QString, failingMove);
+        QFETCH(QStringList, after);
+        QStringList sources;
+        QStringList destinations;
+        for (qsizetype i = 0; i < pairs.size(); i += 2) {
+            if (!QFileInfo::exists(path(pairs[i])))
+                file(pairs[i], pairs[i].toUtf8());
+            sources.append(path(pairs[i]));
+            destinations.append(path(pairs[i + 1]));
+        }
+        if (!failingMove.isEmpty()) {
+            const QByteArray native = path(failingMove).toUtf8();
+            m_sys->fault = [native](const QString& call, const QByteArray& from) {
+                return call == "renameat2" && from == native ? EACCES : 0;
+            };
+        }
+
+        const FileOperationResult result =
+            run(operation, sources, destinations, Flag::kMultiDestFiles | Flag::kNoConfirmation | Flag::kNoErrorUi);
+
+        QVERIFY(result.result != 0);
+        QStringList found;
+        for (const QString& name : entries(m_dir->path()))
+            found.append(name + "=" + TestFiles::read(path(name)));
+        QCOMPARE(found, after);
+    }
+
     void multipleFilesIntoOneFolder() {
         const QString a = file("a.txt", "a");
         const QString c = file("c.txt", "c");

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,10 +14,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 int ShellFileSyscalls::renameat2(const char* from, const char* to, unsigned int flags) {
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
@@ -193,6 +196,40 @@ private:
     int m_fd;
 };
 
+// The names that the files of one call still hold: each source until it has moved away (after a copy it is
+// still there), and each destination the call has filled. No pair of the call replaces them, so that
+// whatever is answered, no file of the call loses its content to another of the same call.
+class HeldNames {
+public:
+    HeldNames(const QStringList& sources, bool sourcesStay)
+        : m_sourcesStay(sourcesStay)
+        , m_movedAway(static_cast<std::size_t>(sources.size()), false) {
+        m_sourceIndex.reserve(sources.size());
+        for (qsizetype i = 0; i < sources.size(); ++i)
+            m_sourceIndex.insert(sources.at(i), i);
+    }
+
+    [[nodiscard]] bool holds(const QString& path) const {
+        if (m_filled.contains(path))
+            return true;
+        const auto source = m_sourceIndex.constFind(path);
+        return source != m_sourceIndex.constEnd() && !m_movedAway[static_cast<std::size_t>(*source)];
+    }
+
+    // Pair i has put its file at `to`.
+    void done(qsizetype i, const QString& to) {
+        m_filled.insert(to);
+        if (!m_sourcesStay)
+            m_movedAway[static_cast<std::size_t>(i)] = true;
+    }
+
+private:
+    bool m_sourcesStay;
+    std::vector<bool> m_movedAway;
+    QHash<QString, qsizetype> m_sourceIndex;
+    QSet<QString> m_filled;
+};
+
 // One call's worth of files, with the flags that call was given.
 class FileJob {
     Q_DECLARE_TR_FUNCTIONS(LinuxShellFileOperation)
@@ -203,6 +240,7 @@ public:
         , m_sys(sys)
         , m_flags(flags) {}
 
+    void keepHeldNames(const HeldNames* held) { m_held = held; }
     int move(const QString& from, const QString& to);
     int copy(const QString& from, const QString& to);
     int remove(const QString& path);
@@ -225,12 +263,14 @@ private:
     int syncFolder(const QByteArray& folder);
     int makeMissingFolder(const QByteArray& dst);
     int makeFolders(const QByteArray& folder);
+    bool heldByCall(const QString& path) const { return m_held != nullptr && m_held->holds(path); }
     bool confirmReplace(const QString& path);
     int trash(const QString& path);
 
     UserPrompt& m_prompt;
     ShellFileSyscalls& m_sys;
     int m_flags;
+    const HeldNames* m_held = nullptr;
     QString m_trashError;
 };
 
@@ -298,8 +338,8 @@ int FileJob::moveOntoExisting(const QString& from, const QString& to, const QByt
         QByteArray placed;
         return renameToFreeName(to, src, dst, placed);
     }
-    if (S_ISDIR(existing.st_mode))
-        return EEXIST; // a folder is never replaced
+    if (S_ISDIR(existing.st_mode) || heldByCall(to))
+        return EEXIST; // a folder is never replaced, nor a file another pair still needs
     if (!confirmReplace(to))
         return kDeclined;
     return replaceExisting(to, src, dst);
@@ -400,7 +440,7 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
         if (sameFile(existing, status))
             return EEXIST;
         if ((m_flags & kRenameOnCollision) == 0) {
-            if (S_ISDIR(existing.st_mode))
+            if (S_ISDIR(existing.st_mode) || heldByCall(to))
                 return EEXIST;
             if (!confirmReplace(to))
                 return kDeclined;
@@ -550,7 +590,7 @@ int FileJob::placeCopy(
     if (!replace) {
         // The name was taken while the copy was written.
         struct stat existing {};
-        if (m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode))
+        if ((m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) || heldByCall(to))
             return EEXIST;
         if (!confirmReplace(to))
             return kDeclined;
@@ -666,6 +706,11 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
         return result;
     }
     FileJob job(m_prompt, m_syscalls, flags);
+    std::optional<HeldNames> held;
+    if (sources.size() > 1 && operation != FileOperation::kDelete) {
+        held.emplace(sources, operation == FileOperation::kCopy);
+        job.keepHeldNames(&*held);
+    }
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const QString& from = sources.at(i);
         QString to;
@@ -681,8 +726,11 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
             else
                 status = job.move(from, to);
         }
-        if (status == 0)
+        if (status == 0) {
+            if (held)
+                held->done(i, to);
             continue;
+        }
         if (result.result == 0)
             result.result = status == kDeclined ? ECANCELED : (status > 0 ? status : EIO);
         if (status == kDeclined)
