@@ -55,6 +55,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     qsizetype failures = 0;
+    // After a bulk run that did not complete, the plan says every file moved, though some never did.
+    const bool movesUncertain = m_state.undoState == UndoState::BulkRunFailed;
     m_state.undoState = UndoState::Nothing;
     const qsizetype n = plan.upperBound();
     host.setStatusText(tr("元に戻す実行中"));
@@ -88,7 +90,9 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
     QStringList movedFrom(QString{});
     QStringList movedTo(QString{});
     bool stopped = false;
-    for (qsizetype u = 1; u <= n; ++u) {
+    // From the last entry back: each file then finds its old name as the run left it, free, also when an
+    // entry took the name another had given up (a -> c, then b -> a).
+    for (qsizetype u = n; u >= 1; --u) {
         RenameEntry& entry = plan.entry(u);
         if (entry.doneSteps != 0) {
             const QString& dest = entry.destPath;
@@ -142,7 +146,9 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             if (entry.doneSteps & DoneStep::kMoved) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
-                if (m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
+                // A file still at its old name there never moved; what is at its new name is another's.
+                if (!(movesUncertain && m_fs.status(entry.sourcePath)) &&
+                    m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
                     log.line(nameRestored, entry.sourcePath);
                     if (row && !removedRows.count(*row)) {
                         const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));
@@ -169,7 +175,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
                 }
             }
         }
-        host.setProgressValue(u);
+        host.setProgressValue(n - u + 1);
         host.processEvents();
         if (m_state.stopRequest == RunState::kStop) {
             stopped = true;
