@@ -14,6 +14,7 @@
 #include "platform/linux/ShellFileSyscalls.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -195,7 +196,8 @@ private Q_SLOTS:
                                      "\"n\" & name",
                                      "mid(name,2)",
                                      "name & setattr(\"+h\")",
-                                     "strconv(name,1)"};
+                                     "strconv(name,1)",
+                                     "name & setlastwritetime(\"2001/02/03 04:05:06\")"};
         int undone = 0;
         for (int round = 0; round < 400; ++round) {
             init();
@@ -219,13 +221,44 @@ private Q_SLOTS:
             if (random.bounded(4) == 0)
                 m_syscalls.refusedSources.insert((m_root + names.at(random.bounded(names.size()))).toUtf8());
             m_frontEnd->host.stopAtFile = random.bounded(3) == 0 ? 1 + random.bounded(names.size()) : 0;
-            const QString what = QStringLiteral("round %1: %2 on %3").arg(round).arg(format, names.join(u'|'));
+            // Into a folder of its own, on this disk (made by the run or not) or on another file system.
+            std::unique_ptr<QTemporaryDir> otherDisk;
+            m_options.moveToFolder = random.bounded(4) == 0;
+            if (m_options.moveToFolder) {
+                if (random.bounded(2) == 0 && QFileInfo(QStringLiteral("/dev/shm")).isWritable()) {
+                    otherDisk = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/tokrenu-XXXXXX"));
+                    m_options.targetFolder = otherDisk->path();
+                } else {
+                    m_options.targetFolder = m_root + QStringLiteral("target");
+                    if (random.bounded(2) == 0)
+                        QDir(m_root).mkdir(QStringLiteral("target"));
+                }
+            }
+            auto filesNow = [this] {
+                QStringList found;
+                for (const QString& name : QDir(m_root).entryList(QDir::Files | QDir::Hidden))
+                    found.append(m_root + name);
+                if (m_options.moveToFolder) {
+                    const QDir target(m_options.targetFolder);
+                    for (const QString& name : target.entryList(QDir::Files | QDir::Hidden))
+                        found.append(target.filePath(name));
+                }
+                return found;
+            };
+            const bool tested = random.bounded(5) == 0;
+            const QString what =
+                QStringLiteral("round %1: %2 on %3%4")
+                    .arg(round)
+                    .arg(format, names.join(u'|'),
+                         m_options.moveToFolder ? QStringLiteral(" into ") + m_options.targetFolder : QString());
 
-            command(RunMode::Run, format);
+            // Tested first and started from the log, or run at once.
+            m_frontEnd->pressStart = true;
+            command(tested ? RunMode::Test : RunMode::Run, format);
 
             QByteArrayList contents;
-            for (const QString& name : QDir(m_root).entryList(QDir::Files | QDir::Hidden))
-                contents.append(content(name));
+            for (const QString& path : filesNow())
+                contents.append(TestFiles::read(path));
             for (const QString& name : std::as_const(names))
                 QVERIFY2(contents.contains(name.toUtf8()), qPrintable(what));
             QVERIFY2(QDir(m_root + QStringLiteral(".trash-home/Trash/files")).isEmpty(), qPrintable(what));
@@ -252,7 +285,9 @@ private Q_SLOTS:
                 QVERIFY2(!outcome.stopped && (outcome.failedSteps == 0 || bulkFailed), qPrintable(what));
                 ++undone;
             }
-            QStringList after = QDir(m_root).entryList(QDir::Files | QDir::Hidden);
+            QStringList after = filesNow();
+            for (QString& path : after)
+                path = path.mid(m_root.size());
             std::sort(after.begin(), after.end());
             QVERIFY2(after == names, qPrintable(what + QStringLiteral(" left ") + after.join(u'|')));
             for (const QString& name : std::as_const(names))
