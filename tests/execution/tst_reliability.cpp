@@ -263,6 +263,13 @@ private Q_SLOTS:
                 QVERIFY2(contents.contains(name.toUtf8()), qPrintable(what));
             QVERIFY2(QDir(m_root + QStringLiteral(".trash-home/Trash/files")).isEmpty(), qPrintable(what));
 
+            // The rows show where the files are, unless a bulk run could not tell.
+            if (m_state->undoState != UndoState::BulkRunFailed) {
+                for (const FileRow& row : m_list->rows())
+                    QVERIFY2(QFileInfo::exists(row.fullPath()),
+                             qPrintable(what + QStringLiteral(": row ") + row.fullPath()));
+            }
+
             m_syscalls.refusedSources.clear();
             if (m_state->undoState != UndoState::Nothing) {
                 // After a failed bulk run the files that never moved cannot go back, and say so.
@@ -292,6 +299,15 @@ private Q_SLOTS:
             QVERIFY2(after == names, qPrintable(what + QStringLiteral(" left ") + after.join(u'|')));
             for (const QString& name : std::as_const(names))
                 QVERIFY2(content(name) == name.toUtf8(), qPrintable(what));
+            // Every row is back at its old name; the rows of deleted copies are gone.
+            QStringList rows;
+            for (const FileRow& row : m_list->rows())
+                rows.append(row.fullPath().mid(m_root.size()));
+            std::sort(rows.begin(), rows.end());
+            if (!m_options.copy)
+                QVERIFY2(rows == names, qPrintable(what + QStringLiteral(" rows ") + rows.join(u'|')));
+            for (const QString& row : std::as_const(rows))
+                QVERIFY2(names.contains(row), qPrintable(what + QStringLiteral(" row ") + row));
         }
         QVERIFY(undone > 150);
     }
