@@ -1,5 +1,7 @@
 #include "cli/ConsolePrompt.h"
 
+#include <cstring>
+
 namespace {
 
 void write(std::FILE* stream, const QString& text) {
@@ -34,6 +36,11 @@ PromptAnswer ConsolePrompt::message(
     char line[64] = {};
     if (std::fgets(line, sizeof line, m_in) == nullptr)
         return no;
+    // The rest of a long line is no answer to the next question.
+    if (std::strchr(line, '\n') == nullptr) {
+        for (int rest = std::fgetc(m_in); rest != EOF && rest != '\n'; rest = std::fgetc(m_in)) {
+        }
+    }
     const char c = line[0];
     if (c == 'y' || c == 'Y')
         return yes;

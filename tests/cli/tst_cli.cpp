@@ -1,8 +1,11 @@
+#include "cli/ConsolePrompt.h"
 #include "fakes/TestFiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -30,6 +33,28 @@ private Q_SLOTS:
         for (const char* name : {"b.txt", "a.txt", "c.jpg"})
             TestFiles::write(m_dir.filePath(QString::fromLatin1(name)));
         TestFiles::write(m_dir.filePath(QStringLiteral("sub dir/z.txt")));
+    }
+
+    // Questions answered on the terminal: one line each, however long; an empty line takes the default, the
+    // end of the input answers no.
+    void terminalAnswers() {
+        std::FILE* in = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        QVERIFY(in != nullptr && err != nullptr);
+        const QByteArray typed = "y\n" + QByteArray(100, 'y') + "\nn\n\n";
+        std::fwrite(typed.constData(), 1, static_cast<size_t>(typed.size()), in);
+        std::rewind(in);
+        ConsolePrompt prompt(err, in, false);
+        auto ask = [&prompt](PromptAnswer preset) {
+            return prompt.message("置き換えますか？", "Tokrenu", PromptIcon::Question, PromptButtons::YesNo, preset);
+        };
+        QCOMPARE(ask(PromptAnswer::No), PromptAnswer::Yes);
+        QCOMPARE(ask(PromptAnswer::No), PromptAnswer::Yes);
+        QCOMPARE(ask(PromptAnswer::Yes), PromptAnswer::No);
+        QCOMPARE(ask(PromptAnswer::Yes), PromptAnswer::Yes);
+        QCOMPARE(ask(PromptAnswer::Yes), PromptAnswer::No);
+        std::fclose(in);
+        std::fclose(err);
     }
 
     void namesInListOrder_data() {
