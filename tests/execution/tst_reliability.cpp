@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -262,6 +263,25 @@ private Q_SLOTS:
             for (const QString& name : std::as_const(names))
                 QVERIFY2(contents.contains(name.toUtf8()), qPrintable(what));
             QVERIFY2(QDir(m_root + QStringLiteral(".trash-home/Trash/files")).isEmpty(), qPrintable(what));
+
+            // Each move or copy the log reports is on disk: the file at its destination is the one it names.
+            if (!m_frontEnd->logs.isEmpty() &&
+                m_frontEnd->logs.constLast().caption == QStringLiteral("Tokrenu－ログ")) {
+                QString source;
+                for (const QString& line : m_frontEnd->logs.constLast().text.split(QStringLiteral("\r\n"))) {
+                    if (line.startsWith(QStringLiteral("* /"))) {
+                        source = line.mid(2);
+                        continue;
+                    }
+                    const qsizetype colon = line.indexOf(QRegularExpression(QStringLiteral("^(移動|コピー)[：:]")));
+                    if (source.isEmpty() || colon != 0 || line.endsWith(QStringLiteral("失敗しました。")))
+                        continue;
+                    const QString dest = line.mid(line.indexOf(QLatin1Char('/')));
+                    QVERIFY2(TestFiles::read(dest) == source.mid(m_root.size()).toUtf8(),
+                             qPrintable(what + QStringLiteral(": ") + source + QStringLiteral(" -> ") + dest));
+                    source.clear();
+                }
+            }
 
             // The rows show where the files are, unless a bulk run could not tell.
             if (m_state->undoState != UndoState::BulkRunFailed) {
