@@ -225,6 +225,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
     const PlanHolders holders(plan);
     QStringList sources;
     QStringList dests;
+    std::vector<qsizetype> entryOfPair;
     bool leftOut = false;
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         RenameEntry& entry = plan.entry(i);
@@ -236,11 +237,20 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         }
         sources.append(entry.sourcePath);
         dests.append(entry.destPath);
+        entryOfPair.push_back(i);
         entry.doneSteps = static_cast<std::uint8_t>(operation);
     }
     const FileOperationResult result = sources.isEmpty()
                                            ? FileOperationResult{}
                                            : m_files.run(operation, sources, dests, operationFlags(options, true));
+    // What the operation says of each file is recorded, so that an undo never moves back a file that
+    // stayed where it was (and whose new name may hold another) or deletes a copy never made.
+    if (result.done.size() == entryOfPair.size()) {
+        for (std::size_t k = 0; k < entryOfPair.size(); ++k) {
+            if (!result.done[k])
+                plan.entry(entryOfPair[k]).doneSteps = 0;
+        }
+    }
     if (result.result != 0 || result.aborted || leftOut) {
         log.line(tr("* MULTIDESTFILES での作業が正常に完了しなかったため、ログはとれませんでした。"));
         log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));

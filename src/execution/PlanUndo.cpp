@@ -55,8 +55,6 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     qsizetype failures = 0;
-    // After a bulk run that did not complete, the plan says every file moved, though some never did.
-    const bool movesUncertain = m_state.undoState == UndoState::BulkRunFailed;
     m_state.undoState = UndoState::Nothing;
     const qsizetype n = plan.upperBound();
     host.setStatusText(tr("元に戻す実行中"));
@@ -146,9 +144,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             if (entry.doneSteps & DoneStep::kMoved) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
-                // A file still at its old name there never moved; what is at its new name is another's.
-                if (!(movesUncertain && m_fs.status(entry.sourcePath)) &&
-                    m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
+                if (m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
                     log.line(nameRestored, entry.sourcePath);
                     if (row && !removedRows.count(*row)) {
                         const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));

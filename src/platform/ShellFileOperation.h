@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 // The operations and flags of the shell's file operation, with their published values.
 namespace FileOperation {
@@ -26,8 +27,9 @@ constexpr int kNoErrorUi = 1024;
 // A failed file does not stop the others; result then holds the errno of the first failure (ECANCELED
 // when the user answered No), and aborted says that some file was given up at a question.
 struct FileOperationResult {
-    int result = 0;       // 0 = every file done
-    bool aborted = false; // the user stopped it at a question
+    int result = 0;         // 0 = every file done
+    bool aborted = false;   // the user stopped it at a question
+    std::vector<bool> done; // by source, whether that file was done; empty when the operation cannot tell
 };
 
 // Moves, copies, deletes or renames files. With several sources and kMultiDestFiles, source i goes to

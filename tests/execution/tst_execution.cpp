@@ -428,6 +428,30 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("正しく元に戻せないかもしれません。\r\nそれでも続けますか？")}));
     }
 
+    // A bulk run that did not complete still records which files it did, so its undo only touches those:
+    // here the copy onto a file outside the plan was declined, and undo must not delete that file.
+    void undoAfterAFailedBulkRunTouchesOnlyWhatWasDone() {
+        files({QStringLiteral("a"), QStringLiteral("b")});
+        QVERIFY(TestFiles::write(m_root + QStringLiteral("xb"), "outside"));
+        m_options.multidestFiles = true;
+        m_options.copy = true;
+        m_prompt.queueAnswer(PromptAnswer::Yes); // go on although a name is in use
+        m_prompt.queueAnswer(PromptAnswer::No);  // but do not replace it
+        const CommandOutcome run = command(RunMode::Run, QStringLiteral("\"x\" & name"));
+        QVERIFY(run.failedSteps > 0);
+        QCOMPARE(m_state->undoState, UndoState::BulkRunFailed);
+        QCOMPARE(m_state->plan->entry(1).doneSteps, DoneStep::kCopied);
+        QCOMPARE(m_state->plan->entry(2).doneSteps, 0);
+        m_prompt.reset();
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        const CommandOutcome undo = command(RunMode::Undo, QString());
+        QCOMPARE(undo.failedSteps, 0);
+        QVERIFY(!exists(QStringLiteral("xa")));
+        QCOMPARE(content(QStringLiteral("xb")), QByteArray("outside"));
+        QCOMPARE(content(QStringLiteral("a")), QByteArray("a"));
+        QCOMPARE(content(QStringLiteral("b")), QByteArray("b"));
+    }
+
     void planChecks_data() {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("format");

@@ -705,6 +705,7 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
         result.result = EINVAL;
         return result;
     }
+    result.done.assign(static_cast<std::size_t>(sources.size()), false);
     FileJob job(m_prompt, m_syscalls, flags);
     std::optional<HeldNames> held;
     if (sources.size() > 1 && operation != FileOperation::kDelete) {
@@ -727,6 +728,7 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
                 status = job.move(from, to);
         }
         if (status == 0) {
+            result.done[static_cast<std::size_t>(i)] = true;
             if (held)
                 held->done(i, to);
             continue;
