@@ -14,6 +14,7 @@
 #include "platform/linux/ShellFileSyscalls.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -182,8 +183,8 @@ private Q_SLOTS:
     // through, also after it was stopped once and started again, brings back exactly the folder there was.
     void randomRunsLoseNothingAndUndoRestoresAll() {
         QRandomGenerator random(20261208);
-        const QStringList pool = {"a.txt", "A.txt", "b.txt", "a (2).txt", "a_1.txt", "1",      "2",
-                                  "3",     "x",     "ä.txt", "c.tar.gz",  ".dot",    "d e.txt"};
+        const QStringList pool = {"a.txt", "A.txt", "b.txt",    "a (2).txt", "a_1.txt", "1",         "2",     "3",
+                                  "x",     "ä.txt", "c.tar.gz", ".dot",      "d e.txt", "sub/a.txt", "sub/1", "sub/x"};
         const QStringList formats = {"lcase(name)",
                                      "ucase(name)",
                                      "\"x\"",
@@ -236,13 +237,17 @@ private Q_SLOTS:
                 }
             }
             auto filesNow = [this] {
+                QStringList tops{m_root};
+                if (m_options.moveToFolder && !m_options.targetFolder.startsWith(m_root))
+                    tops.append(m_options.targetFolder);
                 QStringList found;
-                for (const QString& name : QDir(m_root).entryList(QDir::Files | QDir::Hidden))
-                    found.append(m_root + name);
-                if (m_options.moveToFolder) {
-                    const QDir target(m_options.targetFolder);
-                    for (const QString& name : target.entryList(QDir::Files | QDir::Hidden))
-                        found.append(target.filePath(name));
+                for (const QString& top : std::as_const(tops)) {
+                    QDirIterator it(top, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+                    while (it.hasNext()) {
+                        const QString path = it.next();
+                        if (!path.contains(QStringLiteral("/.trash-home/")))
+                            found.append(path);
+                    }
                 }
                 return found;
             };
