@@ -258,6 +258,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         log.emptyLine();
         m_state.stopRequest = RunState::kStop;
         m_state.undoState = UndoState::BulkRunFailed;
+        plan.setRowsShowOldPaths();
         ++m_outcome.failedSteps;
     } else {
         log.emptyLine();

@@ -98,7 +98,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
                 host.setProgressLabel(dest + tr(" を元に戻しています。"));
             log.emptyLine();
             log.line(QLatin1String("* "), dest);
-            std::optional<qsizetype> row = findRowForEntry(u);
+            // Rows that still show the old path are right once the file is back there.
+            std::optional<qsizetype> row = plan.rowsShowOldPaths() ? std::nullopt : findRowForEntry(u);
             if (row && removedRows.count(*row))
                 row.reset();
 

@@ -51,7 +51,12 @@ public:
     [[nodiscard]] std::vector<RenameEntry>& entries() { return m_entries; }
     [[nodiscard]] const std::vector<RenameEntry>& entries() const { return m_entries; }
 
+    // A bulk run that did not complete leaves the list as it was: its rows still show the old paths.
+    [[nodiscard]] bool rowsShowOldPaths() const { return m_rowsShowOldPaths; }
+    void setRowsShowOldPaths() { m_rowsShowOldPaths = true; }
+
 private:
     std::vector<RenameEntry> m_entries;
     std::uint16_t m_changeMask = 0;
+    bool m_rowsShowOldPaths = false;
 };

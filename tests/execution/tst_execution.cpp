@@ -452,6 +452,26 @@ private Q_SLOTS:
         QCOMPARE(content(QStringLiteral("b")), QByteArray("b"));
     }
 
+    // A bulk run that did not complete leaves the rows at the old paths; its undo must not take the row of
+    // one file for another's (after 1 -> 0 and 2 -> 1, the row still named 1 is not the file now at 1).
+    void undoAfterAFailedBulkRunKeepsTheRows() {
+        files({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("x")});
+        QVERIFY(TestFiles::write(m_root + QStringLiteral("y"), "outside"));
+        m_options.multidestFiles = true;
+        m_prompt.queueAnswer(PromptAnswer::Yes); // go on although names are in use
+        m_prompt.queueAnswer(PromptAnswer::No);  // but do not replace y
+        command(RunMode::Run, QStringLiteral("replace(replace(replace(name,\"1\",\"0\"),\"2\",\"1\"),\"x\",\"y\")"));
+        QCOMPARE(m_state->undoState, UndoState::BulkRunFailed);
+        QCOMPARE(names(), QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("x")}));
+        m_prompt.reset();
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
+        QCOMPARE(content(QStringLiteral("1")), QByteArray("1"));
+        QCOMPARE(content(QStringLiteral("2")), QByteArray("2"));
+        QCOMPARE(content(QStringLiteral("y")), QByteArray("outside"));
+        QCOMPARE(names(), QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("x")}));
+    }
+
     void planChecks_data() {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("format");

@@ -231,9 +231,11 @@ private Q_SLOTS:
                     otherDisk = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/tokrenu-XXXXXX"));
                     m_options.targetFolder = otherDisk->path();
                 } else {
-                    m_options.targetFolder = m_root + QStringLiteral("target");
+                    // The subfolder may hold files of the plan itself.
+                    const QString folder = random.bounded(3) == 0 ? QStringLiteral("sub") : QStringLiteral("target");
+                    m_options.targetFolder = m_root + folder;
                     if (random.bounded(2) == 0)
-                        QDir(m_root).mkdir(QStringLiteral("target"));
+                        QDir(m_root).mkdir(folder);
                 }
             }
             auto filesNow = [this] {
