@@ -260,8 +260,10 @@ private Q_SLOTS:
                     .arg(format, names.join(u'|'),
                          m_options.moveToFolder ? QStringLiteral(" into ") + m_options.targetFolder : QString());
 
-            // Tested first and started from the log, or run at once.
-            m_frontEnd->pressStart = true;
+            // Tested first and then started from the log or not, or run at once; the list may be cleared after.
+            m_frontEnd->pressStart = random.bounded(4) != 0;
+            m_frontEnd->list = m_list.get();
+            m_options.clearAfterRename = random.bounded(6) == 0;
             command(tested ? RunMode::Test : RunMode::Run, format);
 
             QByteArrayList contents;
@@ -298,6 +300,9 @@ private Q_SLOTS:
             }
 
             m_syscalls.refusedSources.clear();
+            // An undo needs the list; a list cleared after the run leaves nothing to undo.
+            if (m_list->size() == 0)
+                continue;
             if (m_state->undoState != UndoState::Nothing) {
                 m_prompt.reset();
                 // After a failed bulk run the undo first warns that it may not put everything back.
