@@ -9,6 +9,7 @@
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QAbstractItemModelTester>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -395,6 +396,111 @@ private Q_SLOTS:
         QVERIFY(!m_model->findRow(m_root + QStringLiteral("a.txt")));
         QCOMPARE(m_model->findRow(m_root + QStringLiteral("README")), std::optional<qsizetype>(1));
         QCOMPARE(add({QStringLiteral("a.txt")}), 1);
+    }
+
+    // Random edits of the list against a plain list of (folder, name) pairs: the look-ups by key, kept up
+    // lazily, must always agree with the rows, whatever order of appends, moves, removals and sorts. A row
+    // is moved only onto a key no other row has, as a run does (files of a plan never replace each other).
+    void lookUpsFollowRandomEdits() {
+        QRandomGenerator random(42);
+        const QStringList folders{"/a/", "/b/"};
+        const QStringList names{"x", "X", "y", "z.txt", "1"};
+        auto any = [&](const QStringList& list) {
+            return list.at(random.bounded(list.size()));
+        };
+        FileListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        std::vector<std::pair<QString, QString>> reference;
+        auto has = [&reference](const QString& folder, const QString& name) {
+            return std::find(reference.begin(), reference.end(), std::pair{folder, name}) != reference.end();
+        };
+        for (int step = 0; step < 4000; ++step) {
+            const QString folder = any(folders);
+            const QString name = any(names);
+            const auto size = static_cast<qsizetype>(reference.size());
+            switch (random.bounded(9)) {
+            case 0:
+            case 1: {
+                const bool fresh = !has(folder, name);
+                QCOMPARE(model.appendRow({name, folder, "0", "", ""}), fresh);
+                if (fresh)
+                    reference.emplace_back(folder, name);
+                break;
+            }
+            case 2: {
+                FileListModel::Appender appender(model);
+                for (int k = 0; k < 3; ++k) {
+                    const QString f = any(folders);
+                    const QString n = any(names);
+                    const bool fresh = !has(f, n);
+                    QCOMPARE(appender.add({n, f, "0", "", ""}), fresh);
+                    if (fresh)
+                        reference.emplace_back(f, n);
+                }
+                break;
+            }
+            case 3:
+            case 4:
+                if (size > 0 && !has(folder, name)) {
+                    const qsizetype i = random.bounded(size);
+                    model.moveRowFile(i, folder, name);
+                    reference[static_cast<std::size_t>(i)] = {folder, name};
+                }
+                break;
+            case 5:
+                if (size > 0) {
+                    const qsizetype i = random.bounded(size);
+                    model.removeRowAt(i);
+                    reference.erase(reference.begin() + i);
+                }
+                break;
+            case 6:
+                if (size > 0) {
+                    std::vector<qsizetype> gone;
+                    for (qsizetype i = 0; i < size; ++i) {
+                        if (random.bounded(3) == 0)
+                            gone.push_back(i);
+                    }
+                    model.removeRowsAt(gone);
+                    for (auto it = gone.rbegin(); it != gone.rend(); ++it)
+                        reference.erase(reference.begin() + *it);
+                }
+                break;
+            case 7:
+                if (size > 1) {
+                    const qsizetype a = random.bounded(size);
+                    const qsizetype b = random.bounded(size);
+                    model.swapRows(a, b);
+                    std::swap(reference[static_cast<std::size_t>(a)], reference[static_cast<std::size_t>(b)]);
+                }
+                break;
+            default:
+                if (random.bounded(20) == 0) {
+                    model.clear();
+                    reference.clear();
+                } else {
+                    model.sortByName(random.bounded(2) == 0);
+                    reference.clear();
+                    for (const FileRow& row : model.rows())
+                        reference.emplace_back(row.path, row.name);
+                }
+                break;
+            }
+            QCOMPARE(model.size(), static_cast<qsizetype>(reference.size()));
+            for (std::size_t i = 0; i < reference.size(); ++i)
+                QCOMPARE(
+                    std::pair(model.row(static_cast<qsizetype>(i)).path, model.row(static_cast<qsizetype>(i)).name),
+                    reference[i]);
+            for (const QString& f : folders) {
+                for (const QString& n : names) {
+                    QCOMPARE(model.contains(f, n), has(f, n));
+                    const auto found = model.findRow(f + n);
+                    QCOMPARE(found.has_value(), has(f, n));
+                    if (found)
+                        QCOMPARE(reference[static_cast<std::size_t>(*found)], std::pair(f, n));
+                }
+            }
+        }
     }
 };
 
