@@ -35,19 +35,21 @@ public:
         m_sourceHolder.assign(size, 0);
         m_group.assign(size, 0);
         m_taken.assign(size, false);
-        QHash<TextKey, qsizetype> entryOfSource;
-        entryOfSource.reserve(plan.upperBound());
+        // One table of paths for both questions: whose source a path is, and which entry first goes there.
+        struct Path {
+            qsizetype source = 0;
+            qsizetype firstDest = 0;
+        };
+        QHash<TextKey, Path> paths;
+        paths.reserve(2 * plan.upperBound());
         for (qsizetype i = 1; i <= plan.upperBound(); ++i)
-            entryOfSource.insert(TextKey{plan.entry(i).sourcePath}, i);
-        QHash<TextKey, qsizetype> firstWithDest;
-        firstWithDest.reserve(plan.upperBound());
+            paths[TextKey{plan.entry(i).sourcePath}].source = i;
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-            const TextKey dest{plan.entry(i).destPath};
-            m_sourceHolder[static_cast<std::size_t>(i)] = entryOfSource.value(dest, 0);
-            auto first = firstWithDest.constFind(dest);
-            if (first == firstWithDest.constEnd())
-                first = firstWithDest.insert(dest, i);
-            m_group[static_cast<std::size_t>(i)] = *first;
+            Path& path = paths[TextKey{plan.entry(i).destPath}];
+            if (path.firstDest == 0)
+                path.firstDest = i;
+            m_sourceHolder[static_cast<std::size_t>(i)] = path.source;
+            m_group[static_cast<std::size_t>(i)] = path.firstDest;
         }
     }
 
@@ -245,7 +247,9 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
                                            : m_files.run(operation, sources, dests, operationFlags(options, true));
     // What the operation says of each file is recorded, so that an undo never moves back a file that
     // stayed where it was (and whose new name may hold another) or deletes a copy never made.
-    if (result.done.size() == entryOfPair.size()) {
+    if (entryOfPair.size() == 1 && result.result != 0)
+        plan.entry(entryOfPair.front()).doneSteps = 0;
+    if (entryOfPair.size() > 1 && result.done.size() == entryOfPair.size()) {
         for (std::size_t k = 0; k < entryOfPair.size(); ++k) {
             if (!result.done[k])
                 plan.entry(entryOfPair[k]).doneSteps = 0;

@@ -29,7 +29,7 @@ constexpr int kNoErrorUi = 1024;
 struct FileOperationResult {
     int result = 0;         // 0 = every file done
     bool aborted = false;   // the user stopped it at a question
-    std::vector<bool> done; // by source, whether that file was done; empty when the operation cannot tell
+    std::vector<bool> done; // with several sources, whether each was done; empty when it cannot tell
 };
 
 // Moves, copies, deletes or renames files. With several sources and kMultiDestFiles, source i goes to

@@ -705,12 +705,14 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
         result.result = EINVAL;
         return result;
     }
-    result.done.assign(static_cast<std::size_t>(sources.size()), false);
     FileJob job(m_prompt, m_syscalls, flags);
     std::optional<HeldNames> held;
-    if (sources.size() > 1 && operation != FileOperation::kDelete) {
-        held.emplace(sources, operation == FileOperation::kCopy);
-        job.keepHeldNames(&*held);
+    if (sources.size() > 1) {
+        result.done.assign(static_cast<std::size_t>(sources.size()), false);
+        if (operation != FileOperation::kDelete) {
+            held.emplace(sources, operation == FileOperation::kCopy);
+            job.keepHeldNames(&*held);
+        }
     }
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const QString& from = sources.at(i);
@@ -728,7 +730,8 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
                 status = job.move(from, to);
         }
         if (status == 0) {
-            result.done[static_cast<std::size_t>(i)] = true;
+            if (!result.done.empty())
+                result.done[static_cast<std::size_t>(i)] = true;
             if (held)
                 held->done(i, to);
             continue;
