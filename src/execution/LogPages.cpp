@@ -24,9 +24,12 @@ LogPages::LogPages(const QString& log)
     qsizetype previous = 0;
     do {
         qsizetype boundary = blankLineEnd(log, previous + kThresholdChars);
-        // Without a blank line ahead the page ends at the length limit.
-        if (boundary < 0 || boundary > previous + kLimitChars)
+        // Without a blank line ahead the page ends at the length limit, never inside a character.
+        if (boundary < 0 || boundary > previous + kLimitChars) {
             boundary = previous + kLimitChars;
+            if (boundary < log.size() && log.at(boundary).isLowSurrogate() && log.at(boundary - 1).isHighSurrogate())
+                --boundary;
+        }
         if (boundary >= log.size())
             break;
         m_boundaries.push_back(boundary);

@@ -81,6 +81,21 @@ private Q_SLOTS:
         QCOMPARE(pages.boundaries(), std::vector<qsizetype>({31900, 63800}));
         QCOMPARE(pages.pageCount(), 3);
     }
+
+    // A name of characters outside the basic plane, cut at the limit, keeps each character whole.
+    void pagesNeverSplitACharacter() {
+        const QString log = QStringLiteral("y") +
+                            QString(70000, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("\U0001F600"));
+        LogPages pages(log);
+        QString joined;
+        for (int number = 1; number <= pages.pageCount(); ++number) {
+            const QString page = pages.page(number);
+            QVERIFY(!page.front().isLowSurrogate());
+            QVERIFY(!page.back().isHighSurrogate());
+            joined += page;
+        }
+        QCOMPARE(joined, log);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLogPages)
