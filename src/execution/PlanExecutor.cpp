@@ -35,6 +35,7 @@ public:
         m_sourceHolder.assign(size, 0);
         m_group.assign(size, 0);
         m_taken.assign(size, false);
+        m_movedAway.assign(size, false);
         // One table of paths for both questions: whose source a path is, and which entry first goes there.
         struct Path {
             qsizetype source = 0;
@@ -54,10 +55,10 @@ public:
     }
 
     // Whether entry i must leave its destination alone now.
-    [[nodiscard]] bool holds(const RenamePlan& plan, qsizetype i, int operation) const {
+    [[nodiscard]] bool holds(qsizetype i, int operation) const {
         const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
         if (other != 0 && other != i &&
-            (operation != FileOperation::kMove || (plan.entry(other).doneSteps & DoneStep::kMoved) == 0))
+            (operation != FileOperation::kMove || !m_movedAway[static_cast<std::size_t>(other)]))
             return true;
         return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
     }
@@ -68,13 +69,18 @@ public:
         return other != 0 && other != i && plan.entry(other).destPath == plan.entry(other).sourcePath;
     }
 
-    // Entry i has put its file at its destination.
-    void placed(qsizetype i) { m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true; }
+    // Entry i has put its file at its destination (and, moving it, freed its old name).
+    void placed(qsizetype i, int operation) {
+        m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true;
+        if (operation == FileOperation::kMove)
+            m_movedAway[static_cast<std::size_t>(i)] = true;
+    }
 
 private:
     std::vector<qsizetype> m_sourceHolder; // the entry whose source is this entry's destination, or 0
     std::vector<qsizetype> m_group;        // the first entry with the same destination
     std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
+    std::vector<bool> m_movedAway;         // the entry's file has left its old name
 };
 
 } // namespace
@@ -123,15 +129,30 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = 0;
     const std::uint16_t mask = plan.changeMask();
+    const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
     const QString movedTo = options.copy ? tr("コピー：") : tr("移動：");
+    const QString failedMove = options.copy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
+    // A move the run will refuse, since another file of the plan holds its name, shows as failed here too,
+    // the others as done.
+    PlanHolders holders(plan);
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);
         if (host.showsProgress())
             host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
         log.emptyLine();
         log.line(QLatin1String("* "), entry.sourcePath);
-        if (entry.destPath != entry.sourcePath)
+        if (entry.destPath != entry.sourcePath) {
+            if (holders.holds(i, operation)) {
+                log.line(failedMove);
+                host.setProgressValue(i);
+                host.processEvents();
+                if (m_state.stopRequest == RunState::kStop)
+                    break;
+                continue;
+            }
             log.line(movedTo, entry.destPath);
+            holders.placed(i, operation);
+        }
         if (mask & ChangeMask::kAttributes) {
             log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
                      attributeLetters(entry.attributes));
@@ -181,8 +202,8 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
         QStringList source(QString{});
         QStringList dest(QString{});
         PlanHolders holders(plan);
-        auto held = [&plan, &holders, operation](qsizetype i) {
-            return holders.holds(plan, i, operation);
+        auto held = [&holders, operation](qsizetype i) {
+            return holders.holds(i, operation);
         };
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             RenameEntry& entry = plan.entry(i);
@@ -201,7 +222,7 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
                 } else {
                     log.line(movedTo, entry.destPath);
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
-                    holders.placed(i);
+                    holders.placed(i, operation);
                     showRowAt(i, entry.destPath);
                 }
             }

@@ -289,6 +289,21 @@ private Q_SLOTS:
             QVERIFY(outcome.failedSteps > 0);
     }
 
+    // The test shows a move the run will refuse as failed, so that its log reads as the run's will.
+    void testShowsTheMovesTheRunWillRefuse() {
+        files({QStringLiteral("a"), QStringLiteral("b")});
+        m_frontEnd->pressStart = true;
+        m_prompt.queueAnswer(PromptAnswer::Yes); // go on although a name is in use
+        command(RunMode::Test, QStringLiteral("replace(replace(name,\"b\",\"c\"),\"a\",\"b\")"));
+        QCOMPARE(m_frontEnd->logs.size(), 2);
+        const QString entries = QStringLiteral("* ") + m_root + QStringLiteral("a\r\n移動：失敗しました。\r\n\r\n* ") +
+                                m_root + QStringLiteral("b\r\n移動：") + m_root + QStringLiteral("c\r\n");
+        QVERIFY2(m_frontEnd->logs[0].text.contains(entries), qPrintable(m_frontEnd->logs[0].text));
+        QVERIFY2(m_frontEnd->logs[1].text.contains(entries), qPrintable(m_frontEnd->logs[1].text));
+        QCOMPARE(content(QStringLiteral("a")), QByteArray("a"));
+        QCOMPARE(content(QStringLiteral("c")), QByteArray("b"));
+    }
+
     void destinationThatAppearsAfterTheCheckIsNotOverwritten() {
         files({QStringLiteral("a.txt")});
         RunState& state = *m_state;
