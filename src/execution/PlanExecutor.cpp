@@ -195,7 +195,10 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
     if (options.multidestFiles)
         bulkPass(options, host, operation);
 
-    if (!options.multidestFiles || plan.changeMask() != 0) {
+    // After a bulk call that did not complete, the files are not all where the plan says: no attribute or
+    // time is changed at a new name that may hold another file.
+    const bool bulkFailed = options.multidestFiles && m_state.stopRequest == RunState::kStop;
+    if ((!options.multidestFiles || plan.changeMask() != 0) && !bulkFailed) {
         const QString failedMove =
             operation == FileOperation::kCopy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
         const QString movedTo = operation == FileOperation::kCopy ? tr("コピー：") : tr("移動：");

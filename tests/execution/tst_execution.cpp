@@ -13,6 +13,7 @@
 #include "fakes/TestFiles.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
+#include "platform/AttributeBits.h"
 #include "platform/DateValue.h"
 #include "platform/FileTimes.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -485,6 +486,21 @@ private Q_SLOTS:
         QCOMPARE(content(QStringLiteral("2")), QByteArray("2"));
         QCOMPARE(content(QStringLiteral("y")), QByteArray("outside"));
         QCOMPARE(names(), QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("x")}));
+    }
+
+    // After a bulk call that did not complete, no attribute is set at a new name, which may hold another
+    // file: here a -> b was refused, b keeps its name, and b must not become hidden in a's stead.
+    void failedBulkRunChangesNoAttributes() {
+        files({QStringLiteral("a"), QStringLiteral("b")});
+        m_options.multidestFiles = true;
+        m_prompt.queueAnswer(PromptAnswer::Yes); // go on although two files get one name
+        m_prompt.queueAnswer(PromptAnswer::Yes);
+        command(RunMode::Run, QStringLiteral("replace(name,\"a\",\"b\") & setattr(\"+h\")"));
+        QCOMPARE(m_state->undoState, UndoState::BulkRunFailed);
+        QCOMPARE(m_realFs.attributes(m_root + QStringLiteral("b")) & AttributeBits::kHidden, 0);
+        QCOMPARE(m_realFs.attributes(m_root + QStringLiteral("a")) & AttributeBits::kHidden, 0);
+        QCOMPARE(content(QStringLiteral("a")), QByteArray("a"));
+        QCOMPARE(content(QStringLiteral("b")), QByteArray("b"));
     }
 
     void planChecks_data() {

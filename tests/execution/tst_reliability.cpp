@@ -9,6 +9,7 @@
 #include "fakes/TestFiles.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
+#include "platform/FileTimes.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/ShellFileSyscalls.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
@@ -212,6 +214,13 @@ private Q_SLOTS:
                 names.append(pool.at(random.bounded(pool.size())));
             files(names);
             std::sort(names.begin(), names.end());
+            // What undo must bring back besides the names: attributes and last-write times.
+            QHash<QString, qint32> attributesBefore;
+            QHash<QString, double> writtenBefore;
+            for (const QString& name : std::as_const(names)) {
+                attributesBefore.insert(name, m_realFs.attributes(m_root + name));
+                writtenBefore.insert(name, getFileTimeAsDate(m_realFs, m_root + name, FileTimeKind::LastWrite));
+            }
             const QString format = formats.at(random.bounded(formats.size()));
             m_options.recycled = random.bounded(2) == 0;
             m_options.multidestFiles = random.bounded(4) == 0;
@@ -329,6 +338,12 @@ private Q_SLOTS:
             QVERIFY2(after == names, qPrintable(what + QStringLiteral(" left ") + after.join(u'|')));
             for (const QString& name : std::as_const(names))
                 QVERIFY2(content(name) == name.toUtf8(), qPrintable(what));
+            for (const QString& name : std::as_const(names)) {
+                QVERIFY2(m_realFs.attributes(m_root + name) == attributesBefore.value(name), qPrintable(what + name));
+                QVERIFY2(getFileTimeAsDate(m_realFs, m_root + name, FileTimeKind::LastWrite) ==
+                             writtenBefore.value(name),
+                         qPrintable(what + name));
+            }
             // Every row is back at its old name; the rows of deleted copies are gone.
             QStringList rows;
             for (const FileRow& row : m_list->rows())
