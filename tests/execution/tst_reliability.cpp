@@ -201,7 +201,10 @@ private Q_SLOTS:
                                      "mid(name,2)",
                                      "name & setattr(\"+h\")",
                                      "strconv(name,1)",
-                                     "name & setlastwritetime(\"2001/02/03 04:05:06\")"};
+                                     "name & setlastwritetime(\"2001/02/03 04:05:06\")",
+                                     "\"r_\" & name & setattr(\"+r\")",
+                                     "name & setattr(\"+r\") & setlastaccesstime(\"2002/03/04\")",
+                                     "\"c_\" & name & setcreationtime(\"2003/01/01 00:00:00\")"};
         int undone = 0;
         for (int round = 0; round < 400; ++round) {
             init();
