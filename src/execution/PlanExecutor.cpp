@@ -14,7 +14,9 @@
 #include "platform/TextKeys.h"
 
 #include <QHash>
+#include <QSet>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -61,12 +63,6 @@ public:
             (operation != FileOperation::kMove || !m_movedAway[static_cast<std::size_t>(other)]))
             return true;
         return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
-    }
-
-    // Whether entry i's destination is the file of an entry that keeps its path, and so never comes free.
-    [[nodiscard]] bool heldForGood(const RenamePlan& plan, qsizetype i) const {
-        const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
-        return other != 0 && other != i && plan.entry(other).destPath == plan.entry(other).sourcePath;
     }
 
     // Entry i has put its file at its destination (and, moving it, freed its old name).
@@ -141,36 +137,36 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
             host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
         log.emptyLine();
         log.line(QLatin1String("* "), entry.sourcePath);
-        if (entry.destPath != entry.sourcePath) {
-            if (holders.holds(i, operation)) {
-                log.line(failedMove);
-                host.setProgressValue(i);
-                host.processEvents();
-                if (m_state.stopRequest == RunState::kStop)
-                    break;
-                continue;
-            }
+        const bool refused = entry.destPath != entry.sourcePath && holders.holds(i, operation);
+        if (refused) {
+            log.line(failedMove);
+        } else if (entry.destPath != entry.sourcePath) {
             log.line(movedTo, entry.destPath);
             holders.placed(i, operation);
         }
-        if (mask & ChangeMask::kAttributes) {
-            log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
-                     attributeLetters(entry.attributes));
-        }
-        if (mask & ChangeMask::kCreationTime) {
-            log.line(tr("作成日時の変更：") +
-                     DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::Creation)) +
-                     tr(" から ") + DateValue::generalDateText(entry.creationTime));
-        }
-        if (mask & ChangeMask::kLastAccessTime) {
-            log.line(tr("最終アクセス日時の変更：") +
-                     DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastAccess)) +
-                     tr(" から ") + DateValue::shortDateText(entry.lastAccessTime));
-        }
-        if (mask & ChangeMask::kLastWriteTime) {
-            log.line(tr("更新日時の変更：") +
-                     DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastWrite)) +
-                     tr(" から ") + DateValue::generalDateText(entry.lastWriteTime));
+        // A refused move leaves the file as it is.
+        if (!refused) {
+            if (mask & ChangeMask::kAttributes) {
+                log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
+                         attributeLetters(entry.attributes));
+            }
+            if (mask & ChangeMask::kCreationTime) {
+                log.line(tr("作成日時の変更：") +
+                         DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::Creation)) +
+                         tr(" から ") + DateValue::generalDateText(entry.creationTime));
+            }
+            if (mask & ChangeMask::kLastAccessTime) {
+                log.line(
+                    tr("最終アクセス日時の変更：") +
+                    DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastAccess)) +
+                    tr(" から ") + DateValue::shortDateText(entry.lastAccessTime));
+            }
+            if (mask & ChangeMask::kLastWriteTime) {
+                log.line(
+                    tr("更新日時の変更：") +
+                    DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastWrite)) +
+                    tr(" から ") + DateValue::generalDateText(entry.lastWriteTime));
+            }
         }
         host.setProgressValue(i);
         host.processEvents();
@@ -204,10 +200,10 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
         const QString movedTo = operation == FileOperation::kCopy ? tr("コピー：") : tr("移動：");
         QStringList source(QString{});
         QStringList dest(QString{});
-        PlanHolders holders(plan);
-        auto held = [&holders, operation](qsizetype i) {
-            return holders.holds(i, operation);
-        };
+        // Moves one by one need to know which names other files of the plan still hold.
+        std::optional<PlanHolders> holders;
+        if (!options.multidestFiles)
+            holders.emplace(plan);
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             RenameEntry& entry = plan.entry(i);
             log.emptyLine();
@@ -218,14 +214,14 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
                     host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
                 source[0] = entry.sourcePath;
                 dest[0] = entry.destPath;
-                if (held(i) || m_files.run(operation, source, dest, flags).result != 0) {
+                if (holders->holds(i, operation) || m_files.run(operation, source, dest, flags).result != 0) {
                     log.line(failedMove);
                     ++m_outcome.failedSteps;
                     skipped = true;
                 } else {
                     log.line(movedTo, entry.destPath);
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
-                    holders.placed(i, operation);
+                    holders->placed(i, operation);
                     showRowAt(i, entry.destPath);
                 }
             }
@@ -248,7 +244,11 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
     // Entries that keep their path are left out of the call: a file cannot be moved onto itself. Nor may
     // another entry take such a file's name; within the call, the file operation itself keeps the names
     // that other files of the call still hold.
-    const PlanHolders holders(plan);
+    QSet<TextKey> kept;
+    for (const RenameEntry& entry : plan.entries()) {
+        if (entry.destPath == entry.sourcePath)
+            kept.insert(TextKey{entry.sourcePath});
+    }
     QStringList sources;
     QStringList dests;
     std::vector<qsizetype> entryOfPair;
@@ -257,7 +257,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         RenameEntry& entry = plan.entry(i);
         if (entry.destPath == entry.sourcePath)
             continue;
-        if (holders.heldForGood(plan, i)) {
+        if (!kept.isEmpty() && kept.contains(TextKey{entry.destPath})) {
             leftOut = true;
             continue;
         }
