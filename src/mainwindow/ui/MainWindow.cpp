@@ -289,6 +289,24 @@ void MainWindow::toggleIgnoredAttribute(int index) {
     m_options.ignoredAttributes = ignoredAttributesFromChecks(checked);
 }
 
+bool MainWindow::isAltCommandKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers != Qt::AltModifier)
+        return false;
+    switch (key) {
+    case Qt::Key_A:
+    case Qt::Key_R:
+    case Qt::Key_C:
+    case Qt::Key_U:
+    case Qt::Key_D:
+    case Qt::Key_X:
+    case Qt::Key_T:
+    case Qt::Key_S:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool MainWindow::handleKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_F2) {
         // In-place editing of the current row's name starts here.
@@ -327,9 +345,13 @@ bool MainWindow::handleKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease && watched->isWidgetType() &&
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
+        // The commands act on release; the press of their key must not reach the focused box, which would
+        // type the letter into the format before the command reads it.
+        if (event->type() == QEvent::KeyPress)
+            return isAltCommandKey(keyEvent->key(), keyEvent->modifiers());
         if (!keyEvent->isAutoRepeat() && handleKeyRelease(keyEvent->key(), keyEvent->modifiers()))
             return true;
     }

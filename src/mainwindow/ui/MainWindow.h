@@ -65,6 +65,7 @@ private:
     void buildStatusBar();
     void buildListPopup();
     void applyOptionsToMenus();
+    static bool isAltCommandKey(int key, Qt::KeyboardModifiers modifiers);
     bool handleKeyRelease(int key, Qt::KeyboardModifiers modifiers);
     void addThroughDialog();
     void editWildCard();

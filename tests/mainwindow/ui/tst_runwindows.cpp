@@ -132,6 +132,26 @@ private Q_SLOTS:
 
     void cleanup() { m_window.reset(); }
 
+    // The Alt commands act on key release, and their key press never reaches the focused format box: the
+    // format tested and run is the one typed.
+    void altCommandsNeverTypeIntoTheFormatBox() {
+        start({QStringLiteral("a.txt")});
+        m_window->setFileChooser([](QWidget*, const QString&, const QString&) { return QStringList(); });
+        m_window->options().alwaysFunction = false;
+        auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("txtFileName"));
+        setFormat(QStringLiteral("img_"));
+        box->setFocus();
+        for (const Qt::Key key :
+             {Qt::Key_A, Qt::Key_R, Qt::Key_C, Qt::Key_U, Qt::Key_D, Qt::Key_T, Qt::Key_S, Qt::Key_X}) {
+            QTest::keyClick(box, key, Qt::AltModifier);
+            QCOMPARE(box->text(), QStringLiteral("img_"));
+        }
+        QCOMPARE(m_logs.size(), 2);
+        QVERIFY(m_logs[0].text.contains(QStringLiteral("移動：") + m_root + QStringLiteral("img_\n")));
+        QVERIFY(exists(QStringLiteral("img_")));
+        QVERIFY(!m_window->isVisible());
+    }
+
     void testThenStart() {
         start({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
         setFormat(QStringLiteral("\"x_\" & name"));
