@@ -3,7 +3,9 @@
 #include "execution/RenamePlan.h"
 #include "execution/RunOptions.h"
 #include "filelist/FileRow.h"
+#include "platform/ControlCharacters.h"
 #include "platform/FileSystem.h"
+#include "platform/PlaceKeys.h"
 #include "platform/TextKeys.h"
 #include "platform/UserPrompt.h"
 
@@ -38,7 +40,7 @@ QString numbered(const QString& path, qsizetype number) {
 
 // Every entry compared with the later ones, each first match numbered with the entries it matches. Names
 // that renumbering makes take part in the comparisons of the entries before them.
-void renumberDuplicates(RenamePlan& plan) {
+void renumberEntries(RenamePlan& plan) {
     std::vector<RenameEntry>& entries = plan.entries();
     QHash<QString, std::set<std::size_t>> byPath;
     for (std::size_t i = 0; i < entries.size(); ++i)
@@ -138,8 +140,8 @@ bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRo
         const QString& dest = entries[i].destPath;
         const qsizetype slash = dest.lastIndexOf(QLatin1Char('/'));
         const QStringView destName = QStringView(dest).sliced(slash + 1);
-        // A name equal to the row's own is never reported, whatever is there.
-        if (destName == rows[i].name)
+        // The row's own place is never reported, whatever is there; nor is a name that cannot be used at all.
+        if (dest == entries[i].sourcePath || entries[i].nameTooLong)
             continue;
         const TextKey folder{QStringView(dest).left(slash + 1)};
         if (namesFolder != folder) {
@@ -160,15 +162,50 @@ bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRo
             if (match == FolderNames::Match::None)
                 continue;
         }
-        if (fs.status(dest) && fs.storedName(dest).value_or(destName.toString()) != rows[i].name)
+        // The same name in another folder is another file; under other letters it may be the row's own file
+        // on a file system that ignores letter case, which the name it is stored under tells.
+        if (fs.status(dest) &&
+            (destName == rows[i].name || fs.storedName(dest).value_or(destName.toString()) != rows[i].name))
             return true;
     }
     return false;
 }
 
+QStringView fileNameOf(const QString& path) {
+    return QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Tells the user, in one message, of every row whose new name is too long for a folder entry.
+bool reportLongNamesOf(const std::vector<RenameEntry>& entries, UserPrompt& prompt) {
+    QString rows;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].nameTooLong) {
+            rows += QStringLiteral("\r\n") + tr("%1 行目：").arg(i + 1) +
+                    withVisibleControls(fileNameOf(entries[i].destPath).toString());
+        }
+    }
+    if (rows.isEmpty())
+        return false;
+    prompt.inform(tr("新しい名前が長すぎるファイルがあります（名前は %1 バイトまでです）。").arg(kMaxNameBytes) + rows,
+                  programTitle(), PromptIcon::Exclamation);
+    return true;
+}
+
 } // namespace
 
-bool completePaths(RenamePlan& plan, const std::vector<FileRow>& rows, const RunOptions& options, UserPrompt& prompt) {
+void renumberDuplicates(RenamePlan& plan) {
+    renumberEntries(plan);
+}
+
+bool reportLongNames(const RenamePlan& plan, UserPrompt& prompt) {
+    return reportLongNamesOf(plan.entries(), prompt);
+}
+
+bool completePaths(RenamePlan& plan,
+                   const std::vector<FileRow>& rows,
+                   const RunOptions& options,
+                   const FileSystem& fs,
+                   UserPrompt& prompt) {
     QString target = options.targetFolder;
     if (options.moveToFolder) {
         if (target.isEmpty() || !target.startsWith(QLatin1Char('/'))) {
@@ -186,6 +223,13 @@ bool completePaths(RenamePlan& plan, const std::vector<FileRow>& rows, const Run
         entries[i].destPath = QStringView(folder) % QStringView(entries[i].destPath);
         entries[i].sourcePath = rows[i].fullPath();
     }
+    // A destination that is the source under another spelling ("d/./a", a link to d) is no move at all.
+    PlaceKeys places(fs);
+    for (RenameEntry& entry : entries) {
+        if (entry.destPath != entry.sourcePath && fileNameOf(entry.destPath) == fileNameOf(entry.sourcePath) &&
+            places.samePlace(entry.destPath, entry.sourcePath))
+            entry.destPath = entry.sourcePath;
+    }
     return true;
 }
 
@@ -193,20 +237,28 @@ bool checkPlan(RenamePlan& plan,
                const std::vector<FileRow>& rows,
                const RunOptions& options,
                const FileSystem& fs,
-               UserPrompt& prompt) {
+               UserPrompt& prompt,
+               bool forTest) {
+    std::vector<RenameEntry>& entries = plan.entries();
+    // Names no folder can hold are told before anything is touched; a run does not start with them, a test
+    // shows them as failed steps.
+    if (reportLongNamesOf(entries, prompt) && !forTest)
+        return true;
     if (options.renameOnCollision)
         return false;
-    std::vector<RenameEntry>& entries = plan.entries();
 
+    PlaceKeys places(fs);
     if (options.renumberOnCollision) {
-        renumberDuplicates(plan);
+        renumberEntries(plan);
     } else {
-        QSet<TextKey> seen;
+        QSet<PlaceKey> seen;
         seen.reserve(static_cast<qsizetype>(entries.size()));
         for (const RenameEntry& entry : entries) {
-            // A path that is there already leaves the set as large as it was.
+            if (entry.nameTooLong)
+                continue;
+            // A place that is there already leaves the set as large as it was.
             const qsizetype before = seen.size();
-            seen.insert(TextKey{entry.destPath});
+            seen.insert(places.keyOf(entry.destPath));
             if (seen.size() == before)
                 return !askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。"));
         }
@@ -218,7 +270,10 @@ bool checkPlan(RenamePlan& plan,
 
     if (options.copy) {
         for (const RenameEntry& entry : entries) {
-            if (entry.destPath.compare(entry.sourcePath, Qt::CaseInsensitive) == 0)
+            const PlaceKey dest = places.keyOf(entry.destPath);
+            const PlaceKey source = places.keyOf(entry.sourcePath);
+            if (dest.folder == source.folder && dest.folderText == source.folderText &&
+                dest.name.compare(source.name, Qt::CaseInsensitive) == 0)
                 return !askToContinue(prompt, tr("コピーする際送り側と受け側のファイルが同じになるものがあります。"));
         }
     }

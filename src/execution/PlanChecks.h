@@ -8,14 +8,28 @@ class UserPrompt;
 struct FileRow;
 struct RunOptions;
 
-// Puts the destination folder before each new name and fills in the source paths. False, after
-// telling the user, when files are to go into a target folder that has not been chosen.
-bool completePaths(RenamePlan& plan, const std::vector<FileRow>& rows, const RunOptions& options, UserPrompt& prompt);
+// Puts the destination folder before each new name and fills in the source paths; a destination that is
+// the source itself, spelled otherwise, becomes the source's path. False, after telling the user, when files
+// are to go into a target folder that has not been chosen.
+bool completePaths(RenamePlan& plan,
+                   const std::vector<FileRow>& rows,
+                   const RunOptions& options,
+                   const FileSystem& fs,
+                   UserPrompt& prompt);
 
-// Looks for new names that collide inside the plan or with files on disk, and for copies onto
-// themselves; renumbers duplicates when asked to, and asks the user about the rest. True means abort.
+// Tells the user, in one message, of every row whose new name is too long for any folder; false when there
+// is none.
+bool reportLongNames(const RenamePlan& plan, UserPrompt& prompt);
+
+// Gives entries with equal destinations _1, _2, ... before the extension, in plan order.
+void renumberDuplicates(RenamePlan& plan);
+
+// Looks for new names too long for any folder, names that collide inside the plan or with files on disk, and
+// copies onto themselves; renumbers duplicates when asked to, and asks the user about the rest. True means
+// abort. Places are compared, not path texts.
 bool checkPlan(RenamePlan& plan,
                const std::vector<FileRow>& rows,
                const RunOptions& options,
                const FileSystem& fs,
-               UserPrompt& prompt);
+               UserPrompt& prompt,
+               bool forTest = false);

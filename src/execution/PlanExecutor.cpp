@@ -7,15 +7,18 @@
 #include "filelist/FileListModel.h"
 #include "platform/AttributeBits.h"
 #include "platform/Clock.h"
+#include "platform/ControlCharacters.h"
 #include "platform/DateValue.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
+#include "platform/PlaceKeys.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/TextKeys.h"
 
 #include <QHash>
 #include <QSet>
 
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -32,27 +35,28 @@ QString progressLabel(const QString& source, const QString& dest) {
 // chain such as a -> b, b -> c nor when two entries come to the same name. Found once, before the run.
 class PlanHolders {
 public:
-    explicit PlanHolders(const RenamePlan& plan) {
+    PlanHolders(const RenamePlan& plan, PlaceKeys& places) {
         const auto size = static_cast<std::size_t>(plan.upperBound()) + 1;
         m_sourceHolder.assign(size, 0);
         m_group.assign(size, 0);
         m_taken.assign(size, false);
         m_movedAway.assign(size, false);
-        // One table of paths for both questions: whose source a path is, and which entry first goes there.
-        struct Path {
+        // One table of places for both questions: whose source a place is, and which entry first goes there.
+        // Places, not path texts: "d/./a" and a link to d are where "d/a" is.
+        struct Place {
             qsizetype source = 0;
             qsizetype firstDest = 0;
         };
-        QHash<TextKey, Path> paths;
-        paths.reserve(2 * plan.upperBound());
+        QHash<PlaceKey, Place> table;
+        table.reserve(2 * plan.upperBound());
         for (qsizetype i = 1; i <= plan.upperBound(); ++i)
-            paths[TextKey{plan.entry(i).sourcePath}].source = i;
+            table[places.keyOf(plan.entry(i).sourcePath)].source = i;
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-            Path& path = paths[TextKey{plan.entry(i).destPath}];
-            if (path.firstDest == 0)
-                path.firstDest = i;
-            m_sourceHolder[static_cast<std::size_t>(i)] = path.source;
-            m_group[static_cast<std::size_t>(i)] = path.firstDest;
+            Place& place = table[places.keyOf(plan.entry(i).destPath)];
+            if (place.firstDest == 0)
+                place.firstDest = i;
+            m_sourceHolder[static_cast<std::size_t>(i)] = place.source;
+            m_group[static_cast<std::size_t>(i)] = place.firstDest;
         }
     }
 
@@ -78,6 +82,38 @@ private:
     std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
     std::vector<bool> m_movedAway;         // the entry's file has left its old name
 };
+
+// The time changes of a plan, in the order they are made.
+struct TimeStep {
+    std::uint16_t mask;
+    FileTimeKind kind;
+    double RenameEntry::*field;
+    std::uint8_t done;
+    const char* busy;
+    const char* changed;
+    const char* failure;
+};
+
+const TimeStep kTimeSteps[] = {
+    {ChangeMask::kCreationTime, FileTimeKind::Creation, &RenameEntry::creationTime, DoneStep::kCreationTime,
+     QT_TRANSLATE_NOOP("PlanExecutor", " 作成日時を変更中"), QT_TRANSLATE_NOOP("PlanExecutor", "作成日時の変更："),
+     QT_TRANSLATE_NOOP("PlanExecutor", "作成日時の変更：失敗しました。")},
+    {ChangeMask::kLastAccessTime, FileTimeKind::LastAccess, &RenameEntry::lastAccessTime, DoneStep::kLastAccessTime,
+     QT_TRANSLATE_NOOP("PlanExecutor", " 最終アクセス日時を変更中"),
+     QT_TRANSLATE_NOOP("PlanExecutor", "最終アクセス日時の変更："),
+     QT_TRANSLATE_NOOP("PlanExecutor", "最終アクセス日時の変更：失敗しました。")},
+    {ChangeMask::kLastWriteTime, FileTimeKind::LastWrite, &RenameEntry::lastWriteTime, DoneStep::kLastWriteTime,
+     QT_TRANSLATE_NOOP("PlanExecutor", " 更新日時を変更中"), QT_TRANSLATE_NOOP("PlanExecutor", "更新日時の変更："),
+     QT_TRANSLATE_NOOP("PlanExecutor", "更新日時の変更：失敗しました。")},
+};
+
+// A file system may keep a time this many seconds coarser than asked for.
+constexpr qint64 kCoarsestTimeStep = 2;
+
+// The new value of a time change as the log shows it: the last-access time as a date alone.
+QString timeText(FileTimeKind kind, double value) {
+    return kind == FileTimeKind::LastAccess ? DateValue::shortDateText(value) : DateValue::generalDateText(value);
+}
 
 } // namespace
 
@@ -128,21 +164,30 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
     const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
     const QString movedTo = options.copy ? tr("コピー：") : tr("移動：");
     const QString failedMove = options.copy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
-    // A move the run will refuse, since another file of the plan holds its name, shows as failed here too,
-    // the others as done.
-    PlanHolders holders(plan);
+    // A move the run will refuse or cannot make shows as failed here too, the others as done: another file of
+    // the plan holds its name, the name is too long, the file is gone, or a folder is in the way.
+    PlaceKeys places(m_fs);
+    PlanHolders holders(plan, places);
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);
         if (host.showsProgress())
             host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
         log.emptyLine();
-        log.line(QLatin1String("* "), entry.sourcePath);
-        const bool refused = entry.destPath != entry.sourcePath && holders.holds(i, operation);
-        if (refused) {
-            log.line(failedMove);
-        } else if (entry.destPath != entry.sourcePath) {
-            log.line(movedTo, entry.destPath);
-            holders.placed(i, operation);
+        log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+        bool refused = false;
+        if (entry.destPath != entry.sourcePath) {
+            refused = entry.nameTooLong || holders.holds(i, operation) || !m_fs.status(entry.sourcePath);
+            if (!refused) {
+                const auto there = m_fs.status(entry.destPath);
+                refused = there && (there->attributes & AttributeBits::kDirectory) != 0;
+            }
+            if (refused) {
+                log.line(failedMove);
+                ++m_outcome.failedSteps;
+            } else {
+                log.line(movedTo, withVisibleControls(entry.destPath));
+                holders.placed(i, operation);
+            }
         }
         // A refused move leaves the file as it is.
         if (!refused) {
@@ -150,22 +195,18 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
                 log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
                          attributeLetters(entry.attributes));
             }
-            if (mask & ChangeMask::kCreationTime) {
-                log.line(tr("作成日時の変更：") +
-                         DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::Creation)) +
-                         tr(" から ") + DateValue::generalDateText(entry.creationTime));
-            }
-            if (mask & ChangeMask::kLastAccessTime) {
-                log.line(
-                    tr("最終アクセス日時の変更：") +
-                    DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastAccess)) +
-                    tr(" から ") + DateValue::shortDateText(entry.lastAccessTime));
-            }
-            if (mask & ChangeMask::kLastWriteTime) {
-                log.line(
-                    tr("更新日時の変更：") +
-                    DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, FileTimeKind::LastWrite)) +
-                    tr(" から ") + DateValue::generalDateText(entry.lastWriteTime));
+            for (const TimeStep& step : kTimeSteps) {
+                if (!(mask & step.mask))
+                    continue;
+                if (!m_fs.canSetFileTime(step.kind)) {
+                    log.line(tr(step.failure));
+                    ++m_outcome.failedSteps;
+                    continue;
+                }
+                const double value = entry.*step.field;
+                log.line(tr(step.changed) +
+                         DateValue::generalDateText(getFileTimeAsDate(m_fs, entry.sourcePath, step.kind)) +
+                         tr(" から ") + timeText(step.kind, value));
             }
         }
         host.setProgressValue(i);
@@ -201,25 +242,27 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
         QStringList source(QString{});
         QStringList dest(QString{});
         // Moves one by one need to know which names other files of the plan still hold.
+        std::optional<PlaceKeys> places;
         std::optional<PlanHolders> holders;
         if (!options.multidestFiles)
-            holders.emplace(plan);
+            holders.emplace(plan, places.emplace(m_fs));
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             RenameEntry& entry = plan.entry(i);
             log.emptyLine();
-            log.line(QLatin1String("* "), entry.sourcePath);
+            log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
             bool skipped = false;
             if (entry.destPath != entry.sourcePath && !options.multidestFiles) {
                 if (host.showsProgress())
                     host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
                 source[0] = entry.sourcePath;
                 dest[0] = entry.destPath;
-                if (holders->holds(i, operation) || m_files.run(operation, source, dest, flags).result != 0) {
+                if (entry.nameTooLong || holders->holds(i, operation) ||
+                    m_files.run(operation, source, dest, flags).result != 0) {
                     log.line(failedMove);
                     ++m_outcome.failedSteps;
                     skipped = true;
                 } else {
-                    log.line(movedTo, entry.destPath);
+                    log.line(movedTo, withVisibleControls(entry.destPath));
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
                     holders->placed(i, operation);
                     showRowAt(i, entry.destPath);
@@ -242,12 +285,13 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
     RunLog log(m_state.logText);
     host.setBusy(true);
     // Entries that keep their path are left out of the call: a file cannot be moved onto itself. Nor may
-    // another entry take such a file's name; within the call, the file operation itself keeps the names
+    // another entry take such a file's place; within the call, the file operation itself keeps the names
     // that other files of the call still hold.
-    QSet<TextKey> kept;
+    PlaceKeys places(m_fs);
+    QSet<PlaceKey> kept;
     for (const RenameEntry& entry : plan.entries()) {
         if (entry.destPath == entry.sourcePath)
-            kept.insert(TextKey{entry.sourcePath});
+            kept.insert(places.keyOf(entry.sourcePath));
     }
     QStringList sources;
     QStringList dests;
@@ -257,7 +301,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         RenameEntry& entry = plan.entry(i);
         if (entry.destPath == entry.sourcePath)
             continue;
-        if (!kept.isEmpty() && kept.contains(TextKey{entry.destPath})) {
+        if (entry.nameTooLong || (!kept.isEmpty() && kept.contains(places.keyOf(entry.destPath)))) {
             leftOut = true;
             continue;
         }
@@ -288,6 +332,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         m_state.undoState = UndoState::BulkRunFailed;
         plan.setRowsShowOldPaths();
         ++m_outcome.failedSteps;
+        m_outcome.bulkIncomplete = true;
     } else {
         log.emptyLine();
         log.line(tr("--- 一括リネーム開始 ---"));
@@ -295,8 +340,8 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             const RenameEntry& entry = plan.entry(i);
             log.emptyLine();
-            log.line(QLatin1String("* "), entry.sourcePath);
-            log.line(movedTo, entry.destPath);
+            log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+            log.line(movedTo, withVisibleControls(entry.destPath));
             showRowAt(i, entry.destPath);
         }
         log.emptyLine();
@@ -315,60 +360,58 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, ExecutionHost& host) {
         log.line(text);
         ++m_outcome.failedSteps;
     };
+    // A change counts as done only when the file reads back as asked; otherwise the old value is put back and
+    // the log says what the file system would have kept.
+    auto keptAs = [](const QString& text) {
+        return tr("(ファイルシステムには「%1」と記録されます)").arg(text);
+    };
     if (mask & ChangeMask::kAttributes) {
         if (host.showsProgress())
             host.setProgressLabel(path + tr(" 属性を変更中"));
         const qint32 old = m_fs.attributes(path);
         // Bits that could not be read when the plan was built are no bits to set.
-        if (old != AttributeBits::kMissing && entry.attributes != AttributeBits::kMissing &&
-            m_fs.setAttributes(path, entry.attributes)) {
+        if (old == AttributeBits::kMissing || entry.attributes == AttributeBits::kMissing ||
+            !m_fs.setAttributes(path, entry.attributes)) {
+            failed(tr("属性の変更：失敗しました。"));
+        } else if (const qint32 read = m_fs.attributes(path);
+                   read == AttributeBits::kMissing ||
+                   (read & AttributeBits::kSettable) != (entry.attributes & AttributeBits::kSettable)) {
+            static_cast<void>(m_fs.setAttributes(path, old));
+            failed(tr("属性の変更：失敗しました。") +
+                   (read == AttributeBits::kMissing ? QString() : keptAs(attributeLetters(read))));
+        } else {
             log.line(tr("属性の変更：") + attributeLetters(old) + tr(" から ") + attributeLetters(entry.attributes));
             updateRow(i, [&](FileRow& row) { row.attribute = attributeLetters(entry.attributes); });
             entry.attributes = old;
             entry.doneSteps |= DoneStep::kAttributes;
-        } else {
-            failed(tr("属性の変更：失敗しました。"));
         }
     }
-    struct TimeStep {
-        std::uint16_t mask;
-        FileTimeKind kind;
-        double RenameEntry::*field;
-        std::uint8_t done;
-        const char* busy;
-        const char* changed;
-        const char* failure;
-    };
-    static const TimeStep steps[] = {
-        {ChangeMask::kCreationTime, FileTimeKind::Creation, &RenameEntry::creationTime, DoneStep::kCreationTime,
-         QT_TR_NOOP(" 作成日時を変更中"), QT_TR_NOOP("作成日時の変更："), QT_TR_NOOP("作成日時の変更：失敗しました。")},
-        {ChangeMask::kLastAccessTime, FileTimeKind::LastAccess, &RenameEntry::lastAccessTime, DoneStep::kLastAccessTime,
-         QT_TR_NOOP(" 最終アクセス日時を変更中"), QT_TR_NOOP("最終アクセス日時の変更："),
-         QT_TR_NOOP("最終アクセス日時の変更：失敗しました。")},
-        {ChangeMask::kLastWriteTime, FileTimeKind::LastWrite, &RenameEntry::lastWriteTime, DoneStep::kLastWriteTime,
-         QT_TR_NOOP(" 更新日時を変更中"), QT_TR_NOOP("更新日時の変更："), QT_TR_NOOP("更新日時の変更：失敗しました。")},
-    };
-    for (const TimeStep& step : steps) {
+    for (const TimeStep& step : kTimeSteps) {
         if (!(mask & step.mask))
             continue;
         if (host.showsProgress())
             host.setProgressLabel(path + tr(step.busy));
         double& value = entry.*step.field;
-        const double old = getFileTimeAsDate(m_fs, path, step.kind);
+        const std::optional<qint64> oldSecs = m_fs.fileTime(path, step.kind);
+        const double old = oldSecs ? DateValue::fromSecsSinceEpoch(*oldSecs) : 0.0;
         if (!setFileTimeFromDate(m_fs, path, value, step.kind)) {
             failed(tr(step.failure));
             continue;
         }
-        // The last-access line shows the new value as a date alone.
-        const QString newText =
-            step.kind == FileTimeKind::LastAccess ? DateValue::shortDateText(value) : DateValue::generalDateText(value);
-        log.line(tr(step.changed) + DateValue::generalDateText(old) + tr(" から ") + newText);
-        if (step.kind == FileTimeKind::LastWrite) {
-            // The list shows what the file system kept, which may be coarser than what was asked for.
-            updateRow(i, [&](FileRow& row) {
-                row.lastWriteTime = DateValue::generalDateText(getFileTimeAsDate(m_fs, path, FileTimeKind::LastWrite));
-            });
+        const std::optional<qint64> stored = m_fs.fileTime(path, step.kind);
+        const std::optional<qint64> wanted = DateValue::toSecsSinceEpoch(value);
+        // File systems that keep coarse times (two seconds on FAT) keep a time within that step.
+        if (!stored || !wanted || std::llabs(*stored - *wanted) >= kCoarsestTimeStep) {
+            if (oldSecs)
+                static_cast<void>(m_fs.setFileTime(path, step.kind, *oldSecs));
+            failed(tr(step.failure) +
+                   (stored ? keptAs(DateValue::generalDateText(DateValue::fromSecsSinceEpoch(*stored))) : QString()));
+            continue;
         }
+        const double kept = DateValue::fromSecsSinceEpoch(*stored);
+        log.line(tr(step.changed) + DateValue::generalDateText(old) + tr(" から ") + timeText(step.kind, kept));
+        if (step.kind == FileTimeKind::LastWrite)
+            updateRow(i, [&](FileRow& row) { row.lastWriteTime = DateValue::generalDateText(kept); });
         value = old;
         entry.doneSteps |= step.done;
     }

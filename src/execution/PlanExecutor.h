@@ -16,6 +16,8 @@ struct RunState;
 // What one execution did: how many steps failed.
 struct ExecutionOutcome {
     qsizetype failedSteps = 0;
+    // A bulk call did not complete: some files may have moved, others not.
+    bool bulkIncomplete = false;
 };
 
 // Carries out a checked plan: as a test (the log only) or for real, file by file or in one bulk

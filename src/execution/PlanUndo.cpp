@@ -8,11 +8,15 @@
 #include "filelist/FileListModel.h"
 #include "platform/AttributeBits.h"
 #include "platform/Clock.h"
+#include "platform/ControlCharacters.h"
 #include "platform/DateValue.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
+#include "platform/PlaceKeys.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/UserPrompt.h"
+
+#include <QHash>
 
 #include <set>
 
@@ -84,6 +88,19 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
     };
 
     const QString nameRestored = tr("名前を元に戻す：");
+    // Where the files of the run are now. A file goes back only to a place no other file of the run still
+    // holds, compared as places, so that no spelling of a path lets one file of the run replace another.
+    PlaceKeys places(m_fs);
+    QHash<PlaceKey, qsizetype> heldBy;
+    for (qsizetype u = 1; u <= n; ++u) {
+        if (plan.entry(u).doneSteps & (DoneStep::kMoved | DoneStep::kCopied))
+            heldBy.insert(places.keyOf(plan.entry(u).destPath), u);
+    }
+    auto release = [&](qsizetype u) {
+        const auto it = heldBy.constFind(places.keyOf(plan.entry(u).destPath));
+        if (it != heldBy.constEnd() && *it == u)
+            heldBy.erase(it);
+    };
     // One list each, refilled for every file.
     QStringList movedFrom(QString{});
     QStringList movedTo(QString{});
@@ -97,7 +114,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             if (host.showsProgress())
                 host.setProgressLabel(dest + tr(" を元に戻しています。"));
             log.emptyLine();
-            log.line(QLatin1String("* "), dest);
+            log.line(QLatin1String("* "), withVisibleControls(dest));
             // Rows that still show the old path are right once the file is back there.
             std::optional<qsizetype> row = plan.rowsShowOldPaths() ? std::nullopt : findRowForEntry(u);
             if (row && removedRows.count(*row))
@@ -145,8 +162,10 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
             if (entry.doneSteps & DoneStep::kMoved) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
-                if (m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
-                    log.line(nameRestored, entry.sourcePath);
+                const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
+                if (holder == u && m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
+                    release(u);
+                    log.line(nameRestored, withVisibleControls(entry.sourcePath));
                     if (row && !removedRows.count(*row)) {
                         const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));
                         const FileRow& current = m_list.row(*row);
@@ -157,12 +176,14 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
                     }
                     entry.doneSteps &= ~DoneStep::kMoved;
                 } else {
-                    failed(tr("名前を元に戻す：失敗しました。(") + entry.sourcePath + QLatin1Char(')'));
+                    failed(tr("名前を元に戻す：失敗しました。(") + withVisibleControls(entry.sourcePath) +
+                           QLatin1Char(')'));
                 }
             } else if (entry.doneSteps & DoneStep::kCopied) {
                 if (host.showsProgress())
                     host.setProgressLabel(dest + tr(" を削除"));
                 if (m_files.run(FileOperation::kDelete, QStringList(dest), none, flags).result == 0) {
+                    release(u);
                     log.line(tr("削除：完了。"));
                     if (row)
                         removedRows.insert(*row);

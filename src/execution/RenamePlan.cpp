@@ -12,6 +12,7 @@ RenamePlan::RenamePlan(std::vector<NameChange>&& built, std::uint16_t changeMask
         entry.creationTime = change.creationTime;
         entry.lastAccessTime = change.lastAccessTime;
         entry.lastWriteTime = change.lastWriteTime;
+        entry.nameTooLong = change.nameTooLong;
         m_entries.push_back(std::move(entry));
     }
 }

@@ -35,6 +35,8 @@ struct RenameEntry {
     double creationTime = 0.0;
     double lastAccessTime = 0.0;
     double lastWriteTime = 0.0;
+    // The new name is longer than a folder entry may be; destPath then shows only its start.
+    bool nameTooLong = false;
 };
 
 // The one plan of a test, run and undo: entry i (from 1) belongs to list row i at build time.

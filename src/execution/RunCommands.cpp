@@ -56,9 +56,9 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
             return outcome;
         }
         m_state.plan.emplace(std::move(built.rows), built.changeMask);
-        if (!completePaths(*m_state.plan, m_list.rows(), options, m_prompt)) {
+        if (!completePaths(*m_state.plan, m_list.rows(), options, m_fs, m_prompt)) {
             outcome.refused = true;
-        } else if (checkPlan(*m_state.plan, m_list.rows(), options, m_fs, m_prompt)) {
+        } else if (checkPlan(*m_state.plan, m_list.rows(), options, m_fs, m_prompt, mode == RunMode::Test)) {
             m_prompt.inform(tr("作業を中止します。"), programTitle(), PromptIcon::None);
             outcome.refused = true;
         } else if (mode == RunMode::Test) {
@@ -85,13 +85,16 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
 void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome) {
     PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock);
     auto steps = [&](ExecutionHost& host) {
-        outcome.failedSteps += executor.executePlanSteps(options, host).failedSteps;
+        const ExecutionOutcome executed = executor.executePlanSteps(options, host);
+        outcome.failedSteps += executed.failedSteps;
+        outcome.bulkIncomplete = outcome.bulkIncomplete || executed.bulkIncomplete;
     };
     if (options.multidestFiles)
         steps(m_frontEnd.mainHost());
     else
         m_frontEnd.runWithProgress(ProgressWork::Plan, m_list.size(), steps);
-    outcome.stopped = m_state.stopRequest == RunState::kStop;
+    // A bulk call that did not complete stops the run too, but nobody asked it to.
+    outcome.stopped = m_state.stopRequest == RunState::kStop && !outcome.bulkIncomplete;
 }
 
 void RunCommands::afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome) {

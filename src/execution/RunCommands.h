@@ -39,7 +39,8 @@ public:
 struct CommandOutcome {
     bool refused = false; // nothing was done: the build failed, the checks or the user said no
     bool buildFailed = false;
-    bool stopped = false; // the work was cancelled part way
+    bool stopped = false;        // the work was cancelled part way
+    bool bulkIncomplete = false; // one call for all files did not complete
     qsizetype failedSteps = 0;
 };
 

@@ -18,6 +18,8 @@ struct NameChange {
     double creationTime = 0.0;
     double lastAccessTime = 0.0;
     double lastWriteTime = 0.0;
+    // The name is longer than a folder entry may be: destName keeps only its start, for messages.
+    bool nameTooLong = false;
 };
 
 enum class BuildStatus : std::uint8_t {

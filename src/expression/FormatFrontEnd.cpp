@@ -1,13 +1,18 @@
 #include "expression/FormatFrontEnd.h"
 
 #include "expression/BuildTypes.h"
+#include "platform/ControlCharacters.h"
+#include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
 
 #include <algorithm>
 
 namespace {
 
+// The nine characters a name may not hold, and the control characters, which no name should.
 bool isInvalidNameChar(QChar c) {
+    if (isControlCharacter(c))
+        return true;
     switch (c.unicode()) {
     case '\\':
     case '/':
@@ -28,8 +33,23 @@ QString tr(const char* text) {
     return QCoreApplication::translate("FormatFrontEnd", text);
 }
 
-QString invalidCharsLine() {
-    return tr("（\\、/、:、*、?、\"、<、>、|）");
+QString invalidCharsLine(bool withControls) {
+    return withControls ? tr("（\\、/、:、*、?、\"、<、>、|、制御文字）") : tr("（\\、/、:、*、?、\"、<、>、|）");
+}
+
+// The length of the text in UTF-8, counted only as far as needed to tell whether it exceeds limit.
+bool utf8LongerThan(const QString& text, qsizetype limit) {
+    if (text.size() * 3 <= limit)
+        return false;
+    qsizetype bytes = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        // A surrogate pair makes four bytes, two for each half.
+        bytes += unit < 0x80 ? 1 : (unit < 0x800 || c.isSurrogate() ? 2 : 3);
+        if (bytes > limit)
+            return true;
+    }
+    return false;
 }
 
 void formatError(UserPrompt& prompt, const QString& text) {
@@ -93,9 +113,12 @@ std::optional<QString> finishName(const QString& name, FormatStyle style, bool d
     if (!deleteInvalidChars) {
         const QString message = tr("ファイル名に使えない文字が使われます。");
         const QString crlf = QStringLiteral("\r\n");
+        // Control characters are shown as their pictures, so that the message stays readable.
+        const bool controls = hasControlCharacters(finished);
+        const QString shown = withVisibleControls(finished);
         const QString text = style == FormatStyle::Format
-                                 ? QString(finished + crlf + message + crlf + invalidCharsLine())
-                                 : QString(message + crlf + invalidCharsLine() + crlf + crlf + finished);
+                                 ? QString(shown + crlf + message + crlf + invalidCharsLine(controls))
+                                 : QString(message + crlf + invalidCharsLine(controls) + crlf + crlf + shown);
         prompt.inform(text, nameErrorTitle(), PromptIcon::Critical);
         return std::nullopt;
     }
@@ -107,6 +130,20 @@ std::optional<QString> finishName(const QString& name, FormatStyle style, bool d
             kept += c;
     }
     return kept;
+}
+
+void setDestName(NameChange& change, QString name) {
+    change.nameTooLong = utf8LongerThan(name, kMaxNameBytes);
+    if (change.nameTooLong) {
+        // Only the start is kept, to name the file in a message; the whole name would never be used.
+        constexpr qsizetype kShownLength = 64;
+        qsizetype cut = kShownLength;
+        if (name[cut - 1].isHighSurrogate())
+            --cut;
+        name.truncate(cut);
+        name += QChar(0x2026);
+    }
+    change.destName = std::move(name);
 }
 
 QString tokenRef(int record) {

@@ -26,6 +26,12 @@ std::optional<BuildResult> startBuild(const QString& formatText, std::size_t row
 // file name cannot hold are deleted or refused (the user is told; nothing is returned).
 std::optional<QString> finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt);
 
+struct NameChange;
+
+// Gives the row its finished name. A name longer than a folder entry may be is marked as such and kept
+// only as far as a message needs it.
+void setDestName(NameChange& change, QString name);
+
 // A reference to parse record n inside the working text: CR followed by n in five digits.
 QString tokenRef(int record);
 constexpr int kTokenRefLength = 6;

@@ -219,7 +219,7 @@ BuildResult buildPlanFormatStyle(const QString& formatText, const BuildContext& 
         auto finished = finishName(name, FormatStyle::Format, context.options.deleteInvalidChars, context.prompt);
         if (!finished)
             return result;
-        result.rows[i].destName = std::move(*finished);
+        setDestName(result.rows[i], std::move(*finished));
     }
     result.status = BuildStatus::Built;
     return result;

@@ -238,7 +238,7 @@ BuildResult buildPlanFunctionStyle(const QString& formatText, const BuildContext
         auto finished = finishName(*name, FormatStyle::Function, context.options.deleteInvalidChars, context.prompt);
         if (!finished)
             return result;
-        change.destName = finished->trimmed().isEmpty() ? context.rows[i].name : std::move(*finished);
+        setDestName(change, finished->trimmed().isEmpty() ? context.rows[i].name : std::move(*finished));
     }
     result.status = BuildStatus::Built;
     return result;

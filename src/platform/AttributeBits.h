@@ -11,6 +11,8 @@ constexpr qint32 kHidden = 2;
 constexpr qint32 kSystem = 4;
 constexpr qint32 kDirectory = 16;
 constexpr qint32 kArchive = 32;
+// The bits a change of attributes sets and clears.
+constexpr qint32 kSettable = kReadOnly | kHidden | kSystem | kArchive;
 // What a path that does not exist reads as.
 constexpr qint32 kMissing = -1;
 } // namespace AttributeBits

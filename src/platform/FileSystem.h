@@ -28,6 +28,17 @@ struct FolderEntry {
     FileStatus status;
 };
 
+// Which file a path is: its device and inode numbers.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    friend bool operator==(FileIdentity, FileIdentity) = default;
+};
+
+// The longest name a folder entry may have, in bytes of UTF-8.
+constexpr qsizetype kMaxNameBytes = 255;
+
 struct FolderListing {
     std::vector<FolderEntry> entries;
     // Entries whose names are not valid UTF-8; they are never listed.
@@ -60,4 +71,14 @@ public:
 
     // The name of the last component of path as its directory stores it, or nothing when it does not exist.
     [[nodiscard]] virtual std::optional<QString> storedName(const QString& path) const = 0;
+
+    // The folder a folder text leads to, links followed; nothing when it cannot be looked at.
+    [[nodiscard]] virtual std::optional<FileIdentity> folderIdentity(const QString& folder) const = 0;
+
+    // Why the path cannot be used (the system's text), or an empty text when it can: it exists and, when
+    // it is a folder, its entries can be read.
+    [[nodiscard]] virtual QString accessProblem(const QString& path) const = 0;
+
+    // Whether this kind of file time can be written at all.
+    [[nodiscard]] virtual bool canSetFileTime(FileTimeKind kind) const = 0;
 };

@@ -247,22 +247,31 @@ private Q_SLOTS:
         QTest::addColumn<bool>("bulk");
         QTest::addColumn<bool>("replace");
         QTest::addColumn<bool>("recycle");
+        QTest::addColumn<QString>("target"); // a spelling of the files' own folder, or none
         const QStringList ab{QStringLiteral("a"), QStringLiteral("b")};
+        const QString swap = QStringLiteral("mid(\"ba\",index,1)");
         const QString chain = QStringLiteral("replace(replace(name,\"b\",\"c\"),\"a\",\"b\")"); // a -> b, b -> c
         const QString oneName = QStringLiteral("\"x\"");
         const QString keptName = QStringLiteral("\"a\""); // a stays, b -> a
         for (const bool bulk : {false, true}) {
             const char* mode = bulk ? "in one call" : "file by file";
-            QTest::addRow("chain, %s, answer no", mode) << ab << chain << bulk << false << true;
-            QTest::addRow("chain, %s, yes, to the trash", mode) << ab << chain << bulk << true << true;
-            QTest::addRow("chain, %s, yes, no trash", mode) << ab << chain << bulk << true << false;
-            QTest::addRow("one name, %s, answer no", mode) << ab << oneName << bulk << false << false;
-            QTest::addRow("one name, %s, yes, no trash", mode) << ab << oneName << bulk << true << false;
-            QTest::addRow("kept name, %s, yes, no trash", mode) << ab << keptName << bulk << true << false;
+            QTest::addRow("chain, %s, answer no", mode) << ab << chain << bulk << false << true << QString();
+            QTest::addRow("chain, %s, yes, to the trash", mode) << ab << chain << bulk << true << true << QString();
+            QTest::addRow("chain, %s, yes, no trash", mode) << ab << chain << bulk << true << false << QString();
+            QTest::addRow("one name, %s, answer no", mode) << ab << oneName << bulk << false << false << QString();
+            QTest::addRow("one name, %s, yes, no trash", mode) << ab << oneName << bulk << true << false << QString();
+            QTest::addRow("kept name, %s, yes, no trash", mode) << ab << keptName << bulk << true << false << QString();
             QTest::addRow("long chain, %s, yes, no trash", mode)
                 << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}
                 << QStringLiteral("replace(replace(replace(name,\"3\",\"4\"),\"2\",\"3\"),\"1\",\"2\")") << bulk << true
-                << false;
+                << false << QString();
+            // The same folder spelled otherwise is still the same place.
+            for (const char* spelling : {".", "./", "link", "link/.", "sub/.."}) {
+                QTest::addRow("swap into %s, %s, yes, no trash", spelling, mode)
+                    << ab << swap << bulk << true << false << QString::fromLatin1(spelling);
+                QTest::addRow("swap into %s, %s, yes, to the trash", spelling, mode)
+                    << ab << swap << bulk << true << true << QString::fromLatin1(spelling);
+            }
         }
     }
     void filesOfThePlanNeverReplaceEachOther() {
@@ -271,9 +280,14 @@ private Q_SLOTS:
         QFETCH(bool, bulk);
         QFETCH(bool, replace);
         QFETCH(bool, recycle);
+        QFETCH(QString, target);
         this->files(files);
+        QVERIFY(QFile::link(m_root, m_root + QStringLiteral("link")));
+        QVERIFY(QDir(m_root).mkdir(QStringLiteral("sub")));
         m_options.recycled = recycle;
         m_options.multidestFiles = bulk;
+        m_options.moveToFolder = !target.isEmpty();
+        m_options.targetFolder = m_root + target;
         for (int i = 0; i < 8; ++i)
             m_prompt.queueAnswer(replace ? PromptAnswer::Yes : PromptAnswer::No);
         const CommandOutcome outcome = command(RunMode::Run, format);
@@ -305,11 +319,171 @@ private Q_SLOTS:
         QCOMPARE(content(QStringLiteral("c")), QByteArray("b"));
     }
 
+    // Every step the run cannot make shows as failed in the test, and counts as a failure, so that a test
+    // that reports none tells that the run can go through.
+    void testShowsEveryStepTheRunCannotMake_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("a folder in the way") << "\"x\""
+                                             << "folder x"
+                                             << "移動：失敗しました。";
+        QTest::newRow("the file is gone") << "\"x\""
+                                          << "remove a"
+                                          << "移動：失敗しました。";
+        QTest::newRow("a name too long for any folder") << "string(256,\"x\")"
+                                                        << ""
+                                                        << "移動：失敗しました。";
+        QTest::newRow("a creation time") << "name & setcreationtime(\"2000/01/01\")"
+                                         << ""
+                                         << "作成日時の変更：失敗しました。";
+    }
+    void testShowsEveryStepTheRunCannotMake() {
+        QFETCH(QString, format);
+        QFETCH(QString, setUp);
+        QFETCH(QString, line);
+        files({QStringLiteral("a")});
+        if (setUp == QLatin1String("folder x"))
+            QVERIFY(QDir(m_root).mkdir(QStringLiteral("x")));
+        if (setUp == QLatin1String("remove a"))
+            QVERIFY(QFile::remove(m_root + QStringLiteral("a")));
+        m_prompt.queueAnswer(PromptAnswer::Yes); // go on although the name is in use
+        const CommandOutcome outcome = command(RunMode::Test, format);
+        QCOMPARE(outcome.failedSteps, 1);
+        QVERIFY2(
+            lastLog().contains(QStringLiteral("* ") + m_root + QStringLiteral("a\r\n") + line + QStringLiteral("\r\n")),
+            qPrintable(lastLog()));
+    }
+
+    // A name no folder can hold is told before anything is touched, each row once; the run does not start.
+    void namesTooLongAreToldBeforeTheRun() {
+        files({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        const CommandOutcome outcome = command(
+            RunMode::Run, QStringLiteral("replace(replace(name,\"a\",string(300,\"x\")),\"c\",string(90,\"あ\"))"));
+        QVERIFY(outcome.refused);
+        QCOMPARE(
+            m_prompt.texts(),
+            QStringList(
+                {QStringLiteral("新しい名前が長すぎるファイルがあります（名前は 255 バイトまでです）。\r\n1 行目：") +
+                     QString(64, u'x') + QStringLiteral("…\r\n3 行目：") + QString(64, u'あ') + QStringLiteral("…"),
+                 QStringLiteral("作業を中止します。")}));
+        QVERIFY(m_frontEnd->logs.isEmpty());
+        QCOMPARE(names(), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        QVERIFY(exists(QStringLiteral("a")) && exists(QStringLiteral("b")) && exists(QStringLiteral("c")));
+    }
+
+    // A change counts as done only when the file reads back as asked: otherwise the old value is put back,
+    // the step fails and the log says what the file system would have kept. A file system that keeps times
+    // in steps of two seconds keeps a time within one step, and the log shows the time it kept.
+    void changesCountAsTheFileReadsBack_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("storedOffset"); // seconds the file system moves a time by; 0: none
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("done");
+        QTest::newRow("a year the file system cannot keep")
+            << "a"
+            << "name & setlastwritetime(\"9999/12/31\")" << -1
+            << "更新日時の変更：失敗しました。(ファイルシステムには「2446/05/10 7:38:55」と記録されます)" << false;
+        QTest::newRow("a coarse file system keeps the even second")
+            << "a"
+            << "name & setlastwritetime(\"2000/01/02 03:04:05\")" << 1 << "" << true;
+        QTest::newRow("hidden cannot be taken from a dot name")
+            << ".a"
+            << "name & setattr(\"-h\")" << 0 << "属性の変更：失敗しました。(ファイルシステムには「H」と記録されます)"
+            << false;
+    }
+    void changesCountAsTheFileReadsBack() {
+        QFETCH(QString, file);
+        QFETCH(QString, format);
+        QFETCH(int, storedOffset);
+        QFETCH(QString, line);
+        QFETCH(bool, done);
+        files({file});
+        const QString path = m_root + file;
+        const auto before = m_realFs.fileTime(path, FileTimeKind::LastWrite);
+        const qint32 attributesBefore = m_realFs.attributes(path);
+        // Past its last year, as ext4 keeps 9999-12-31.
+        if (storedOffset < 0) {
+            m_fs->storedTime = [](qint64 secs) {
+                const qint64 last = QDateTime(QDate(2446, 5, 10), QTime(7, 38, 55)).toSecsSinceEpoch();
+                return std::min(secs, last);
+            };
+        } else if (storedOffset > 0)
+            m_fs->storedTime = [storedOffset](qint64 secs) {
+                return secs - storedOffset;
+            };
+        const CommandOutcome outcome = command(RunMode::Run, format);
+        QCOMPARE(outcome.failedSteps, done ? 0 : 1);
+        const RenameEntry& entry = m_state->plan->entry(1);
+        QCOMPARE(entry.doneSteps != 0, done);
+        if (done) {
+            QVERIFY2(lastLog().contains(QStringLiteral(" から 2000/01/02 3:04:04\r\n")), qPrintable(lastLog()));
+            QCOMPARE(m_list->row(0).lastWriteTime, QStringLiteral("2000/01/02 3:04:04"));
+            return;
+        }
+        QVERIFY2(lastLog().contains(line + QStringLiteral("\r\n")), qPrintable(lastLog()));
+        QCOMPARE(m_realFs.fileTime(path, FileTimeKind::LastWrite), before);
+        QCOMPARE(m_realFs.attributes(path), attributesBefore);
+    }
+
+    // A file of the same name in the target folder is in use, although the names are equal; the file's own
+    // place spelled otherwise is not, and copying onto it is copying onto itself.
+    void placesNotSpellingsDecideTheChecks_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("a namesake in the target folder")
+            << "target" << false << "すでに使用されている名前に変換されるファイルがあります。";
+        QTest::newRow("the own folder through a link") << "link" << false << "";
+        QTest::newRow("the own folder with a dot") << "." << false << "";
+        QTest::newRow("copy onto itself through a link")
+            << "link/" << true << "コピーする際送り側と受け側のファイルが同じになるものがあります。";
+    }
+    void placesNotSpellingsDecideTheChecks() {
+        QFETCH(QString, target);
+        QFETCH(bool, copy);
+        QFETCH(QString, question);
+        files({QStringLiteral("a")});
+        QVERIFY(QFile::link(m_root, m_root + QStringLiteral("link")));
+        TestFiles::write(m_root + QStringLiteral("target/a"), "namesake");
+        m_options.moveToFolder = true;
+        m_options.targetFolder = m_root + target;
+        m_options.copy = copy;
+        const CommandOutcome outcome = command(RunMode::Run, QStringLiteral("name"));
+        if (question.isEmpty()) {
+            QCOMPARE(m_prompt.texts(), QStringList());
+            QCOMPARE(outcome.failedSteps, 0);
+            // Nothing moves: the file is where it is to go.
+            QVERIFY2(!lastLog().contains(QStringLiteral("移動")), qPrintable(lastLog()));
+        } else {
+            QCOMPARE(m_prompt.texts(), QStringList({question + QStringLiteral("\r\n作業を続行しますか？"),
+                                                    QStringLiteral("作業を中止します。")}));
+        }
+        QCOMPARE(content(QStringLiteral("a")), QByteArray("a"));
+        QCOMPARE(content(QStringLiteral("target/a")), QByteArray("namesake"));
+    }
+
+    // Files moved into a folder spelled through a link go back where they were.
+    void undoThroughALink() {
+        files({QStringLiteral("a"), QStringLiteral("b")});
+        QVERIFY(QDir(m_root).mkdir(QStringLiteral("dest")));
+        QVERIFY(QFile::link(m_root + QStringLiteral("dest"), m_root + QStringLiteral("link")));
+        m_options.moveToFolder = true;
+        m_options.targetFolder = m_root + QStringLiteral("link/.");
+        QCOMPARE(command(RunMode::Run, QStringLiteral("\"x\" & name")).failedSteps, 0);
+        QCOMPARE(content(QStringLiteral("dest/xa")), QByteArray("a"));
+        QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
+        QCOMPARE(content(QStringLiteral("a")), QByteArray("a"));
+        QCOMPARE(content(QStringLiteral("b")), QByteArray("b"));
+        QVERIFY(QDir(m_root + QStringLiteral("dest")).isEmpty());
+    }
+
     void destinationThatAppearsAfterTheCheckIsNotOverwritten() {
         files({QStringLiteral("a.txt")});
         RunState& state = *m_state;
         state.plan.emplace(std::vector<NameChange>{{QStringLiteral("b.txt"), 0, 0, 0, 0}}, 0);
-        QVERIFY(completePaths(*state.plan, m_list->rows(), m_options, m_prompt));
+        QVERIFY(completePaths(*state.plan, m_list->rows(), m_options, *m_fs, m_prompt));
         QVERIFY(!checkPlan(*state.plan, m_list->rows(), m_options, *m_fs, m_prompt));
         TestFiles::write(m_root + QStringLiteral("b.txt"), "newcomer");
         m_prompt.queueAnswer(PromptAnswer::No);
@@ -574,7 +748,7 @@ private Q_SLOTS:
         }
         RenamePlan plan(std::move(built), 0);
         m_options.renumberOnCollision = true;
-        QVERIFY(completePaths(plan, rows, m_options, m_prompt));
+        QVERIFY(completePaths(plan, rows, m_options, *m_fs, m_prompt));
         QVERIFY(!checkPlan(plan, rows, m_options, *m_fs, m_prompt));
         QStringList result;
         for (const RenameEntry& entry : plan.entries())

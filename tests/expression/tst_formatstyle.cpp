@@ -64,6 +64,8 @@ private Q_SLOTS:
         QTest::newRow("deleting can leave a trailing full stop") << "a.:" << true << "a.";
         QTest::newRow("every one of the nine") << "a\\/:*?\"<>|b" << true << "ab";
         QTest::newRow("an empty name stays empty") << "" << false << "";
+        QTest::newRow("control characters are deleted like them")
+            << QStringLiteral("a\nb\x1b[31mc\x7f\td") << true << "ab[31mcd";
     }
     void finishName() {
         QFETCH(QString, name);
@@ -83,6 +85,42 @@ private Q_SLOTS:
                               "ファイル名に使えない文字が使われます。\r\n" + kInvalidLine + "\r\n\r\na:b"}));
         QCOMPARE(prompt.shown().at(0).title, QStringLiteral("Tokrenuｴﾗｰ"));
         QCOMPARE(prompt.shown().at(0).icon, PromptIcon::Critical);
+
+        // A control character is refused too, and the message shows it as its picture, never as it is.
+        prompt.clear();
+        QCOMPARE(::finishName(QStringLiteral("a\nb\x1b"), FormatStyle::Format, false, prompt), std::nullopt);
+        QCOMPARE(prompt.texts(),
+                 QStringList({QStringLiteral("a\u240ab\u241b\r\nファイル名に使えない文字が使われます。\r\n"
+                                             "（\\、/、:、*、?、\"、<、>、|、制御文字）")}));
+    }
+
+    // A name longer than a folder entry may be (255 bytes of UTF-8) is marked, and only its start is kept.
+    void namesTooLongForAFolder_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("tooLong");
+        QTest::newRow("255 ASCII bytes fit") << QString(255, u'a') << false;
+        QTest::newRow("256 do not") << QString(256, u'a') << true;
+        QTest::newRow("85 three-byte letters fit") << QString(85, u'あ') << false;
+        QTest::newRow("86 do not") << QString(86, u'あ') << true;
+        QTest::newRow("63 four-byte letters fit") << QString::fromUtf16(u"😀").repeated(63) << false;
+        QTest::newRow("64 do not") << QString::fromUtf16(u"😀").repeated(64) << true;
+        QTest::newRow("a hundred thousand letters") << QString(100000, u'a') << true;
+    }
+    void namesTooLongForAFolder() {
+        QFETCH(QString, name);
+        QFETCH(bool, tooLong);
+        const BuildResult result = build(QStringLiteral("|f:|"), {row(name + QStringLiteral(".txt"))});
+        QCOMPARE(result.status, BuildStatus::Built);
+        const NameChange& change = result.rows.front();
+        QCOMPARE(change.nameTooLong, tooLong);
+        if (!tooLong) {
+            QCOMPARE(change.destName, name);
+            return;
+        }
+        QVERIFY(change.destName.size() <= 65);
+        QVERIFY(name.startsWith(change.destName.chopped(1)));
+        QVERIFY(change.destName.endsWith(u'\u2026'));
+        QVERIFY(!change.destName.chopped(1).back().isHighSurrogate());
     }
 
     void functionTextPreparation_data() {

@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <functional>
+
 // Passes every call to a real file system, except those a test makes fail.
 class FaultyFileSystem final : public FileSystem {
 public:
@@ -14,6 +16,8 @@ public:
     QSet<QString> vanished;
     QSet<QString> refuseAttributes;
     QSet<QString> refuseTimes;
+    // Stands for a file system that keeps other times than it is given (a range or a step of its own).
+    std::function<qint64(qint64)> storedTime;
 
     [[nodiscard]] qint32 attributes(const QString& path) const override { return m_real.attributes(path); }
     [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override {
@@ -28,7 +32,7 @@ public:
         return m_real.fileTime(path, kind);
     }
     [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secs) override {
-        return !refuseTimes.contains(path) && m_real.setFileTime(path, kind, secs);
+        return !refuseTimes.contains(path) && m_real.setFileTime(path, kind, storedTime ? storedTime(secs) : secs);
     }
     [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override {
         return m_real.findFiles(folder, wildcard);
@@ -37,6 +41,11 @@ public:
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override {
         return m_real.storedName(path);
     }
+    [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override {
+        return m_real.folderIdentity(folder);
+    }
+    [[nodiscard]] QString accessProblem(const QString& path) const override { return m_real.accessProblem(path); }
+    [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }
 
 private:
     FileSystem& m_real;

@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstdio>
@@ -281,6 +282,45 @@ private Q_SLOTS:
         QCOMPARE(question.icon, PromptIcon::Exclamation);
         QCOMPARE(question.buttons, PromptButtons::YesNo);
         QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+    }
+
+    // Without a home there is no trash: a replacement that asks for the trash fails and says why, and nothing
+    // lands in the current folder or anywhere else.
+    void noHomeMeansNoTrash() {
+        const QString source = file("a.txt", "new");
+        const QString target = file("b.txt", "old");
+        const QByteArray home = qgetenv("HOME");
+        const QString folder = QDir::currentPath();
+        qunsetenv("HOME");
+        qunsetenv("XDG_DATA_HOME");
+        QDir::setCurrent(m_dir->path());
+
+        const FileOperationResult result = run(Op::kMove, {source}, {target}, Flag::kNoConfirmation | Flag::kAllowUndo);
+
+        QDir::setCurrent(folder);
+        qputenv("HOME", home);
+        qputenv("XDG_DATA_HOME", m_dataHome.path().toUtf8());
+        QVERIFY(result.result != 0);
+        QCOMPARE(TestFiles::read(source), QByteArray("new"));
+        QCOMPARE(TestFiles::read(target), QByteArray("old"));
+        QCOMPARE(entries(m_dir->path()), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(m_prompt->texts(), QStringList{"「" + source + "」を「" + target + "」へ移動できませんでした。\r\n" +
+                                                "ごみ箱が使えません（ホームフォルダがありません）。"});
+    }
+
+    // What goes to the trash can be put back: its info file names where it was, and a second file of the
+    // same name does not replace the first.
+    void trashKeepsWhereEachFileWas() {
+        for (const char* content : {"first", "second"}) {
+            const QString source = file("a.txt", "new");
+            const QString target = file("b.txt", content);
+            QCOMPARE(run(Op::kMove, {source}, {target}, Flag::kNoConfirmation | Flag::kAllowUndo).result, 0);
+        }
+        QCOMPARE(trashed("b.txt"), QByteArray("first"));
+        QCOMPARE(trashed("b.txt.2"), QByteArray("second"));
+        const QByteArray info = TestFiles::read(m_dataHome.filePath("Trash/info/b.txt.2.trashinfo"));
+        QVERIFY(info.startsWith(
+            QByteArray("[Trash Info]\nPath=" + QUrl::toPercentEncoding(path("b.txt"), "/") + "\nDeletionDate=")));
     }
 
     void trashThatRefusesKeepsBothFiles() {

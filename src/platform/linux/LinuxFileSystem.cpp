@@ -269,3 +269,29 @@ std::optional<QString> LinuxFileSystem::storedName(const QString& path) const {
     closedir(dir);
     return sameInode ? *sameInode : QString::fromUtf8(name);
 }
+
+std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folder) const {
+    struct stat st {};
+    if (stat(nativePath(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+QString LinuxFileSystem::accessProblem(const QString& path) const {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0)
+        return qt_error_string(errno);
+    // A folder, or a link to one, adds the entries inside it.
+    if (S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode))) {
+        DIR* dir = opendir(native.constData());
+        if (dir == nullptr)
+            return qt_error_string(errno);
+        closedir(dir);
+    }
+    return QString();
+}
+
+bool LinuxFileSystem::canSetFileTime(FileTimeKind kind) const {
+    return kind != FileTimeKind::Creation;
+}

@@ -14,4 +14,7 @@ public:
     [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override;
     [[nodiscard]] QStringList entryNames(const QString& folder) const override;
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
+    [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override;
+    [[nodiscard]] QString accessProblem(const QString& path) const override;
+    [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override;
 };

@@ -1,10 +1,12 @@
 #include "platform/linux/LinuxShellFileOperation.h"
 
+#include "platform/PlaceKeys.h"
 #include "platform/UserPrompt.h"
+#include "platform/linux/FreedesktopTrash.h"
+#include "platform/linux/ProcessSignals.h"
 
 #include <QByteArrayView>
 #include <QCoreApplication>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
 
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -102,12 +105,7 @@ int ShellFileSyscalls::futimens(int fd, const struct timespec* times) {
 }
 
 bool ShellFileSyscalls::moveToTrash(const QString& path, QString* errorText) {
-    QFile file(path);
-    if (file.moveToTrash())
-        return true;
-    if (errorText != nullptr)
-        *errorText = file.errorString();
-    return false;
+    return moveToFreedesktopTrash(path, errorText);
 }
 
 namespace {
@@ -196,38 +194,50 @@ private:
     int m_fd;
 };
 
-// The names that the files of one call still hold: each source until it has moved away (after a copy it is
+// The places that the files of one call still hold: each source until it has moved away (after a copy it is
 // still there), and each destination the call has filled. No pair of the call replaces them, so that
-// whatever is answered, no file of the call loses its content to another of the same call.
+// whatever is answered, no file of the call loses its content to another of the same call. Places, not path
+// texts: "d/./a" and a link to d lead where "d/a" is.
 class HeldNames {
 public:
-    HeldNames(const QStringList& sources, bool sourcesStay)
-        : m_sourcesStay(sourcesStay)
+    HeldNames(ShellFileSyscalls& sys, const QStringList& sources, bool sourcesStay)
+        : m_places([&sys](const QString& folder) -> std::optional<FileIdentity> {
+            struct stat status {};
+            if (sys.lstat(QByteArray(folder.toUtf8() + ".").constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+                return std::nullopt;
+            return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+        })
+        , m_sourcesStay(sourcesStay)
         , m_movedAway(static_cast<std::size_t>(sources.size()), false) {
         m_sourceIndex.reserve(sources.size());
         for (qsizetype i = 0; i < sources.size(); ++i)
-            m_sourceIndex.insert(sources.at(i), i);
+            m_sourceIndex.insert(m_places.keyOf(sources.at(i)), i);
     }
 
-    [[nodiscard]] bool holds(const QString& path) const {
-        if (m_filled.contains(path))
+    [[nodiscard]] bool holds(const QString& path) {
+        const PlaceKey key = m_places.keyOf(path);
+        if (m_filled.contains(key))
             return true;
-        const auto source = m_sourceIndex.constFind(path);
+        const auto source = m_sourceIndex.constFind(key);
         return source != m_sourceIndex.constEnd() && !m_movedAway[static_cast<std::size_t>(*source)];
     }
 
     // Pair i has put its file at `to`.
     void done(qsizetype i, const QString& to) {
-        m_filled.insert(to);
+        m_filledPaths.push_back(to);
+        m_filled.insert(m_places.keyOf(m_filledPaths.back()));
         if (!m_sourcesStay)
             m_movedAway[static_cast<std::size_t>(i)] = true;
     }
 
 private:
+    PlaceKeys m_places;
     bool m_sourcesStay;
     std::vector<bool> m_movedAway;
-    QHash<QString, qsizetype> m_sourceIndex;
-    QSet<QString> m_filled;
+    QHash<PlaceKey, qsizetype> m_sourceIndex;
+    // The keys hold views of these texts.
+    std::deque<QString> m_filledPaths;
+    QSet<PlaceKey> m_filled;
 };
 
 // One call's worth of files, with the flags that call was given.
@@ -240,7 +250,7 @@ public:
         , m_sys(sys)
         , m_flags(flags) {}
 
-    void keepHeldNames(const HeldNames* held) { m_held = held; }
+    void keepHeldNames(HeldNames* held) { m_held = held; }
     int move(const QString& from, const QString& to);
     int copy(const QString& from, const QString& to);
     int remove(const QString& path);
@@ -270,7 +280,7 @@ private:
     UserPrompt& m_prompt;
     ShellFileSyscalls& m_sys;
     int m_flags;
-    const HeldNames* m_held = nullptr;
+    HeldNames* m_held = nullptr;
     QString m_trashError;
 };
 
@@ -460,6 +470,8 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     if (error != 0)
         return error;
 
+    // Should the process be ended at once meanwhile, the half-written copy goes with it.
+    TemporaryFiles::writing(temporary.constData());
     Descriptor target(m_sys, out);
     error = writeCopy(in, out, status);
     if (error == 0)
@@ -470,8 +482,10 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     if (error != 0) {
         static_cast<void>(target.close());
         static_cast<void>(m_sys.unlink(temporary.constData()));
+        TemporaryFiles::done();
         return error;
     }
+    TemporaryFiles::done();
 
     error = syncFolder(folder);
     if (error == 0 && removeSource && m_sys.unlink(src.constData()) != 0)
@@ -710,7 +724,7 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
     if (sources.size() > 1) {
         result.done.assign(static_cast<std::size_t>(sources.size()), false);
         if (operation != FileOperation::kDelete) {
-            held.emplace(sources, operation == FileOperation::kCopy);
+            held.emplace(m_syscalls, sources, operation == FileOperation::kCopy);
             job.keepHeldNames(&*held);
         }
     }
