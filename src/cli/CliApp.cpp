@@ -3,6 +3,8 @@
 #include "cli/CliOptions.h"
 #include "cli/ConsolePrompt.h"
 #include "execution/ExecutionHost.h"
+#include "execution/PlanChecks.h"
+#include "execution/RenamePlan.h"
 #include "execution/RunCommands.h"
 #include "execution/RunState.h"
 #include "expression/PlanBuilder.h"
@@ -10,10 +12,16 @@
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/PathNames.h"
+#include "platform/ControlCharacters.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
+#include "platform/linux/ProcessSignals.h"
 #include "platform/linux/SystemClock.h"
 
+#include <QDir>
+#include <QStringDecoder>
+
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
@@ -24,52 +32,85 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitRefused = 3;
 
-void write(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+// A stream that remembers the first write that failed: a full disk or a closed pipe is an error to report,
+// not a reason to stop work that is under way.
+class Output {
+public:
+    explicit Output(std::FILE* stream)
+        : m_stream(stream) {}
+
+    void write(const QByteArray& bytes) {
+        if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_stream) !=
+                static_cast<size_t>(bytes.size()) &&
+            m_error == 0)
+            m_error = errno != 0 ? errno : EIO;
+    }
+    void write(const QString& text) { write(text.toUtf8()); }
+
+    // The error of the first write or flush that failed, or 0.
+    int flush() {
+        if (std::fflush(m_stream) != 0 && m_error == 0)
+            m_error = errno != 0 ? errno : EIO;
+        return m_error;
+    }
+
+private:
+    std::FILE* m_stream;
+    int m_error = 0;
+};
+
+// An argument in a message: bytes that are not printable ASCII as \xNN, so that nothing the argument holds
+// reaches the terminal as it is.
+QString shownArgument(const QByteArray& argument) {
+    QString shown;
+    for (const char c : argument) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f)
+            shown += QLatin1Char(c);
+        else
+            shown += QStringLiteral("\\x") + QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    }
+    return shown;
 }
 
-// The text in UTF-8 with each CR LF made LF. A CR byte is never part of another character, so the bytes
-// between the CRs move down as they are.
-QByteArray withLineFeeds(const QString& text) {
-    QByteArray bytes = text.toUtf8();
-    char* const begin = bytes.data();
-    const char* const end = begin + bytes.size();
-    char* kept = begin;
-    const char* rest = begin;
-    auto keepUpTo = [&kept, &rest](const char* stop) {
-        const auto length = static_cast<size_t>(stop - rest);
-        std::memmove(kept, rest, length);
-        kept += length;
-    };
-    for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', static_cast<size_t>(end - cr))));
-         ++cr) {
-        if (cr + 1 < end && cr[1] == '\n') {
-            keepUpTo(cr);
-            rest = cr + 1;
-        }
+// Lets the work notice a stop signal between two files, as a Cancel button would.
+class ConsoleHost final : public ExecutionHost {
+public:
+    explicit ConsoleHost(RunState& state)
+        : m_state(state) {}
+
+    [[nodiscard]] bool showsProgress() const override { return false; }
+    void setProgressLabel(const QString&) override {}
+    void setProgressValue(qsizetype) override {}
+    void processEvents() override {
+        if (StopSignals::stopRequested())
+            m_state.stopRequest = RunState::kStop;
     }
-    keepUpTo(end);
-    bytes.truncate(kept - begin);
-    return bytes;
-}
+    void setStatusText(const QString&) override {}
+    void setListVisible(bool) override {}
+    void setBusy(bool) override {}
+
+private:
+    RunState& m_state;
+};
 
 // The log goes to standard output with the platform's line ends; there is no window to show.
 class ConsoleFrontEnd final : public RunFrontEnd {
 public:
-    explicit ConsoleFrontEnd(std::FILE* out)
-        : m_out(out) {}
+    ConsoleFrontEnd(Output& out, RunState& state)
+        : m_out(out)
+        , m_host(state) {}
 
     void runWithProgress(ProgressWork, qsizetype, const std::function<void(ExecutionHost&)>& steps) override {
         steps(m_host);
     }
     ExecutionHost& mainHost() override { return m_host; }
     bool showLog(const QString&, const QString& text, bool) override {
-        QByteArray bytes = withLineFeeds(text);
+        QByteArray bytes = consoleText(text);
         if (!bytes.endsWith('\n'))
             bytes += '\n';
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_out);
-        std::fflush(m_out);
+        m_out.write(bytes);
+        m_out.flush();
         return false;
     }
     void addFormatToHistory(const QString&) override {}
@@ -77,55 +118,148 @@ public:
     void focusMainWindow() override {}
 
 private:
-    std::FILE* m_out;
-    NullExecutionHost m_host;
+    Output& m_out;
+    ConsoleHost m_host;
+};
+
+class CliRun {
+public:
+    CliRun(const QString& currentFolder, std::FILE* out, std::FILE* err)
+        : m_currentFolder(currentFolder)
+        , m_errStream(err)
+        , m_out(out)
+        , m_err(err) {}
+
+    int run(const QByteArrayList& rawArguments) {
+        const int status = work(rawArguments);
+        if (const int error = m_out.flush()) {
+            m_err.write(QStringLiteral("tokrenu-cli: error writing standard output: ") + qt_error_string(error) +
+                        QLatin1Char('\n'));
+            m_err.flush();
+            return status == kExitOk ? kExitFailed : status;
+        }
+        m_err.flush();
+        return status;
+    }
+
+private:
+    void fail(const QString& text) { m_err.write(QStringLiteral("tokrenu-cli: ") + text + QLatin1Char('\n')); }
+
+    int work(const QByteArrayList& rawArguments) {
+        QStringList arguments;
+        QByteArrayList undecodable;
+        for (const QByteArray& raw : rawArguments) {
+            QStringDecoder decoder(QStringDecoder::Utf8,
+                                   QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            arguments.append(decoder(raw));
+            if (decoder.hasError())
+                undecodable.append(raw);
+        }
+        QString error;
+        auto options = parseCliArguments(arguments, error);
+        if (!options) {
+            fail(error);
+            m_err.write(QStringLiteral("Try 'tokrenu-cli --help'.\n"));
+            return kExitUsage;
+        }
+        if (options->action == CliAction::Help) {
+            m_out.write(cliUsage());
+            return kExitOk;
+        }
+        for (const QByteArray& raw : std::as_const(undecodable))
+            fail(QStringLiteral("not valid UTF-8: '") + shownArgument(raw) + QLatin1Char('\''));
+        if (!undecodable.isEmpty())
+            return kExitUsage;
+        const QDir current(m_currentFolder);
+        if (options->run.moveToFolder)
+            options->run.targetFolder = QDir::cleanPath(current.absoluteFilePath(options->run.targetFolder));
+        // Every path must lead somewhere readable before anything is done.
+        bool usable = true;
+        for (const QString& path : std::as_const(options->paths)) {
+            const QString problem = path.isEmpty()
+                                        ? qt_error_string(ENOENT)
+                                        : m_fs.accessProblem(QDir::cleanPath(current.absoluteFilePath(path)));
+            if (!problem.isEmpty()) {
+                fail(QStringLiteral("cannot use '") + withVisibleControls(path) + QStringLiteral("': ") + problem);
+                usable = false;
+            }
+        }
+        if (!usable)
+            return kExitUsage;
+        return options->action == CliAction::Names ? printNames(*options) : runPlan(*options);
+    }
+
+    void addFiles(const CliOptions& options, UserPrompt& prompt) {
+        FileAdder adder(m_list, m_fs, prompt);
+        NullAddFeedback feedback;
+        adder.addPendingFiles(prepareCommandLine(m_fs, options.paths, m_currentFolder), AddSettings(), feedback);
+    }
+
+    int printNames(const CliOptions& options) {
+        ConsolePrompt prompt(m_errStream, nullptr, false);
+        addFiles(options, prompt);
+        BuildResult result = buildPlan(options.format, {m_list.rows(), options.run.build, prompt, m_clock, m_fs});
+        if (result.status == BuildStatus::Failed)
+            return kExitFailed;
+        RenamePlan plan(std::move(result.rows), result.changeMask);
+        // A name no folder can hold is told, not printed in part.
+        if (reportLongNames(plan, prompt))
+            return kExitFailed;
+        if (!completePaths(plan, m_list.rows(), options.run, m_fs, prompt))
+            return kExitFailed;
+        if (options.run.renumberOnCollision)
+            renumberDuplicates(plan);
+        QString names;
+        for (const RenameEntry& entry : plan.entries()) {
+            const QString name = entry.destPath.mid(entry.destPath.lastIndexOf(QLatin1Char('/')) + 1);
+            names += withVisibleControls(name) % QLatin1Char('\n');
+        }
+        m_out.write(names);
+        return kExitOk;
+    }
+
+    int runPlan(CliOptions& options) {
+        const StopSignals signals;
+        ConsolePrompt prompt(m_errStream, isatty(STDIN_FILENO) ? stdin : nullptr, options.answerYes);
+        addFiles(options, prompt);
+        RunState state;
+        LinuxShellFileOperation files(prompt);
+        ConsoleFrontEnd frontEnd(m_out, state);
+        RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd);
+        // The log of a run is always printed when the work ends.
+        options.run.showLog = true;
+        const CommandOutcome outcome = commands.runCommand(
+            options.action == CliAction::Test ? RunMode::Test : RunMode::Run, options.format, options.run);
+        if (outcome.bulkIncomplete && state.plan)
+            nameFilesNotDone(*state.plan, options.run.copy);
+        if (outcome.buildFailed)
+            return kExitFailed;
+        if (outcome.refused || outcome.stopped)
+            return kExitRefused;
+        return outcome.failedSteps > 0 ? kExitFailed : kExitOk;
+    }
+
+    // The log of a bulk run that did not complete cannot say which files moved; standard error does.
+    void nameFilesNotDone(const RenamePlan& plan, bool copy) {
+        for (const RenameEntry& entry : plan.entries()) {
+            if (entry.destPath != entry.sourcePath && entry.doneSteps == 0)
+                fail((copy ? QStringLiteral("not copied: ") : QStringLiteral("not moved: ")) +
+                     withVisibleControls(entry.sourcePath));
+        }
+    }
+
+    QString m_currentFolder;
+    std::FILE* m_errStream; // questions and messages go here at once
+    Output m_out;
+    Output m_err;
+    LinuxFileSystem m_fs;
+    SystemClock m_clock;
+    FileListModel m_list;
 };
 
 } // namespace
 
-int runCli(const QStringList& arguments, const QString& currentFolder, std::FILE* out, std::FILE* err) {
-    QString error;
-    auto options = parseCliArguments(arguments, error);
-    if (!options) {
-        write(err, QStringLiteral("tokrenu-cli: ") + error + QStringLiteral("\nTry 'tokrenu-cli --help'.\n"));
-        return kExitUsage;
-    }
-    if (options->action == CliAction::Help) {
-        write(out, cliUsage());
-        return kExitOk;
-    }
-
-    LinuxFileSystem fs;
-    SystemClock clock;
-    ConsolePrompt prompt(err, isatty(STDIN_FILENO) ? stdin : nullptr, options->answerYes);
-    FileListModel list;
-    FileAdder adder(list, fs, prompt);
-    NullAddFeedback feedback;
-    adder.addPendingFiles(prepareCommandLine(fs, options->paths, currentFolder), AddSettings(), feedback);
-
-    if (options->action == CliAction::Names) {
-        const BuildResult result = buildPlan(options->format, {list.rows(), options->run.build, prompt, clock, fs});
-        if (result.status == BuildStatus::Failed)
-            return kExitFailed;
-        QString names;
-        for (const NameChange& change : result.rows)
-            names += change.destName + QLatin1Char('\n');
-        write(out, names);
-        std::fflush(out);
-        return kExitOk;
-    }
-
-    RunState state;
-    LinuxShellFileOperation files(prompt);
-    ConsoleFrontEnd frontEnd(out);
-    RunCommands commands(state, list, fs, files, prompt, clock, frontEnd);
-    // The log of a run is always printed when the work ends.
-    options->run.showLog = true;
-    const CommandOutcome outcome = commands.runCommand(
-        options->action == CliAction::Test ? RunMode::Test : RunMode::Run, options->format, options->run);
-    if (outcome.buildFailed)
-        return kExitFailed;
-    if (outcome.refused || outcome.stopped)
-        return kExitRefused;
-    return outcome.failedSteps > 0 ? kExitFailed : kExitOk;
+int runCli(const QByteArrayList& arguments, const QString& currentFolder, std::FILE* out, std::FILE* err) {
+    CliRun run(currentFolder, out, err);
+    return run.run(arguments);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArrayList>
+#include <QString>
 
 #include <cstdio>
 
-// The command-line front end: returns the exit status.
-int runCli(const QStringList& arguments, const QString& currentFolder, std::FILE* out, std::FILE* err);
+// The command-line front end: the arguments as the system gave them (without the program's name); returns
+// the exit status.
+int runCli(const QByteArrayList& arguments, const QString& currentFolder, std::FILE* out, std::FILE* err);

@@ -1,89 +1,168 @@
 #include "cli/CliOptions.h"
 
+namespace {
+
+bool isOption(const QString& argument) {
+    return argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
+}
+
+// Options that take no value, and what each one sets.
+struct Switch {
+    const char* name;
+    void (*apply)(CliOptions&);
+};
+
+const Switch kSwitches[] = {
+    {"--always-function",
+     [](CliOptions& o) {
+         o.run.build.alwaysFunction = true;
+     }},
+    {"--no-always-function",
+     [](CliOptions& o) {
+         o.run.build.alwaysFunction = false;
+     }},
+    {"--delete-invalid-chars",
+     [](CliOptions& o) {
+         o.run.build.deleteInvalidChars = true;
+     }},
+    {"--reject-invalid-chars",
+     [](CliOptions& o) {
+         o.run.build.deleteInvalidChars = false;
+     }},
+    {"--keep-unformatted",
+     [](CliOptions& o) {
+         o.run.build.keepUnformatted = true;
+     }},
+    {"--convert-unformatted",
+     [](CliOptions& o) {
+         o.run.build.keepUnformatted = false;
+     }},
+    {"--copy",
+     [](CliOptions& o) {
+         o.run.copy = true;
+     }},
+    {"--renumber",
+     [](CliOptions& o) {
+         o.run.renumberOnCollision = true;
+     }},
+    {"--recycle",
+     [](CliOptions& o) {
+         o.run.recycled = true;
+     }},
+    {"--no-recycle",
+     [](CliOptions& o) {
+         o.run.recycled = false;
+     }},
+    {"--no-confirmation",
+     [](CliOptions& o) {
+         o.run.noConfirmation = true;
+     }},
+    {"--multidest",
+     [](CliOptions& o) {
+         o.run.multidestFiles = true;
+     }},
+    {"--yes",
+     [](CliOptions& o) {
+         o.answerYes = true;
+     }},
+};
+
+struct Action {
+    const char* name;
+    CliAction action;
+};
+
+const Action kActions[] = {
+    {"--names", CliAction::Names},
+    {"--test", CliAction::Test},
+    {"--run", CliAction::Run},
+    {"--help", CliAction::Help},
+};
+
+} // namespace
+
 std::optional<CliOptions> parseCliArguments(const QStringList& arguments, QString& error) {
     CliOptions options;
-    QStringList positional;
-    bool optionsEnded = false;
-    BuildOptions& build = options.run.build;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
+    std::optional<CliAction> action;
+    qsizetype i = 0;
+    // Options come first: the first argument that is not one (or what follows "--") is the format, and
+    // every argument after the format is a path, whatever it looks like.
+    for (; i < arguments.size() && isOption(arguments[i]); ++i) {
         const QString& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1String("--")) || argument == QLatin1String("--")) {
-            if (argument == QLatin1String("--") && !optionsEnded) {
-                optionsEnded = true;
-                continue;
-            }
-            positional.append(argument);
-            continue;
+        if (argument == QLatin1String("--")) {
+            ++i;
+            break;
         }
-        if (argument == QLatin1String("--help"))
-            options.action = CliAction::Help;
-        else if (argument == QLatin1String("--names"))
-            options.action = CliAction::Names;
-        else if (argument == QLatin1String("--test"))
-            options.action = CliAction::Test;
-        else if (argument == QLatin1String("--run"))
-            options.action = CliAction::Run;
-        else if (argument == QLatin1String("--always-function"))
-            build.alwaysFunction = true;
-        else if (argument == QLatin1String("--no-always-function"))
-            build.alwaysFunction = false;
-        else if (argument == QLatin1String("--delete-invalid-chars"))
-            build.deleteInvalidChars = true;
-        else if (argument == QLatin1String("--reject-invalid-chars"))
-            build.deleteInvalidChars = false;
-        else if (argument == QLatin1String("--keep-unformatted"))
-            build.keepUnformatted = true;
-        else if (argument == QLatin1String("--convert-unformatted"))
-            build.keepUnformatted = false;
-        else if (argument == QLatin1String("--move-to")) {
-            if (i + 1 >= arguments.size()) {
+        bool known = false;
+        for (const Action& candidate : kActions) {
+            if (argument == QLatin1String(candidate.name)) {
+                if (action && *action != candidate.action) {
+                    error = QStringLiteral("only one of --names, --test, --run and --help may be given");
+                    return std::nullopt;
+                }
+                action = candidate.action;
+                known = true;
+            }
+        }
+        for (const Switch& candidate : kSwitches) {
+            if (argument == QLatin1String(candidate.name)) {
+                candidate.apply(options);
+                known = true;
+            }
+        }
+        if (argument == QLatin1String("--move-to") || argument.startsWith(QLatin1String("--move-to="))) {
+            QString folder;
+            if (argument == QLatin1String("--move-to")) {
+                if (i + 1 >= arguments.size()) {
+                    error = QStringLiteral("--move-to needs a folder");
+                    return std::nullopt;
+                }
+                folder = arguments[++i];
+            } else {
+                folder = argument.mid(qsizetype(sizeof "--move-to=") - 1);
+            }
+            if (folder.isEmpty()) {
                 error = QStringLiteral("--move-to needs a folder");
                 return std::nullopt;
             }
             options.run.moveToFolder = true;
-            options.run.targetFolder = arguments[++i];
-        } else if (argument == QLatin1String("--copy"))
-            options.run.copy = true;
-        else if (argument == QLatin1String("--renumber"))
-            options.run.renumberOnCollision = true;
-        else if (argument == QLatin1String("--recycle"))
-            options.run.recycled = true;
-        else if (argument == QLatin1String("--no-recycle"))
-            options.run.recycled = false;
-        else if (argument == QLatin1String("--no-confirmation"))
-            options.run.noConfirmation = true;
-        else if (argument == QLatin1String("--multidest"))
-            options.run.multidestFiles = true;
-        else if (argument == QLatin1String("--yes"))
-            options.answerYes = true;
-        else {
+            options.run.targetFolder = folder;
+            known = true;
+        }
+        if (!known) {
             error = QStringLiteral("unknown option: ") + argument;
             return std::nullopt;
         }
     }
+    options.action = action.value_or(CliAction::Names);
     if (options.action == CliAction::Help)
         return options;
-    if (positional.size() < 2) {
-        error = positional.isEmpty() ? QStringLiteral("missing FORMAT and PATH") : QStringLiteral("missing PATH");
+    const QStringList operands = arguments.mid(i);
+    if (operands.size() < 2) {
+        error = operands.isEmpty() ? QStringLiteral("missing FORMAT and PATH") : QStringLiteral("missing PATH");
         return std::nullopt;
     }
-    options.format = positional.takeFirst();
-    options.paths = positional;
+    options.format = operands.first();
+    options.paths = operands.mid(1);
     return options;
 }
 
 QString cliUsage() {
     return QStringLiteral(
-        "Usage: tokrenu-cli [OPTIONS] FORMAT PATH...\n"
+        "Usage: tokrenu-cli [OPTION]... [--] FORMAT PATH...\n"
         "\n"
         "Builds the new name of every file named by PATH with the Tokrenu format FORMAT, the same way\n"
         "the program does, and prints one name per line in list order. A folder among the paths adds\n"
         "the files directly inside it; relative paths are taken from the current folder.\n"
         "\n"
-        "FORMAT is either the segment style, such as '|f:|_|n,1,n+1:000|.|e:|', or the function style,\n"
-        "such as 'left(fn,3) & \"_\" & ex'. A double quote in FORMAT always selects the function style.\n"
+        "Options come before FORMAT. Every argument after FORMAT is a PATH, even one that begins\n"
+        "with '-'; a FORMAT that begins with '-' follows \"--\".\n"
         "\n"
-        "Actions:\n"
+        "FORMAT is either the function style, such as 'left(fn,3) & \"_\" & ex', or the segment style,\n"
+        "such as '|f:|_|n,1,n+1:000|.|e:|' with --no-always-function. A double quote in FORMAT always\n"
+        "selects the function style.\n"
+        "\n"
+        "Actions (one at most):\n"
         "  --names                   print each new name (the default)\n"
         "  --test                    check the plan and print the log of what a run would do\n"
         "  --run                     carry the plan out and print its log when the work ends\n"
@@ -97,6 +176,7 @@ QString cliUsage() {
         "  --keep-unformatted        a segment with an empty pattern keeps its text as it is (default)\n"
         "  --convert-unformatted     such a segment writes numbers and dates in their plain form\n"
         "  --move-to DIR             put the files into DIR instead of their own folders\n"
+        "                            (relative to the current folder)\n"
         "  --copy                    copy instead of moving\n"
         "  --renumber                give files that would get the same name _1, _2, ...\n"
         "  --recycle                 what is replaced goes to the trash (default)\n"
@@ -105,10 +185,16 @@ QString cliUsage() {
         "  --multidest               move or copy all files in one operation\n"
         "  --yes                     without a terminal, answer the questions with yes\n"
         "                            (otherwise they are answered with no, which stops or skips)\n"
-        "  --                        everything after this is FORMAT or PATH\n"
+        "  --                        end of the options\n"
+        "\n"
+        "Examples:\n"
+        "  tokrenu-cli --no-always-function '|f:|_|n,1,n+1:000|.|e:|' *.jpg\n"
+        "  tokrenu-cli --test 'fn & \"_\" & format(index,\"000\") & \".\" & ex' photos\n"
         "\n"
         "Messages the program would show in a message box go to standard error as \"title: text\".\n"
-        "Questions are asked on the terminal when standard input is one.\n"
-        "Exit status: 0 every step succeeded, 1 the build stopped with a message or some step failed,\n"
-        "2 wrong usage, 3 the work was refused or stopped.\n");
+        "Questions are asked on the terminal when standard input is one. SIGINT, SIGTERM and SIGHUP stop a\n"
+        "test or run after the file in hand (a second one ends at once).\n"
+        "Exit status: 0 every step succeeded (for --test: every step can succeed), 1 the build stopped\n"
+        "with a message, some step failed or the output could not be written, 2 wrong usage or a PATH\n"
+        "that cannot be used (nothing is done then), 3 the work was refused or stopped.\n");
 }

@@ -1,16 +1,37 @@
 #include "cli/ConsolePrompt.h"
 
+#include "platform/ControlCharacters.h"
+
 #include <cstring>
 
 namespace {
 
 void write(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = consoleText(text);
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
 
 } // namespace
+
+QByteArray consoleText(const QString& text) {
+    if (!hasControlCharacters(text))
+        return text.toUtf8();
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            continue; // the line feed that follows ends the line
+        if (c == QLatin1Char('\n') && i > 0 && text[i - 1] == QLatin1Char('\r'))
+            shown += c;
+        else if (isControlCharacter(c))
+            shown += c.unicode() == 0x7f ? QChar(0x2421) : QChar(0x2400 + c.unicode());
+        else
+            shown += c;
+    }
+    return shown.toUtf8();
+}
 
 ConsolePrompt::ConsolePrompt(std::FILE* err, std::FILE* in, bool answerYes)
     : m_err(err)
@@ -20,16 +41,14 @@ ConsolePrompt::ConsolePrompt(std::FILE* err, std::FILE* in, bool answerYes)
 PromptAnswer ConsolePrompt::message(
     const QString& text, const QString& title, PromptIcon icon, PromptButtons buttons, PromptAnswer defaultAnswer) {
     Q_UNUSED(icon)
-    QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    write(m_err, title + QStringLiteral(": ") + lines + QLatin1Char('\n'));
+    write(m_err, title + QStringLiteral(": ") + text + QStringLiteral("\r\n"));
     if (buttons == PromptButtons::Ok)
         return defaultAnswer;
     const PromptAnswer yes = buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
     const PromptAnswer no = buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Cancel;
     if (m_in == nullptr) {
         const PromptAnswer answer = m_answerYes ? yes : no;
-        write(m_err, answer == yes ? QStringLiteral("(answered yes)\n") : QStringLiteral("(answered no)\n"));
+        write(m_err, answer == yes ? QStringLiteral("(answered yes)\r\n") : QStringLiteral("(answered no)\r\n"));
         return answer;
     }
     write(m_err, defaultAnswer == yes ? QStringLiteral("[Y/n] ") : QStringLiteral("[y/N] "));

@@ -1,12 +1,15 @@
 #include "cli/CliApp.h"
+#include "platform/linux/ProcessSignals.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
 int main(int argc, char* argv[]) {
+    ignoreBrokenPipe();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tokrenu-cli"));
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
     return runCli(arguments, QDir::currentPath(), stdout, stderr);
 }

@@ -1,11 +1,18 @@
+#include "cli/CliApp.h"
+#include "cli/CliOptions.h"
 #include "cli/ConsolePrompt.h"
 #include "fakes/TestFiles.h"
+#include "platform/linux/ProcessSignals.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -19,13 +26,25 @@ private:
         QString err;
     };
 
-    Run run(const QStringList& arguments) {
+    Run run(const QStringList& arguments, const QString& folder = QString()) {
         QProcess process;
-        process.setWorkingDirectory(m_dir.path());
+        process.setWorkingDirectory(folder.isEmpty() ? m_dir.path() : folder);
+        // Whatever goes to the trash stays with the test.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral(".trash-home")));
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(TOKRENU_CLI_PATH), arguments);
         process.waitForFinished(30000);
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // A folder of its own for a test, empty.
+    QString freshFolder(const QString& name) {
+        const QString folder = m_dir.filePath(QStringLiteral("cases/") + name);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        return folder;
     }
 
 private Q_SLOTS:
@@ -89,6 +108,228 @@ private Q_SLOTS:
             run({QStringLiteral("--reject-invalid-chars"), QStringLiteral("\"a:\"&fn"), QStringLiteral("a.txt")});
         QCOMPARE(rejected.exitCode, 1);
         QVERIFY(rejected.err.startsWith(QStringLiteral("Tokrenuｴﾗｰ: ファイル名に使えない文字が使われます。\n")));
+    }
+
+    // Options come before the format; every argument after it is a path, so that files named like options
+    // turn nothing into a run.
+    void argumentsAfterTheFormatArePaths() {
+        const QString folder = freshFolder(QStringLiteral("options"));
+        for (const char* name : {"--run", "--yes", "--no-recycle", "report.txt"})
+            TestFiles::write(folder + QLatin1Char('/') + QLatin1String(name), "new");
+        TestFiles::write(folder + QStringLiteral("/archive/report.txt"), "old");
+        const Run result =
+            run({"--move-to", "archive", "name", "--no-recycle", "--run", "--yes", "report.txt"}, folder);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, QStringLiteral("--no-recycle\n--run\n--yes\nreport.txt\n"));
+        QCOMPARE(TestFiles::read(folder + QStringLiteral("/archive/report.txt")), QByteArray("old"));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/report.txt")));
+        QVERIFY(cliUsage().contains(QStringLiteral("Every argument after FORMAT is a PATH")));
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two actions") << QStringList{"--run", "--test", "fn", "a.txt"}
+                                     << "only one of --names, --test, --run and --help may be given";
+        QTest::newRow("an unknown option") << QStringList{"--bogus", "fn", "a.txt"} << "unknown option: --bogus";
+        QTest::newRow("a folder without a name")
+            << QStringList{"--move-to=", "fn", "a.txt"} << "--move-to needs a folder";
+        QTest::newRow("no path") << QStringList{"fn"} << "missing PATH";
+    }
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const Run result = run(arguments);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err, "tokrenu-cli: " + message + "\nTry 'tokrenu-cli --help'.\n");
+    }
+
+    // A path that cannot be used stops everything before a file is touched, each one named with its reason.
+    void unusablePathsStopEverything() {
+        const QString folder = freshFolder(QStringLiteral("paths"));
+        TestFiles::write(folder + QStringLiteral("/a.txt"), "a");
+        QDir(folder).mkdir(QStringLiteral("locked"));
+        QFile::setPermissions(folder + QStringLiteral("/locked"), QFileDevice::WriteOwner);
+        const bool root = geteuid() == 0; // root reads every folder
+        const Run result = run({"--run", "--yes", "\"x\"&name", "a.txt", "missing", "", "locked"}, folder);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QString expected = "tokrenu-cli: cannot use 'missing': No such file or directory\n"
+                           "tokrenu-cli: cannot use '': No such file or directory\n";
+        if (!root)
+            expected += "tokrenu-cli: cannot use 'locked': Permission denied\n";
+        QCOMPARE(result.err, expected);
+        QCOMPARE(TestFiles::read(folder + QStringLiteral("/a.txt")), QByteArray("a"));
+
+        // Bytes that are not UTF-8 cannot name a file of the list.
+        QProcess shell;
+        shell.setWorkingDirectory(folder);
+        shell.start(QStringLiteral("/bin/sh"),
+                    {"-c", "exec \"$0\" --run name \"$(printf 'a\\377.txt')\" a.txt", TOKRENU_CLI_PATH});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardError()), "tokrenu-cli: not valid UTF-8: 'a\\xFF.txt'\n");
+    }
+
+    // Output that cannot be written is an error, told on standard error; the work done stays done.
+    void outputThatCannotBeWritten() {
+        QProcess full;
+        full.setWorkingDirectory(m_dir.path());
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QStringLiteral(TOKRENU_CLI_PATH), {"name", "a.txt"});
+        QVERIFY(full.waitForFinished(30000));
+        QCOMPARE(full.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(full.readAllStandardError()),
+                 "tokrenu-cli: error writing standard output: " + qt_error_string(ENOSPC) + "\n");
+
+        // A pipe whose reader has gone.
+        ignoreBrokenPipe();
+        int ends[2];
+        QCOMPARE(pipe(ends), 0);
+        close(ends[0]);
+        std::FILE* out = fdopen(ends[1], "w");
+        std::FILE* err = std::tmpfile();
+        const int status = runCli({"name", "a.txt"}, m_dir.path(), out, err);
+        std::fclose(out);
+        QCOMPARE(status, 1);
+        std::rewind(err);
+        char line[200] = {};
+        QVERIFY(std::fgets(line, sizeof line, err) != nullptr);
+        QCOMPARE(QString::fromUtf8(line),
+                 "tokrenu-cli: error writing standard output: " + qt_error_string(EPIPE) + "\n");
+        std::fclose(err);
+    }
+
+    void namesAsTheRunMakesThem_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("after renumbering")
+            << QStringList{"--renumber", "\"x.txt\"", "a.txt", "b.txt"} << "x_1.txt\nx_2.txt\n";
+        QTest::newRow("the help's segment-style example")
+            << QStringList{"--no-always-function", "|f:|_|n,1,n+1:000|.|e:|", "a.txt", "b.txt"}
+            << "a_001.txt\nb_002.txt\n";
+        QTest::newRow("the help's function-style example")
+            << QStringList{"fn & \"_\" & format(index,\"000\") & \".\" & ex", "a.txt"} << "a_001.txt\n";
+    }
+    void namesAsTheRunMakesThem() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        const Run result = run(arguments);
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.out, out);
+        QCOMPARE(result.exitCode, 0);
+    }
+
+    // Exit statuses tell the truth: 0 when every step went (or, for a test, can go) through, 1 when a step
+    // failed (or will), 3 when the work was refused. Questions without a terminal get the safe No unless
+    // --yes answers them.
+    void exitStatusesOfTestsAndRuns_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("after"); // name=content of every file afterwards
+        QTest::addColumn<QString>("err");       // a line standard error must hold
+        const QStringList ab{"a", "b"};
+        const QString chain = "replace(replace(name,\"b\",\"c\"),\"a\",\"b\")"; // a -> b, b -> c
+        QTest::newRow("a test that can go through")
+            << ab << QStringList{"--test", "\"x\"&name", "a", "b"} << 0 << QStringList{"a=a", "b=b"} << "";
+        QTest::newRow("a test with a folder in the way")
+            << QStringList{"a", "x/"} << QStringList{"--test", "--yes", "\"x\"", "a"} << 1 << QStringList{"a=a"} << "";
+        QTest::newRow("a test with a creation time")
+            << ab << QStringList{"--test", "name&setcreationtime(\"2000/1/1\")", "a"} << 1 << QStringList{"a=a", "b=b"}
+            << "";
+        QTest::newRow("a test of a chain the run refuses")
+            << ab << QStringList{"--test", "--yes", chain, "a", "b"} << 1 << QStringList{"a=a", "b=b"} << "";
+        QTest::newRow("a run") << ab << QStringList{"--run", "\"x\"&name", "a", "b"} << 0 << QStringList{"xa=a", "xb=b"}
+                               << "";
+        QTest::newRow("a name in use without --yes")
+            << ab << QStringList{"--run", "\"b\"", "a"} << 3 << QStringList{"a=a", "b=b"} << "(answered no)";
+        QTest::newRow("a name in use with --yes")
+            << ab << QStringList{"--run", "--yes", "\"b\"", "a"} << 0 << QStringList{"b=a"} << "(answered yes)";
+        QTest::newRow("a run of which a move fails")
+            << ab << QStringList{"--run", "--yes", chain, "a", "b"} << 1 << QStringList{"a=a", "c=b"} << "";
+        QTest::newRow("a bulk run of which a move fails")
+            << ab << QStringList{"--run", "--yes", "--multidest", chain, "a", "b"} << 1 << QStringList{"a=a", "c=b"}
+            << "tokrenu-cli: not moved: %1/a";
+    }
+    void exitStatusesOfTestsAndRuns() {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, after);
+        QFETCH(QString, err);
+        const QString folder = freshFolder(QString::fromLatin1(QTest::currentDataTag()));
+        for (const QString& name : std::as_const(files)) {
+            if (name.endsWith(QLatin1Char('/')))
+                QDir(folder).mkpath(name);
+            else
+                TestFiles::write(folder + QLatin1Char('/') + name, name.toUtf8());
+        }
+        const Run result = run(arguments, folder);
+        QVERIFY2(result.err.contains(err.arg(folder)), qPrintable(result.err));
+        QCOMPARE(result.exitCode, exitCode);
+        // A run that was refused has no log; every other prints one.
+        QCOMPARE(result.out.startsWith(QStringLiteral("---")), exitCode != 3);
+        QStringList found;
+        for (const QString& name : QDir(folder).entryList(QDir::Files))
+            found.append(name + QLatin1Char('=') +
+                         QString::fromUtf8(TestFiles::read(folder + QLatin1Char('/') + name)));
+        QCOMPARE(found, after);
+    }
+
+    // SIGINT, SIGTERM and SIGHUP stop a run after the file in hand: its log is printed and it exits with 3. A
+    // second signal ends it at once. Either way no half-written copy is left and every file is there once.
+    void stopSignals_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("twice");
+        QTest::newRow("SIGINT") << SIGINT << false;
+        QTest::newRow("SIGTERM") << SIGTERM << false;
+        QTest::newRow("SIGHUP") << SIGHUP << false;
+        QTest::newRow("a second SIGTERM") << SIGTERM << true;
+    }
+    void stopSignals() {
+        QFETCH(int, signal);
+        QFETCH(bool, twice);
+        // Copies onto another file system take long enough to be caught in the middle.
+        QTemporaryDir target(QStringLiteral("/dev/shm/tokrenu-cli-test-XXXXXX"));
+        if (!target.isValid())
+            QSKIP("no /dev/shm");
+        const QString folder = freshFolder(QString::fromLatin1(QTest::currentDataTag()));
+        QStringList arguments{"--run", "--move-to", target.path(), "name"};
+        const QByteArray content(48 << 20, 'x');
+        for (int i = 0; i < 6; ++i) {
+            TestFiles::write(folder + QStringLiteral("/f%1").arg(i), content);
+            arguments.append(QStringLiteral("f%1").arg(i));
+        }
+        QProcess process;
+        process.setWorkingDirectory(folder);
+        process.start(QStringLiteral(TOKRENU_CLI_PATH), arguments);
+        QVERIFY(process.waitForStarted());
+        // The moment a copy is being written.
+        QElapsedTimer waited;
+        waited.start();
+        while (
+            QDir(target.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".tokrenu-")).isEmpty() &&
+            waited.elapsed() < 20000)
+            QThread::usleep(200);
+        kill(static_cast<pid_t>(process.processId()), signal);
+        // Signals of one kind that arrive together count once: the second is sent until it has been taken.
+        while (twice && !process.waitForFinished(2))
+            kill(static_cast<pid_t>(process.processId()), signal);
+        QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(60000));
+        if (twice) {
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        } else {
+            QCOMPARE(process.exitCode(), 3);
+            QVERIFY(QString::fromUtf8(process.readAllStandardOutput())
+                        .endsWith(QStringLiteral(" 作業は中止されました。 ---\n")));
+        }
+        QStringList left = QDir(target.path()).entryList(QDir::Files | QDir::Hidden);
+        int moved = static_cast<int>(left.size());
+        QVERIFY2(left.filter(QStringLiteral(".tokrenu-")).isEmpty(), qPrintable(left.join(u' ')));
+        QVERIFY(moved < 6);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size() + moved, 6);
     }
 
     void wrongUsage() {
