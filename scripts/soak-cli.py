@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Runs tokrenu-cli over many small random folders and checks that nothing is lost.
 
-Each round makes a folder of a few files whose names collide, chain or differ only in case (sometimes with
-a link among them), picks a format and options at random (answers yes or no, trash or not, renumbering,
-bulk, copy, a target folder on this disk or on /dev/shm, test instead of run), runs the command line and
-then checks:
-- the exit status is 0, 1 or 3;
+Each round makes a folder of a few files whose names collide, chain, differ only in case or look like
+options (sometimes with a link among them), picks a format and options at random (answers yes or no, trash
+or not, renumbering, bulk, copy, a target folder on this disk or on /dev/shm, the files' own folder spelled
+with ".", "..", a trailing slash or through a link, test instead of run), names the folder or each file,
+sometimes sends a stop signal (once or twice) at a random moment, and then checks:
+- the exit status is 0, 1 or 3 (or death by the signal sent twice);
 - every file's content is still somewhere (only a file outside the plan may go, replaced with consent);
 - nothing went to the trash when every question was answered no;
 - each move or copy the log reports is on disk, and a file whose move failed is untouched;
@@ -18,13 +19,15 @@ import argparse
 import os
 import random
 import shutil
+import signal
 import subprocess
 import tempfile
+import time
 from collections import Counter
 
 NAMES = ["a.txt", "A.txt", "b.txt", "B.TXT", "a (2).txt", "a_1.txt", "1", "2", "3", "4", "10", "img_1.jpg",
          "img_2.jpg", "ä.txt", "ａ.txt", "x y.txt", ".hidden", "noext", "c.tar.gz", "z.txt", "Z.txt", "a", "b", "c",
-         "d.", "e ", "same.txt", "ß.txt", "SS.txt"]
+         "d.", "e ", "same.txt", "ß.txt", "SS.txt", "--run", "--yes", "--no-recycle", "-x", "--"]
 FORMATS = ['lcase(name)', 'ucase(name)', '"same.txt"', 'fn & "." & ex', 'replace(name,"a","b")',
            'replace(name,"b","a")', '|n,1,n+1:0|', '|n,2,n+1:0|', '|n,0,n+1:0|', '|f:|_|n,1,n+1:0|.|e:|', '"a"',
            '"a.txt"', '"A.txt"', 'left(name,1)', 'name & "x"', '"img_" & name', 'mid(name,2)', '"1"', '"2"',
@@ -50,6 +53,11 @@ def files_below(*tops):
     return found
 
 
+def place(path):
+    """The path with its folder resolved, as the files were found: a target may be spelled through a link."""
+    return os.path.join(os.path.realpath(os.path.dirname(path)), os.path.basename(path))
+
+
 def log_claims(log):
     """(source, destination or None when it failed) for every move or copy line of the log."""
     claims, source = [], None
@@ -58,7 +66,7 @@ def log_claims(log):
             source = line[2:]
         elif source and line.startswith(("移動：", "コピー：", "移動:", "コピー:")):
             rest = line.split("：", 1)[1] if "：" in line else line.split(":", 1)[1]
-            claims.append((source, None if rest == "失敗しました。" else rest))
+            claims.append((source, None if rest == "失敗しました。" else place(rest)))
             source = None
     return claims
 
@@ -95,6 +103,15 @@ def one_round(cli, rng):
         if rng.random() < 0.5:
             os.mkdir(target)
         options += ["--move-to", target]
+    elif rng.random() < 0.15:
+        # The files' own folder, spelled otherwise: the plan must still see one place.
+        spelling = rng.choice(["/.", "/", "/../d", "/../d/.", "LINK"])
+        if spelling == "LINK":
+            os.symlink(folder, os.path.join(root, "lnkdir"))
+            target = os.path.join(root, "lnkdir", rng.choice(["", "."]))
+        else:
+            target = folder + spelling
+        options += ["--move-to", target]
     elif rng.random() < 0.2:
         target = os.path.join(root, "m")
         if rng.random() < 0.5:
@@ -112,14 +129,29 @@ def one_round(cli, rng):
 
     before = files_below(root, *([other_disk] if other_disk else []))
     env = dict(os.environ, XDG_DATA_HOME=trash, LC_ALL="C.UTF-8")
-    done = subprocess.run([cli, action] + options + ["--", fmt, folder], stdin=subprocess.DEVNULL,
-                          capture_output=True, env=env, timeout=60)
+    # The folder itself, or each file by its name: after the format every argument is a path, whatever it
+    # looks like.
+    paths = ["--", fmt, folder] if rng.random() < 0.5 else [fmt] + sorted(os.listdir(folder))
+    stop = rng.choice([signal.SIGINT, signal.SIGTERM, signal.SIGHUP]) if rng.random() < 0.1 else None
+    twice = stop is not None and rng.random() < 0.3
+    process = subprocess.Popen([cli, action] + options + paths, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, env=env, cwd=folder)
+    if stop is not None:
+        time.sleep(rng.random() * 0.03)
+        process.send_signal(stop)
+        if twice:
+            time.sleep(0.002)
+            if process.poll() is None:
+                process.send_signal(stop)
+    out, err = process.communicate(timeout=60)
+    done = subprocess.CompletedProcess(process.args, process.returncode, out, err)
     log = done.stdout.decode(errors="replace")
     found = files_below(root, *([other_disk] if other_disk else []))
     present = list(found.values())
 
     bad = []
-    if done.returncode not in (0, 1, 3):
+    # A signal before the handlers are in place, or a second one, ends the process by that signal.
+    if done.returncode not in (0, 1, 3) and not (stop is not None and done.returncode == -stop):
         bad.append(f"exit status {done.returncode}")
     outside_may_go = not recycle and (yes or confirmless)
     for name, content in contents.items():
@@ -140,12 +172,15 @@ def one_round(cli, rng):
                 bad.append(f"log says {source} -> {dest}, disk has {found.get(dest)!r}")
     elif found != before:
         bad.append("a test changed files")
+    if stop is None and action == "--run" and done.returncode == 3 and "作業は中止されました" in log:
+        bad.append("stopped without a signal")
     if sum(1 for content in present if content.startswith(b"->")) < symlinks:
         bad.append("symbolic link lost")
     if any(os.path.basename(path).startswith(".tokrenu-") for path in found):
         bad.append("temporary file left")
     if bad:
-        print("FAIL", bad, "format", fmt, "options", options, "folder", root)
+        print("FAIL", bad, "format", fmt, "options", options, "paths", paths[:3], "signal", stop, "twice", twice,
+              "folder", root)
         print(log[-1500:])
         print(done.stderr.decode(errors="replace")[-800:])
     else:
