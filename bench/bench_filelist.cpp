@@ -2,8 +2,11 @@
 #include "filelist/AddFeedback.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
+#include "filelist/PathNames.h"
 #include "platform/UserPrompt.h"
 #include "platform/linux/LinuxFileSystem.h"
+
+#include <QDir>
 
 #include <benchmark/benchmark.h>
 
@@ -28,6 +31,26 @@ void AddFolder(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// Adds the files of that folder named one by one, as a shell glob passes them to the command line.
+void AddPaths(benchmark::State& state) {
+    const QString folder = benchFolder(static_cast<int>(state.range(0)));
+    const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+    LinuxFileSystem fs;
+    NullAddFeedback feedback;
+    SilentPrompt prompt;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto model = std::make_unique<FileListModel>();
+        state.ResumeTiming();
+        FileAdder adder(*model, fs, prompt);
+        benchmark::DoNotOptimize(adder.addPendingFiles(prepareCommandLine(fs, names, folder), {}, feedback));
+        state.PauseTiming();
+        model.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // Adds the same folder again to the full list: every file is a duplicate.
 void AddFolderAgain(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
@@ -44,5 +67,6 @@ void AddFolderAgain(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(AddFolder)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(AddFolder)->Arg(40000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(AddPaths)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(AddFolderAgain)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

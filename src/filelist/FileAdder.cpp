@@ -76,10 +76,13 @@ qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSetting
     RowMaker rows;
     {
         FileListModel::Appender appender(m_model);
+        appender.reserve(batch.names.size());
+        QString fileFolder;
         for (const QString& name : batch.names) {
             const QString full = name.startsWith(QLatin1Char('/')) ? name : batch.baseFolder + name;
-            const qint32 bits = m_fs.attributes(full);
-            if (bits & AttributeBits::kDirectory) {
+            // One look tells a folder from a file and gives the file's row.
+            const std::optional<FileStatus> status = m_fs.status(full);
+            if (!status || (status->attributes & AttributeBits::kDirectory)) {
                 // Also a path that does not exist: its search finds nothing.
                 const QString folder = full.endsWith(QLatin1Char('/')) ? full : full + QLatin1Char('/');
                 FolderListing listing = m_fs.findFiles(folder, wildCard);
@@ -93,15 +96,15 @@ qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSetting
                 }
                 continue;
             }
-            if (bits & settings.ignoredAttributes)
+            if (status->attributes & settings.ignoredAttributes)
                 continue;
             const qsizetype slash = full.lastIndexOf(QLatin1Char('/'));
-            const QString folder = full.left(slash + 1);
+            // Rows of one folder share its text, as the rows of a folder search do.
+            if (QStringView(full).first(slash + 1) != fileFolder)
+                fileFolder = full.left(slash + 1);
             const QString fileName = full.mid(slash + 1);
-            if (!passesAddFilter(fileName, wildCard) || appender.contains(folder, fileName))
-                continue;
-            if (const auto status = m_fs.status(full))
-                appender.add(rows.make(folder, fileName, *status));
+            if (passesAddFilter(fileName, wildCard))
+                appender.add(rows.make(fileFolder, fileName, *status));
         }
     }
 

@@ -11,7 +11,8 @@ class FileSystem;
 QString longPathName(const FileSystem& fs, const QString& path);
 
 // The program's arguments: each one path, relative to currentFolder unless absolute. Every path keeps
-// its own folder; the batch's base folder is the folder of the last one.
+// its own folder; the batch's base folder is the folder of the last one. However many paths a folder
+// holds, it is read about twice, not once for each.
 PendingBatch prepareCommandLine(const FileSystem& fs, const QStringList& arguments, const QString& currentFolder);
 
 // The paths the open dialog returned, all in one folder: that folder and the names in it.

@@ -1,3 +1,4 @@
+#include "fakes/CountingFileSystem.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/RecordingAddFeedback.h"
 #include "fakes/ScriptedPrompt.h"
@@ -56,6 +57,7 @@ private Q_SLOTS:
         TestFiles::write(m_root + QStringLiteral("with space/x y.txt"));
         TestFiles::write(m_root + QStringLiteral("other/z.txt"));
         chmod((m_root + QStringLiteral("B.TXT")).toUtf8().constData(), 0444);
+        QVERIFY(QFile::link(m_root + QStringLiteral("sub"), m_root + QStringLiteral("linked")));
     }
 
     void init() {
@@ -290,6 +292,86 @@ private Q_SLOTS:
             prepareCommandLine(m_fs, {m_root + QStringLiteral("a.txt"), QStringLiteral("sub/inner.txt")}, m_dir.path());
         QCOMPARE(batch.baseFolder, m_root + QStringLiteral("sub/"));
         QCOMPARE(prepareCommandLine(m_fs, {}, m_dir.path()).baseFolder, QString());
+    }
+
+    // The names as the command line passes them on.
+    void commandLineNames_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected");             // each after the test folder's path
+        QTest::addColumn<QStringList>("storedInOtherLetters"); // "path as given=stored name"
+        QTest::newRow("relative names keep their spelling")
+            << QStringList{"a.txt", "README", "B.TXT"} << QStringList{"/a.txt", "/README", "/B.TXT"} << QStringList{};
+        QTest::newRow("dot-dot is taken apart") << QStringList{"sub/../B.TXT", "sub/deeper/../inner.txt"}
+                                                << QStringList{"/B.TXT", "/sub/inner.txt"} << QStringList{};
+        QTest::newRow("a missing path stays as given, cleaned")
+            << QStringList{"a.txt", "missing.txt", "sub/../gone/x.txt", "README"}
+            << QStringList{"/a.txt", "/missing.txt", "/gone/x.txt", "/README"} << QStringList{};
+        QTest::newRow("paths of two folders mixed")
+            << QStringList{"sub/inner.txt", "a.txt", "sub/deeper/deep.txt", "README", "sub/inner.txt"}
+            << QStringList{"/sub/inner.txt", "/a.txt", "/sub/deeper/deep.txt", "/README", "/sub/inner.txt"}
+            << QStringList{};
+        QTest::newRow("a folder named as a path loses its closing slash")
+            << QStringList{"sub/", "with space", ".", "sub/deeper"}
+            << QStringList{"/sub", "/with space", "", "/sub/deeper"} << QStringList{};
+        QTest::newRow("the root stays the root") << QStringList{"/"} << QStringList{"/"} << QStringList{};
+        QTest::newRow("a link to a folder stays a link")
+            << QStringList{"linked/inner.txt", "linked", "a.txt"}
+            << QStringList{"/linked/inner.txt", "/linked", "/a.txt"} << QStringList{};
+        QTest::newRow("a file stored in other letters takes them")
+            << QStringList{"README", "photo.jpg", "a.txt"} << QStringList{"/README", "/Photo.JPG", "/a.txt"}
+            << QStringList{"photo.jpg=Photo.JPG"};
+        QTest::newRow("a folder stored in other letters takes them")
+            << QStringList{"sub/inner.txt", "sub/deeper/deep.txt", "sub"}
+            << QStringList{"/Sub/inner.txt", "/Sub/deeper/deep.txt", "/Sub"} << QStringList{"sub=Sub"};
+    }
+    void commandLineNames() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, storedInOtherLetters);
+        CountingFileSystem fs(m_fs);
+        for (const QString& stored : storedInOtherLetters)
+            fs.storedInOtherLetters.insert(m_root + stored.section(QLatin1Char('='), 0, 0),
+                                           stored.section(QLatin1Char('='), 1));
+        QStringList names;
+        for (const QString& name : prepareCommandLine(fs, arguments, m_dir.path()).names)
+            names.append(name.startsWith(m_dir.path()) ? name.mid(m_dir.path().size()) : name);
+        QCOMPARE(names, expected);
+        // Only a name not listed under the spelling given costs a read of its own.
+        QCOMPARE_LE(fs.mostReadsOfOneFolder(), 2 + storedInOtherLetters.size());
+    }
+
+    // Paths given one by one, as a shell glob passes them, cost what their folder costs: however many
+    // there are, each folder is read at most twice and each file looked at once.
+    void manyPathsOfOneFolder_data() {
+        QTest::addColumn<QString>("currentFolder"); // under the files' parent
+        QTest::addColumn<QString>("prefix");        // before each file name, with the parent for %1
+        QTest::newRow("names relative to the current folder") << "many"
+                                                              << "";
+        QTest::newRow("names under a folder of the current folder") << ""
+                                                                    << "many/";
+        QTest::newRow("absolute paths") << ""
+                                        << "%1/many/";
+    }
+    void manyPathsOfOneFolder() {
+        QFETCH(QString, currentFolder);
+        QFETCH(QString, prefix);
+        constexpr int kCount = 1000;
+        QTemporaryDir parent;
+        QStringList arguments;
+        QStringList expected;
+        for (int i = 0; i < kCount; ++i) {
+            const QString name = QStringLiteral("photo_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+            QVERIFY(TestFiles::write(parent.filePath(QStringLiteral("many/") + name)));
+            arguments.append(QString(prefix).replace(QStringLiteral("%1"), parent.path()) + name);
+            expected.append(parent.filePath(QStringLiteral("many/") + name));
+        }
+        CountingFileSystem fs(m_fs);
+        const PendingBatch batch = prepareCommandLine(fs, arguments, parent.filePath(currentFolder));
+        QCOMPARE(batch.names, expected);
+        FileAdder adder(*m_model, fs, m_prompt);
+        QCOMPARE(adder.addPendingFiles(batch, {}, m_feedback), kCount);
+        QCOMPARE_LE(fs.mostReadsOfOneFolder(), 2);
+        QCOMPARE(fs.mostLooksAtOnePath(), 1);
     }
 
     void longPathNameKeepsStoredNamesAndDropsMissingParts() {
