@@ -61,6 +61,11 @@ public:
         ++folderReads[slash > 0 ? path.left(slash) : QStringLiteral("/")];
         return storedInOtherLetters.value(path, *name);
     }
+    [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override {
+        return m_real.folderIdentity(folder);
+    }
+    [[nodiscard]] QString accessProblem(const QString& path) const override { return m_real.accessProblem(path); }
+    [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }
 
 private:
     static int highest(const QHash<QString, int>& counts) {
