@@ -1,5 +1,4 @@
 #include "BenchFiles.h"
-#include "execution/ExecutionHost.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanUndo.h"
 #include "execution/RunOptions.h"
@@ -10,6 +9,7 @@
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
 #include "platform/UserPrompt.h"
+#include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
@@ -35,7 +35,7 @@ struct Engine {
     SilentPrompt prompt;
     LinuxShellFileOperation files{prompt};
     SystemClock clock;
-    NullExecutionHost host;
+    NullWorkHost host;
     RunOptions options;
 };
 
@@ -127,10 +127,10 @@ void RunPlanInDialog(benchmark::State& state) {
         state.PauseTiming();
         Fixture fixture(count);
         PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
-        ProgressDialog dialog(fixture.state, nullptr);
+        ProgressDialog dialog(nullptr);
         dialog.setMainHost(&e.host);
         state.ResumeTiming();
-        dialog.run(ProgressWork::Plan, count, [&](ExecutionHost& host) {
+        dialog.run(ProgressWork::Plan, count, [&](WorkHost& host) {
             if (executor.executePlanSteps(e.options, host).failedSteps != 0)
                 state.SkipWithError("a step failed");
         });

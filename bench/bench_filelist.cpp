@@ -1,9 +1,9 @@
 #include "BenchFiles.h"
-#include "filelist/AddFeedback.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/PathNames.h"
 #include "platform/UserPrompt.h"
+#include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QDir>
@@ -16,7 +16,7 @@ namespace {
 void AddFolder(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
     LinuxFileSystem fs;
-    NullAddFeedback feedback;
+    NullWorkHost feedback;
     SilentPrompt prompt;
     for (auto _ : state) {
         state.PauseTiming();
@@ -36,7 +36,7 @@ void AddPaths(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
     const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
     LinuxFileSystem fs;
-    NullAddFeedback feedback;
+    NullWorkHost feedback;
     SilentPrompt prompt;
     for (auto _ : state) {
         state.PauseTiming();
@@ -55,7 +55,7 @@ void AddPaths(benchmark::State& state) {
 void AddFolderAgain(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
     LinuxFileSystem fs;
-    NullAddFeedback feedback;
+    NullWorkHost feedback;
     SilentPrompt prompt;
     FileListModel model;
     FileAdder adder(model, fs, prompt);

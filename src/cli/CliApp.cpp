@@ -2,17 +2,16 @@
 
 #include "cli/CliOptions.h"
 #include "cli/ConsolePrompt.h"
-#include "execution/ExecutionHost.h"
 #include "execution/PlanChecks.h"
 #include "execution/RenamePlan.h"
 #include "execution/RunCommands.h"
 #include "execution/RunState.h"
 #include "expression/PlanBuilder.h"
-#include "filelist/AddFeedback.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/PathNames.h"
 #include "platform/ControlCharacters.h"
+#include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/ProcessSignals.h"
@@ -74,37 +73,21 @@ QString shownArgument(const QByteArray& argument) {
 }
 
 // Lets the work notice a stop signal between two files, as a Cancel button would.
-class ConsoleHost final : public ExecutionHost {
+class ConsoleHost final : public WorkHost {
 public:
-    explicit ConsoleHost(RunState& state)
-        : m_state(state) {}
-
-    [[nodiscard]] bool showsProgress() const override { return false; }
-    void setProgressLabel(const QString&) override {}
-    void setProgressValue(qsizetype) override {}
-    void processEvents() override {
-        if (StopSignals::stopRequested())
-            m_state.stopRequest = RunState::kStop;
-    }
-    void setStatusText(const QString&) override {}
-    void setListVisible(bool) override {}
-    void setBusy(bool) override {}
-
-private:
-    RunState& m_state;
+    [[nodiscard]] bool stopRequested() const override { return StopSignals::stopRequested(); }
 };
 
 // The log goes to standard output with the platform's line ends; there is no window to show.
 class ConsoleFrontEnd final : public RunFrontEnd {
 public:
-    ConsoleFrontEnd(Output& out, RunState& state)
-        : m_out(out)
-        , m_host(state) {}
+    explicit ConsoleFrontEnd(Output& out)
+        : m_out(out) {}
 
-    void runWithProgress(ProgressWork, qsizetype, const std::function<void(ExecutionHost&)>& steps) override {
+    void runWithProgress(ProgressWork, qsizetype, const std::function<void(WorkHost&)>& steps) override {
         steps(m_host);
     }
-    ExecutionHost& mainHost() override { return m_host; }
+    WorkHost& mainHost() override { return m_host; }
     bool showLog(const QString&, const QString& text, bool) override {
         QByteArray bytes = consoleText(text);
         if (!bytes.endsWith('\n'))
@@ -191,7 +174,7 @@ private:
 
     void addFiles(const CliOptions& options, UserPrompt& prompt) {
         FileAdder adder(m_list, m_fs, prompt);
-        NullAddFeedback feedback;
+        NullWorkHost feedback;
         adder.addPendingFiles(prepareCommandLine(m_fs, options.paths, m_currentFolder), AddSettings(), feedback);
     }
 
@@ -224,7 +207,7 @@ private:
         addFiles(options, prompt);
         RunState state;
         LinuxShellFileOperation files(prompt);
-        ConsoleFrontEnd frontEnd(m_out, state);
+        ConsoleFrontEnd frontEnd(m_out);
         RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd);
         // The log of a run is always printed when the work ends.
         options.run.showLog = true;

@@ -1,6 +1,5 @@
 #include "execution/PlanExecutor.h"
 
-#include "execution/ExecutionHost.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
@@ -14,6 +13,7 @@
 #include "platform/PlaceKeys.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/TextKeys.h"
+#include "platform/WorkHost.h"
 
 #include <QHash>
 #include <QSet>
@@ -142,24 +142,24 @@ QString PlanExecutor::now() const {
     return DateValue::generalDateText(DateValue::fromDateTime(m_clock.now()));
 }
 
-ExecutionOutcome PlanExecutor::executePlanSteps(const RunOptions& options, ExecutionHost& host) {
+ExecutionOutcome PlanExecutor::executePlanSteps(const RunOptions& options, WorkHost& host) {
     m_outcome = {};
     if (!m_state.plan)
         return m_outcome;
-    if (m_state.testMode != 0)
+    if (m_state.mode == PlanMode::Test)
         testPass(options, host);
     else
         realRun(options, host);
     return m_outcome;
 }
 
-void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
+void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setStatusText(tr("テスト実行中"));
     log.line(tr("--- テストのため、実際に変更は行いません。 ---"));
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
-    m_state.stopRequest = 0;
+    m_state.stopRequest = StopRequest::None;
     const std::uint16_t mask = plan.changeMask();
     const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
     const QString movedTo = options.copy ? tr("コピー：") : tr("移動：");
@@ -210,19 +210,18 @@ void PlanExecutor::testPass(const RunOptions& options, ExecutionHost& host) {
             }
         }
         host.setProgressValue(i);
-        host.processEvents();
-        if (m_state.stopRequest == RunState::kStop)
+        if (letUserIn(host))
             break;
     }
     finish(host);
 }
 
-void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
+void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setStatusText(tr("実行中"));
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
-    m_state.stopRequest = 0;
+    m_state.stopRequest = StopRequest::None;
     m_state.undoState = UndoState::Run;
     const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
     const int flags = operationFlags(options, options.multidestFiles);
@@ -234,7 +233,7 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
 
     // After a bulk call that did not complete, the files are not all where the plan says: no attribute or
     // time is changed at a new name that may hold another file.
-    const bool bulkFailed = options.multidestFiles && m_state.stopRequest == RunState::kStop;
+    const bool bulkFailed = options.multidestFiles && m_state.stopRequest == StopRequest::Stop;
     if ((!options.multidestFiles || plan.changeMask() != 0) && !bulkFailed) {
         const QString failedMove =
             operation == FileOperation::kCopy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
@@ -271,8 +270,7 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
             if (!skipped)
                 changeAttributesAndTimes(i, host);
             host.setProgressValue(i);
-            host.processEvents();
-            if (m_state.stopRequest == RunState::kStop)
+            if (letUserIn(host))
                 break;
         }
     }
@@ -280,7 +278,7 @@ void PlanExecutor::realRun(const RunOptions& options, ExecutionHost& host) {
     finish(host);
 }
 
-void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int operation) {
+void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, int operation) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setBusy(true);
@@ -328,7 +326,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
         log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));
         log.line(tr("* リストは更新されていませんのでご注意下さい。"));
         log.emptyLine();
-        m_state.stopRequest = RunState::kStop;
+        m_state.stopRequest = StopRequest::Stop;
         m_state.undoState = UndoState::BulkRunFailed;
         plan.setRowsShowOldPaths();
         ++m_outcome.failedSteps;
@@ -350,7 +348,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, ExecutionHost& host, int 
     host.setBusy(false);
 }
 
-void PlanExecutor::changeAttributesAndTimes(qsizetype i, ExecutionHost& host) {
+void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
     RenamePlan& plan = *m_state.plan;
     RenameEntry& entry = plan.entry(i);
     RunLog log(m_state.logText);
@@ -435,13 +433,20 @@ void PlanExecutor::updateRow(qsizetype i, const std::function<void(FileRow&)>& c
     m_list.replaceRow(i - 1, std::move(row));
 }
 
-void PlanExecutor::finish(ExecutionHost& host) {
+bool PlanExecutor::letUserIn(WorkHost& host) {
+    host.processEvents();
+    if (host.stopRequested())
+        m_state.stopRequest = StopRequest::Stop;
+    return m_state.stopRequest == StopRequest::Stop;
+}
+
+void PlanExecutor::finish(WorkHost& host) {
     RunLog log(m_state.logText);
     log.emptyLine();
     log.append(QStringLiteral("--- ") + now() +
-               (m_state.stopRequest == RunState::kStop ? tr(" 作業は中止されました。 ---")
-                                                       : tr(" 作業は正常に完了しました。 ---")));
-    if (m_state.testMode != 0) {
+               (m_state.stopRequest == StopRequest::Stop ? tr(" 作業は中止されました。 ---")
+                                                         : tr(" 作業は正常に完了しました。 ---")));
+    if (m_state.mode == PlanMode::Test) {
         host.setStatusText(tr("テスト終了"));
         log.append(QStringLiteral("\r\n") + tr("--- テストのため、実際に変更は行いませんでした。 ---"));
     } else {

@@ -5,7 +5,7 @@
 #include <functional>
 
 class Clock;
-class ExecutionHost;
+class WorkHost;
 class FileListModel;
 class FileSystem;
 class ShellFileOperation;
@@ -28,18 +28,20 @@ class PlanExecutor final {
 public:
     PlanExecutor(RunState& state, FileListModel& list, FileSystem& fs, ShellFileOperation& files, const Clock& clock);
 
-    // Runs as a test while the state's test mode is not 0.
-    ExecutionOutcome executePlanSteps(const RunOptions& options, ExecutionHost& host);
+    // Runs as a test while the state's mode is Test.
+    ExecutionOutcome executePlanSteps(const RunOptions& options, WorkHost& host);
 
     // The flags of every shell call of a run or undo.
     static int operationFlags(const RunOptions& options, bool bulk);
 
 private:
-    void testPass(const RunOptions& options, ExecutionHost& host);
-    void realRun(const RunOptions& options, ExecutionHost& host);
-    void bulkPass(const RunOptions& options, ExecutionHost& host, int operation);
-    void changeAttributesAndTimes(qsizetype i, ExecutionHost& host);
-    void finish(ExecutionHost& host);
+    void testPass(const RunOptions& options, WorkHost& host);
+    void realRun(const RunOptions& options, WorkHost& host);
+    void bulkPass(const RunOptions& options, WorkHost& host, int operation);
+    void changeAttributesAndTimes(qsizetype i, WorkHost& host);
+    // Lets pending events run after a file; true when the work is to stop now.
+    bool letUserIn(WorkHost& host);
+    void finish(WorkHost& host);
     void showRowAt(qsizetype i, const QString& path);
     // Row i (from 1) of the list, the one that belongs to entry i, changed in place.
     void updateRow(qsizetype i, const std::function<void(FileRow&)>& change);

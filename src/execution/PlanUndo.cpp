@@ -1,6 +1,5 @@
 #include "execution/PlanUndo.h"
 
-#include "execution/ExecutionHost.h"
 #include "execution/PlanExecutor.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
@@ -15,6 +14,7 @@
 #include "platform/PlaceKeys.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/UserPrompt.h"
+#include "platform/WorkHost.h"
 
 #include <QHash>
 
@@ -55,7 +55,7 @@ std::optional<qsizetype> PlanUndo::findRowForEntry(qsizetype entry) const {
     return m_list.findRow(m_state.plan->entry(entry).destPath);
 }
 
-qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
+qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     qsizetype failures = 0;
@@ -67,7 +67,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
     };
     log.line(now() + tr(" 元に戻す作業を開始します。"));
     log.emptyLine();
-    m_state.stopRequest = 0;
+    m_state.stopRequest = StopRequest::None;
     RunOptions undoOptions = options;
     undoOptions.renameOnCollision = false;
     const int flags = PlanExecutor::operationFlags(undoOptions, false);
@@ -195,7 +195,9 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, ExecutionHost& host) {
         }
         host.setProgressValue(n - u + 1);
         host.processEvents();
-        if (m_state.stopRequest == RunState::kStop) {
+        if (host.stopRequested())
+            m_state.stopRequest = StopRequest::Stop;
+        if (m_state.stopRequest == StopRequest::Stop) {
             stopped = true;
             break;
         }

@@ -5,7 +5,7 @@
 #include <optional>
 
 class Clock;
-class ExecutionHost;
+class WorkHost;
 class FileListModel;
 class FileSystem;
 class ShellFileOperation;
@@ -30,7 +30,7 @@ public:
     // stopped before.
     [[nodiscard]] bool startUndo();
     // Returns the number of steps that failed.
-    qsizetype undoSteps(const RunOptions& options, ExecutionHost& host);
+    qsizetype undoSteps(const RunOptions& options, WorkHost& host);
     // The row that shows the entry's new path; nothing when the list holds none.
     [[nodiscard]] std::optional<qsizetype> findRowForEntry(qsizetype entry) const;
 

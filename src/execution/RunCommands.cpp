@@ -1,6 +1,5 @@
 #include "execution/RunCommands.h"
 
-#include "execution/ExecutionHost.h"
 #include "execution/PlanChecks.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanUndo.h"
@@ -9,6 +8,7 @@
 #include "expression/PlanBuilder.h"
 #include "filelist/FileListModel.h"
 #include "platform/UserPrompt.h"
+#include "platform/WorkHost.h"
 
 RunCommands::RunCommands(RunState& state,
                          FileListModel& list,
@@ -32,16 +32,15 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
         return outcome;
     }
     m_state.logText.clear();
-    m_state.stopRequest = 0;
+    m_state.stopRequest = StopRequest::None;
 
     if (mode == RunMode::Undo) {
         PlanUndo undo(m_state, m_list, m_fs, m_files, m_clock, m_prompt);
         if (!undo.startUndo()) {
             outcome.refused = true;
         } else {
-            m_frontEnd.runWithProgress(ProgressWork::Undo, m_state.plan->upperBound(), [&](ExecutionHost& host) {
-                outcome.failedSteps = undo.undoSteps(options, host);
-            });
+            m_frontEnd.runWithProgress(ProgressWork::Undo, m_state.plan->upperBound(),
+                                       [&](WorkHost& host) { outcome.failedSteps = undo.undoSteps(options, host); });
             outcome.stopped = m_state.undoState == UndoState::UndoInterrupted;
         }
         if (options.showLog && !m_state.logText.isEmpty())
@@ -62,14 +61,14 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
             m_prompt.inform(tr("作業を中止します。"), programTitle(), PromptIcon::None);
             outcome.refused = true;
         } else if (mode == RunMode::Test) {
-            m_state.testMode = -1;
+            m_state.mode = PlanMode::Test;
             execute(options, outcome);
             m_state.logCaption = tr("Tokrenu－テスト");
             m_state.logStartPressed = m_frontEnd.showLog(m_state.logCaption, m_state.logText, true);
             if (m_state.logStartPressed) {
                 // The tested plan is carried out as it stands, without building it again.
                 m_state.logText.clear();
-                m_state.stopRequest = 0;
+                m_state.stopRequest = StopRequest::None;
                 outcome = {};
                 afterRun(formatText, options, outcome);
             }
@@ -84,7 +83,7 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
 
 void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome) {
     PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock);
-    auto steps = [&](ExecutionHost& host) {
+    auto steps = [&](WorkHost& host) {
         const ExecutionOutcome executed = executor.executePlanSteps(options, host);
         outcome.failedSteps += executed.failedSteps;
         outcome.bulkIncomplete = outcome.bulkIncomplete || executed.bulkIncomplete;
@@ -94,11 +93,11 @@ void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome) {
     else
         m_frontEnd.runWithProgress(ProgressWork::Plan, m_list.size(), steps);
     // A bulk call that did not complete stops the run too, but nobody asked it to.
-    outcome.stopped = m_state.stopRequest == RunState::kStop && !outcome.bulkIncomplete;
+    outcome.stopped = m_state.stopRequest == StopRequest::Stop && !outcome.bulkIncomplete;
 }
 
 void RunCommands::afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome) {
-    m_state.testMode = 0;
+    m_state.mode = PlanMode::Run;
     execute(options, outcome);
     if (options.showLog) {
         m_state.logCaption = tr("Tokrenu－ログ");

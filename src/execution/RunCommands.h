@@ -5,7 +5,7 @@
 #include <functional>
 
 class Clock;
-class ExecutionHost;
+class WorkHost;
 class FileListModel;
 class FileSystem;
 class ShellFileOperation;
@@ -24,10 +24,9 @@ public:
     virtual ~RunFrontEnd() = default;
 
     // Shows the progress with the bar's maximum and runs the work inside it, modally.
-    virtual void
-    runWithProgress(ProgressWork work, qsizetype maximum, const std::function<void(ExecutionHost&)>& steps) = 0;
+    virtual void runWithProgress(ProgressWork work, qsizetype maximum, const std::function<void(WorkHost&)>& steps) = 0;
     // Where a bulk run shows what it does, without a progress window.
-    virtual ExecutionHost& mainHost() = 0;
+    virtual WorkHost& mainHost() = 0;
     // Shows the log modally; true when the user pressed Start (offered only when withStart).
     virtual bool showLog(const QString& caption, const QString& text, bool withStart) = 0;
     virtual void addFormatToHistory(const QString& format) = 0;

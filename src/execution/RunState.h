@@ -15,20 +15,30 @@ enum class UndoState : std::uint8_t {
     UndoInterrupted = 3,
 };
 
-// The plan and the values that the test, run and undo commands, the progress dialog and the log
-// viewer share. Whoever runs commands owns one and hands it on by reference.
+// Whether the plan is executed as a test (the log only) or for real.
+enum class PlanMode : std::uint8_t {
+    Run = 0,
+    Test = 1,
+};
+
+// Whether the work in hand is to stop after the file in hand: the user asked for it, or a bulk call that did
+// not complete ended the run.
+enum class StopRequest : std::uint8_t {
+    None = 0,
+    Stop = 2,
+};
+
+// The plan and the values that the test, run and undo commands and the log viewer share. Whoever runs
+// commands owns one and hands it on by reference.
 struct RunState {
     // Nothing until the first plan is built.
     std::optional<RenamePlan> plan;
-    // -1 while a test executes the plan, 0 for a real run.
-    int testMode = 0;
+    PlanMode mode = PlanMode::Run;
     UndoState undoState = UndoState::Nothing;
-    // 0 go on, 2 stop; tested after every file.
-    int stopRequest = 0;
+    // Tested after every file.
+    StopRequest stopRequest = StopRequest::None;
     // Lines end with CR LF.
     QString logText;
     QString logCaption;
     bool logStartPressed = false;
-
-    static constexpr int kStop = 2;
 };

@@ -1,12 +1,12 @@
 #include "filelist/FileAdder.h"
 
-#include "filelist/AddFeedback.h"
 #include "filelist/FileListModel.h"
 #include "filelist/NamePattern.h"
 #include "platform/AttributeBits.h"
 #include "platform/DateValue.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
+#include "platform/WorkHost.h"
 
 #include <optional>
 
@@ -61,7 +61,7 @@ bool FileAdder::addFileRow(const QString& folder, const QString& name) {
     return m_model.appendRow(RowMaker().make(folder, name, *status));
 }
 
-qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSettings& settings, AddFeedback& feedback) {
+qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSettings& settings, WorkHost& feedback) {
     if (batch.baseFolder.isEmpty() || batch.names.isEmpty())
         return 0;
     feedback.setStatusText(tr("リストに追加中"));

@@ -6,7 +6,7 @@
 
 #include <QCoreApplication>
 
-class AddFeedback;
+class WorkHost;
 class FileListModel;
 class FileSystem;
 class UserPrompt;
@@ -19,7 +19,7 @@ public:
     FileAdder(FileListModel& model, const FileSystem& fs, UserPrompt& prompt);
 
     // Returns the number of rows added.
-    qsizetype addPendingFiles(const PendingBatch& batch, const AddSettings& settings, AddFeedback& feedback);
+    qsizetype addPendingFiles(const PendingBatch& batch, const AddSettings& settings, WorkHost& feedback);
     // False when the row is listed already or the file is gone.
     bool addFileRow(const QString& folder, const QString& name);
 

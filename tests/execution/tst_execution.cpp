@@ -7,8 +7,8 @@
 #include "expression/BuildTypes.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/FixedClock.h"
-#include "fakes/RecordingAddFeedback.h"
 #include "fakes/RecordingFrontEnd.h"
+#include "fakes/RecordingHost.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileAdder.h"
@@ -50,7 +50,7 @@ private:
     void files(const QStringList& names) {
         for (const QString& name : names)
             QVERIFY(TestFiles::write(m_root + name, name.toUtf8()));
-        RecordingAddFeedback feedback;
+        RecordingHost feedback;
         FileAdder adder(*m_list, *m_fs, m_prompt);
         adder.addPendingFiles({m_root, names}, {}, feedback);
     }
@@ -84,7 +84,7 @@ private Q_SLOTS:
         m_fs = std::make_unique<FaultyFileSystem>(m_realFs);
         m_list = std::make_unique<FileListModel>();
         m_state = std::make_unique<RunState>();
-        m_frontEnd = std::make_unique<RecordingFrontEnd>(*m_state);
+        m_frontEnd = std::make_unique<RecordingFrontEnd>();
         m_frontEnd->list = m_list.get();
         m_files = std::make_unique<LinuxShellFileOperation>(m_prompt);
         m_options = RunOptions();
@@ -488,7 +488,7 @@ private Q_SLOTS:
         TestFiles::write(m_root + QStringLiteral("b.txt"), "newcomer");
         m_prompt.queueAnswer(PromptAnswer::No);
         PlanExecutor executor(state, *m_list, *m_fs, *m_files, m_clock);
-        state.testMode = 0;
+        state.mode = PlanMode::Run;
         QCOMPARE(executor.executePlanSteps(m_options, m_frontEnd->host).failedSteps, 1);
         QCOMPARE(content(QStringLiteral("b.txt")), QByteArray("newcomer"));
         QCOMPARE(content(QStringLiteral("a.txt")), QByteArray("a.txt"));

@@ -3,8 +3,8 @@
 #include "execution/RunState.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/FixedClock.h"
-#include "fakes/RecordingAddFeedback.h"
 #include "fakes/RecordingFrontEnd.h"
+#include "fakes/RecordingHost.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileAdder.h"
@@ -68,7 +68,7 @@ private:
     void files(const QStringList& names) {
         for (const QString& name : names)
             QVERIFY(TestFiles::write(m_root + name, name.toUtf8()));
-        RecordingAddFeedback feedback;
+        RecordingHost feedback;
         FileAdder(*m_list, *m_fs, m_prompt).addPendingFiles({m_root, names}, {}, feedback);
     }
 
@@ -93,7 +93,7 @@ private Q_SLOTS:
         m_files = std::make_unique<LinuxShellFileOperation>(m_prompt, &m_syscalls);
         m_list = std::make_unique<FileListModel>();
         m_state = std::make_unique<RunState>();
-        m_frontEnd = std::make_unique<RecordingFrontEnd>(*m_state);
+        m_frontEnd = std::make_unique<RecordingFrontEnd>();
         m_options = RunOptions();
         m_options.noErrorUi = true;
         m_prompt.reset();

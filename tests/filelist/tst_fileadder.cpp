@@ -1,6 +1,6 @@
 #include "fakes/CountingFileSystem.h"
 #include "fakes/FaultyFileSystem.h"
-#include "fakes/RecordingAddFeedback.h"
+#include "fakes/RecordingHost.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/AddFilter.h"
@@ -37,7 +37,7 @@ private:
     ScriptedPrompt m_prompt;
     FileListModel* m_model = nullptr;
     QAbstractItemModelTester* m_tester = nullptr;
-    RecordingAddFeedback m_feedback;
+    RecordingHost m_feedback;
 
     qsizetype add(const QStringList& names, const AddSettings& settings = {}, const QString& base = QString()) {
         FileAdder adder(*m_model, m_fs, m_prompt);

@@ -1,7 +1,5 @@
 #include "execution/ui/ProgressDialog.h"
 
-#include "execution/RunState.h"
-
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,9 +16,8 @@ constexpr qint64 kPaintIntervalMs = 30;
 
 } // namespace
 
-ProgressDialog::ProgressDialog(RunState& state, QWidget* parent)
+ProgressDialog::ProgressDialog(QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
     , m_bar(new QProgressBar(this))
     , m_label(new QLabel(this))
     , m_cancel(new QPushButton(tr("中止(&S)"), this)) {
@@ -39,7 +36,7 @@ ProgressDialog::ProgressDialog(RunState& state, QWidget* parent)
     layout->addWidget(m_label);
     layout->addWidget(m_bar);
     layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
-    connect(m_cancel, &QPushButton::clicked, this, [this] { m_state.stopRequest = RunState::kStop; });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_stopRequested = true; });
 }
 
 QString ProgressDialog::designCaption() {
@@ -50,13 +47,14 @@ QString ProgressDialog::undoCaption() {
     return tr("Tokrenu - 元に戻す 進行状況");
 }
 
-void ProgressDialog::run(ProgressWork work, qsizetype maximum, const std::function<void(ExecutionHost&)>& steps) {
+void ProgressDialog::run(ProgressWork work, qsizetype maximum, const std::function<void(WorkHost&)>& steps) {
     setWindowTitle(work == ProgressWork::Undo ? undoCaption() : designCaption());
     m_bar->setMaximum(static_cast<int>(std::min<qsizetype>(maximum, INT_MAX)));
     m_bar->setValue(0);
     m_label->clear();
     m_steps = steps;
     m_started = false;
+    m_stopRequested = false;
     adjustSize();
     placeOverParent();
     exec();
@@ -89,7 +87,7 @@ void ProgressDialog::showEvent(QShowEvent* event) {
 void ProgressDialog::reject() {
     // Closing the window while the work runs asks it to stop, like Cancel.
     if (m_steps) {
-        m_state.stopRequest = RunState::kStop;
+        m_stopRequested = true;
         return;
     }
     QDialog::reject();
@@ -118,6 +116,10 @@ void ProgressDialog::flush() {
     m_bar->setValue(static_cast<int>(std::min<qsizetype>(m_pendingValue, m_bar->maximum())));
     m_dirty = false;
     m_sinceShown.restart();
+}
+
+bool ProgressDialog::stopRequested() const {
+    return m_stopRequested;
 }
 
 void ProgressDialog::processEvents() {

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "execution/ExecutionHost.h"
 #include "execution/RunCommands.h"
-#include "filelist/AddFeedback.h"
 #include "filelist/PendingBatch.h"
 #include "mainwindow/Options.h"
+#include "platform/WorkHost.h"
 
 #include <QMainWindow>
 
@@ -27,7 +26,7 @@ class ShellFileOperation;
 class UserPrompt;
 
 // frmMain: the program's main window. It wires the menus, bars and keys to the commands.
-class MainWindow final : public QMainWindow, private AddFeedback, private ExecutionHost {
+class MainWindow final : public QMainWindow, private WorkHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 
@@ -72,16 +71,12 @@ private:
     void toggleIgnoredAttribute(int index);
     void shutDown();
 
-    // AddFeedback
+    // WorkHost: adds and bulk runs show the status, the file count, the list and the cursor here.
     void setStatusText(const QString& text) override;
     void setFileCountText(const QString& text) override;
     void processEvents() override;
     void setBusy(bool busy) override;
     void setListVisible(bool visible) override;
-    // ExecutionHost: a bulk run shows only the status, the list and the cursor here.
-    [[nodiscard]] bool showsProgress() const override { return false; }
-    void setProgressLabel(const QString&) override {}
-    void setProgressValue(qsizetype) override {}
 
     FileSystem& m_fs;
     UserPrompt& m_prompt;

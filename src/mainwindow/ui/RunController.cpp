@@ -6,7 +6,7 @@
 #include <QWidget>
 
 RunController::RunController(QWidget* window,
-                             ExecutionHost& mainHost,
+                             WorkHost& mainHost,
                              FileListModel& list,
                              FileSystem& fs,
                              ShellFileOperation& files,
@@ -24,11 +24,9 @@ CommandOutcome RunController::runCommand(RunMode mode, const QString& formatText
     return m_commands.runCommand(mode, formatText, options);
 }
 
-void RunController::runWithProgress(ProgressWork work,
-                                    qsizetype maximum,
-                                    const std::function<void(ExecutionHost&)>& steps) {
+void RunController::runWithProgress(ProgressWork work, qsizetype maximum, const std::function<void(WorkHost&)>& steps) {
     // A window of its own for every piece of work, as it always opens afresh.
-    ProgressDialog dialog(m_state, m_window);
+    ProgressDialog dialog(m_window);
     dialog.setMainHost(&m_mainHost);
     dialog.run(work, maximum, steps);
 }

@@ -7,7 +7,7 @@
 #include <QObject>
 
 class Clock;
-class ExecutionHost;
+class WorkHost;
 class FileListModel;
 class FileSystem;
 class ShellFileOperation;
@@ -22,7 +22,7 @@ class RunController final : public QObject, public RunFrontEnd {
 
 public:
     RunController(QWidget* window,
-                  ExecutionHost& mainHost,
+                  WorkHost& mainHost,
                   FileListModel& list,
                   FileSystem& fs,
                   ShellFileOperation& files,
@@ -39,9 +39,8 @@ public:
     std::function<void(const QString&)> formatRun;
 
     // RunFrontEnd
-    void
-    runWithProgress(ProgressWork work, qsizetype maximum, const std::function<void(ExecutionHost&)>& steps) override;
-    ExecutionHost& mainHost() override { return m_mainHost; }
+    void runWithProgress(ProgressWork work, qsizetype maximum, const std::function<void(WorkHost&)>& steps) override;
+    WorkHost& mainHost() override { return m_mainHost; }
     bool showLog(const QString& caption, const QString& text, bool withStart) override;
     void addFormatToHistory(const QString& format) override;
     void clearList() override;
@@ -49,7 +48,7 @@ public:
 
 private:
     QWidget* m_window;
-    ExecutionHost& m_mainHost;
+    WorkHost& m_mainHost;
     FileListModel& m_list;
     RunState m_state;
     LogViewSettings m_logSettings;
