@@ -1,5 +1,6 @@
 #include "execution/PlanExecutor.h"
 
+#include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
@@ -23,6 +24,9 @@
 #include <vector>
 
 namespace {
+
+// A file system may keep a time this many seconds coarser than asked for.
+constexpr qint64 kCoarsestTimeStep = 2;
 
 QString progressLabel(const QString& source, const QString& dest) {
     return source + PlanExecutor::tr(" から ") + QLatin1Char('\n') + dest + PlanExecutor::tr(" へ");
@@ -61,18 +65,18 @@ public:
     }
 
     // Whether entry i must leave its destination alone now.
-    [[nodiscard]] bool holds(qsizetype i, int operation) const {
+    [[nodiscard]] bool holds(qsizetype i, FileOperation operation) const {
         const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
         if (other != 0 && other != i &&
-            (operation != FileOperation::kMove || !m_movedAway[static_cast<std::size_t>(other)]))
+            (operation != FileOperation::Move || !m_movedAway[static_cast<std::size_t>(other)]))
             return true;
         return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
     }
 
     // Entry i has put its file at its destination (and, moving it, freed its old name).
-    void placed(qsizetype i, int operation) {
+    void placed(qsizetype i, FileOperation operation) {
         m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true;
-        if (operation == FileOperation::kMove)
+        if (operation == FileOperation::Move)
             m_movedAway[static_cast<std::size_t>(i)] = true;
     }
 
@@ -82,38 +86,6 @@ private:
     std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
     std::vector<bool> m_movedAway;         // the entry's file has left its old name
 };
-
-// The time changes of a plan, in the order they are made.
-struct TimeStep {
-    std::uint16_t mask;
-    FileTimeKind kind;
-    double RenameEntry::*field;
-    std::uint8_t done;
-    const char* busy;
-    const char* changed;
-    const char* failure;
-};
-
-const TimeStep kTimeSteps[] = {
-    {ChangeMask::kCreationTime, FileTimeKind::Creation, &RenameEntry::creationTime, DoneStep::kCreationTime,
-     QT_TRANSLATE_NOOP("PlanExecutor", " 作成日時を変更中"), QT_TRANSLATE_NOOP("PlanExecutor", "作成日時の変更："),
-     QT_TRANSLATE_NOOP("PlanExecutor", "作成日時の変更：失敗しました。")},
-    {ChangeMask::kLastAccessTime, FileTimeKind::LastAccess, &RenameEntry::lastAccessTime, DoneStep::kLastAccessTime,
-     QT_TRANSLATE_NOOP("PlanExecutor", " 最終アクセス日時を変更中"),
-     QT_TRANSLATE_NOOP("PlanExecutor", "最終アクセス日時の変更："),
-     QT_TRANSLATE_NOOP("PlanExecutor", "最終アクセス日時の変更：失敗しました。")},
-    {ChangeMask::kLastWriteTime, FileTimeKind::LastWrite, &RenameEntry::lastWriteTime, DoneStep::kLastWriteTime,
-     QT_TRANSLATE_NOOP("PlanExecutor", " 更新日時を変更中"), QT_TRANSLATE_NOOP("PlanExecutor", "更新日時の変更："),
-     QT_TRANSLATE_NOOP("PlanExecutor", "更新日時の変更：失敗しました。")},
-};
-
-// A file system may keep a time this many seconds coarser than asked for.
-constexpr qint64 kCoarsestTimeStep = 2;
-
-// The new value of a time change as the log shows it: the last-access time as a date alone.
-QString timeText(FileTimeKind kind, double value) {
-    return kind == FileTimeKind::LastAccess ? DateValue::shortDateText(value) : DateValue::generalDateText(value);
-}
 
 } // namespace
 
@@ -125,16 +97,16 @@ PlanExecutor::PlanExecutor(
     , m_files(files)
     , m_clock(clock) {}
 
-int PlanExecutor::operationFlags(const RunOptions& options, bool bulk) {
-    int flags = bulk ? FileOperationFlag::kMultiDestFiles : FileOperationFlag::kSilent;
+FileOperationFlags PlanExecutor::operationFlags(const RunOptions& options, bool bulk) {
+    FileOperationFlags flags = bulk ? FileOperationFlag::MultiDestFiles : FileOperationFlag::Silent;
     if (options.recycled)
-        flags |= FileOperationFlag::kAllowUndo;
+        flags |= FileOperationFlag::AllowUndo;
     if (options.noConfirmation)
-        flags |= FileOperationFlag::kNoConfirmation | FileOperationFlag::kNoConfirmMkdir;
+        flags |= FileOperationFlag::NoConfirmation | FileOperationFlag::NoConfirmMkdir;
     if (options.noErrorUi)
-        flags |= FileOperationFlag::kNoErrorUi;
+        flags |= FileOperationFlag::NoErrorUi;
     if (options.renameOnCollision)
-        flags |= FileOperationFlag::kRenameOnCollision;
+        flags |= FileOperationFlag::RenameOnCollision;
     return flags;
 }
 
@@ -161,7 +133,7 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = StopRequest::None;
     const std::uint16_t mask = plan.changeMask();
-    const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
+    const FileOperation operation = options.copy ? FileOperation::Copy : FileOperation::Move;
     const QString movedTo = options.copy ? tr("コピー：") : tr("移動：");
     const QString failedMove = options.copy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
     // A move the run will refuse or cannot make shows as failed here too, the others as done: another file of
@@ -195,7 +167,7 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
                 log.line(tr("属性の変更：") + attributeLettersOfFile(m_fs, entry.sourcePath) + tr(" から ") +
                          attributeLetters(entry.attributes));
             }
-            for (const TimeStep& step : kTimeSteps) {
+            for (const TimeStep& step : timeSteps()) {
                 if (!(mask & step.mask))
                     continue;
                 if (!m_fs.canSetFileTime(step.kind)) {
@@ -223,8 +195,8 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = StopRequest::None;
     m_state.undoState = UndoState::Run;
-    const int operation = options.copy ? FileOperation::kCopy : FileOperation::kMove;
-    const int flags = operationFlags(options, options.multidestFiles);
+    const FileOperation operation = options.copy ? FileOperation::Copy : FileOperation::Move;
+    const FileOperationFlags flags = operationFlags(options, options.multidestFiles);
     if (options.hideList)
         host.setListVisible(false);
 
@@ -236,8 +208,8 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
     const bool bulkFailed = options.multidestFiles && m_state.stopRequest == StopRequest::Stop;
     if ((!options.multidestFiles || plan.changeMask() != 0) && !bulkFailed) {
         const QString failedMove =
-            operation == FileOperation::kCopy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
-        const QString movedTo = operation == FileOperation::kCopy ? tr("コピー：") : tr("移動：");
+            operation == FileOperation::Copy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
+        const QString movedTo = operation == FileOperation::Copy ? tr("コピー：") : tr("移動：");
         QStringList source(QString{});
         QStringList dest(QString{});
         // Moves one by one need to know which names other files of the plan still hold.
@@ -278,7 +250,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
     finish(host);
 }
 
-void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, int operation) {
+void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOperation operation) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setBusy(true);
@@ -334,7 +306,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, int opera
     } else {
         log.emptyLine();
         log.line(tr("--- 一括リネーム開始 ---"));
-        const QString movedTo = operation == FileOperation::kCopy ? tr("コピー:") : tr("移動:");
+        const QString movedTo = operation == FileOperation::Copy ? tr("コピー:") : tr("移動:");
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             const RenameEntry& entry = plan.entry(i);
             log.emptyLine();
@@ -384,7 +356,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
             entry.doneSteps |= DoneStep::kAttributes;
         }
     }
-    for (const TimeStep& step : kTimeSteps) {
+    for (const TimeStep& step : timeSteps()) {
         if (!(mask & step.mask))
             continue;
         if (host.showsProgress())
@@ -416,21 +388,11 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
 }
 
 void PlanExecutor::showRowAt(qsizetype i, const QString& path) {
-    if (i < 1 || i > m_list.size())
-        return;
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const FileRow& row = m_list.row(i - 1);
-    // A rename in place keeps the folder text as it is, shared with the other rows of that folder.
-    const QString folder = QStringView(path).left(slash + 1) == row.path ? row.path : path.left(slash + 1);
-    m_list.moveRowFile(i - 1, folder, path.mid(slash + 1));
+    PlanRows::showFileAt(m_list, i - 1, path);
 }
 
 void PlanExecutor::updateRow(qsizetype i, const std::function<void(FileRow&)>& change) {
-    if (i < 1 || i > m_list.size())
-        return;
-    FileRow row = m_list.row(i - 1);
-    change(row);
-    m_list.replaceRow(i - 1, std::move(row));
+    PlanRows::change(m_list, i - 1, change);
 }
 
 bool PlanExecutor::letUserIn(WorkHost& host) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ShellFileOperation.h"
+
 #include <QCoreApplication>
 
 #include <functional>
@@ -8,7 +10,6 @@ class Clock;
 class WorkHost;
 class FileListModel;
 class FileSystem;
-class ShellFileOperation;
 struct RunOptions;
 struct FileRow;
 struct RunState;
@@ -32,12 +33,12 @@ public:
     ExecutionOutcome executePlanSteps(const RunOptions& options, WorkHost& host);
 
     // The flags of every shell call of a run or undo.
-    static int operationFlags(const RunOptions& options, bool bulk);
+    static FileOperationFlags operationFlags(const RunOptions& options, bool bulk);
 
 private:
     void testPass(const RunOptions& options, WorkHost& host);
     void realRun(const RunOptions& options, WorkHost& host);
-    void bulkPass(const RunOptions& options, WorkHost& host, int operation);
+    void bulkPass(const RunOptions& options, WorkHost& host, FileOperation operation);
     void changeAttributesAndTimes(qsizetype i, WorkHost& host);
     // Lets pending events run after a file; true when the work is to stop now.
     bool letUserIn(WorkHost& host);

@@ -1,6 +1,7 @@
 #include "execution/PlanUndo.h"
 
 #include "execution/PlanExecutor.h"
+#include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
@@ -70,17 +71,14 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     m_state.stopRequest = StopRequest::None;
     RunOptions undoOptions = options;
     undoOptions.renameOnCollision = false;
-    const int flags = PlanExecutor::operationFlags(undoOptions, false);
+    const FileOperationFlags flags = PlanExecutor::operationFlags(undoOptions, false);
     const QStringList none;
     // Rows of deleted copies leave the list together at the end, so that positions stay put meanwhile.
     std::set<qsizetype> removedRows;
 
     auto updateRow = [this, &removedRows](std::optional<qsizetype> row, const std::function<void(FileRow&)>& change) {
-        if (!row || removedRows.count(*row))
-            return;
-        FileRow updated = m_list.row(*row);
-        change(updated);
-        m_list.replaceRow(*row, std::move(updated));
+        if (row && !removedRows.count(*row))
+            PlanRows::change(m_list, *row, change);
     };
     auto failed = [&log, &failures](const QString& text) {
         log.line(text);
@@ -130,32 +128,18 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                     failed(tr("属性を元に戻す：失敗しました。(") + letters + QLatin1Char(')'));
                 }
             }
-            if (entry.doneSteps & DoneStep::kCreationTime) {
-                const QString text = DateValue::generalDateText(entry.creationTime);
-                if (setFileTimeFromDate(m_fs, dest, entry.creationTime, FileTimeKind::Creation)) {
-                    log.line(tr("作成日時を元に戻す：") + text);
-                    entry.doneSteps &= ~DoneStep::kCreationTime;
+            for (const TimeStep& step : timeSteps()) {
+                if (!(entry.doneSteps & step.done))
+                    continue;
+                const double value = entry.*step.field;
+                const QString text = timeText(step.kind, value);
+                if (setFileTimeFromDate(m_fs, dest, value, step.kind)) {
+                    log.line(tr(step.restored) + text);
+                    if (step.kind == FileTimeKind::LastWrite)
+                        updateRow(row, [&](FileRow& r) { r.lastWriteTime = text; });
+                    entry.doneSteps &= ~step.done;
                 } else {
-                    failed(tr("作成日時を元に戻す：失敗しました。(") + text + QLatin1Char(')'));
-                }
-            }
-            if (entry.doneSteps & DoneStep::kLastAccessTime) {
-                const QString text = DateValue::shortDateText(entry.lastAccessTime);
-                if (setFileTimeFromDate(m_fs, dest, entry.lastAccessTime, FileTimeKind::LastAccess)) {
-                    log.line(tr("最終アクセス日時を元に戻す：") + text);
-                    entry.doneSteps &= ~DoneStep::kLastAccessTime;
-                } else {
-                    failed(tr("最終アクセス日時を元に戻す：失敗しました。(") + text + QLatin1Char(')'));
-                }
-            }
-            if (entry.doneSteps & DoneStep::kLastWriteTime) {
-                const QString text = DateValue::generalDateText(entry.lastWriteTime);
-                if (setFileTimeFromDate(m_fs, dest, entry.lastWriteTime, FileTimeKind::LastWrite)) {
-                    log.line(tr("更新日時を元に戻す：") + text);
-                    updateRow(row, [&](FileRow& r) { r.lastWriteTime = text; });
-                    entry.doneSteps &= ~DoneStep::kLastWriteTime;
-                } else {
-                    failed(tr("更新日時を元に戻す：失敗しました。(") + text + QLatin1Char(')'));
+                    failed(tr(step.notRestored) + text + QLatin1Char(')'));
                 }
             }
             // The name goes back even when a restore above failed.
@@ -163,17 +147,11 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
                 const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
-                if (holder == u && m_files.run(FileOperation::kMove, movedFrom, movedTo, flags).result == 0) {
+                if (holder == u && m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
                     release(u);
                     log.line(nameRestored, withVisibleControls(entry.sourcePath));
-                    if (row && !removedRows.count(*row)) {
-                        const qsizetype slash = entry.sourcePath.lastIndexOf(QLatin1Char('/'));
-                        const FileRow& current = m_list.row(*row);
-                        const QString folder = QStringView(entry.sourcePath).left(slash + 1) == current.path
-                                                   ? current.path
-                                                   : entry.sourcePath.left(slash + 1);
-                        m_list.moveRowFile(*row, folder, entry.sourcePath.mid(slash + 1));
-                    }
+                    if (row && !removedRows.count(*row))
+                        PlanRows::showFileAt(m_list, *row, entry.sourcePath);
                     entry.doneSteps &= ~DoneStep::kMoved;
                 } else {
                     failed(tr("名前を元に戻す：失敗しました。(") + withVisibleControls(entry.sourcePath) +
@@ -182,7 +160,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             } else if (entry.doneSteps & DoneStep::kCopied) {
                 if (host.showsProgress())
                     host.setProgressLabel(dest + tr(" を削除"));
-                if (m_files.run(FileOperation::kDelete, QStringList(dest), none, flags).result == 0) {
+                if (m_files.run(FileOperation::Delete, QStringList(dest), none, flags).result == 0) {
                     release(u);
                     log.line(tr("削除：完了。"));
                     if (row)

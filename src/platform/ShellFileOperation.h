@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFlags>
 #include <QString>
 #include <QStringList>
 
@@ -7,22 +8,24 @@
 #include <vector>
 
 // The operations and flags of the shell's file operation, with their published values.
-namespace FileOperation {
-constexpr int kMove = 1;
-constexpr int kCopy = 2;
-constexpr int kDelete = 3;
-constexpr int kRename = 4;
-} // namespace FileOperation
+enum class FileOperation : std::uint8_t {
+    Move = 1,
+    Copy = 2,
+    Delete = 3,
+    Rename = 4,
+};
 
-namespace FileOperationFlag {
-constexpr int kMultiDestFiles = 1;
-constexpr int kSilent = 4;
-constexpr int kRenameOnCollision = 8;
-constexpr int kNoConfirmation = 16;
-constexpr int kAllowUndo = 64;
-constexpr int kNoConfirmMkdir = 512;
-constexpr int kNoErrorUi = 1024;
-} // namespace FileOperationFlag
+enum class FileOperationFlag : std::uint16_t {
+    MultiDestFiles = 1,
+    Silent = 4,
+    RenameOnCollision = 8,
+    NoConfirmation = 16,
+    AllowUndo = 64,
+    NoConfirmMkdir = 512,
+    NoErrorUi = 1024,
+};
+Q_DECLARE_FLAGS(FileOperationFlags, FileOperationFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(FileOperationFlags)
 
 // A failed file does not stop the others; result then holds the errno of the first failure (ECANCELED
 // when the user answered No), and aborted says that some file was given up at a question.
@@ -37,6 +40,8 @@ struct FileOperationResult {
 class ShellFileOperation {
 public:
     virtual ~ShellFileOperation() = default;
-    virtual FileOperationResult
-    run(int operation, const QStringList& sources, const QStringList& destinations, int flags) = 0;
+    virtual FileOperationResult run(FileOperation operation,
+                                    const QStringList& sources,
+                                    const QStringList& destinations,
+                                    FileOperationFlags flags) = 0;
 };

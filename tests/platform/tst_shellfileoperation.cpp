@@ -18,8 +18,23 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-namespace Op = FileOperation;
-namespace Flag = FileOperationFlag;
+// The published values of the operations and flags, as the tables of this test write them.
+namespace Op {
+constexpr int Move = 1;
+constexpr int Copy = 2;
+constexpr int Delete = 3;
+constexpr int Rename = 4;
+} // namespace Op
+
+namespace Flag {
+constexpr int MultiDestFiles = 1;
+constexpr int Silent = 4;
+constexpr int RenameOnCollision = 8;
+constexpr int NoConfirmation = 16;
+constexpr int AllowUndo = 64;
+constexpr int NoConfirmMkdir = 512;
+constexpr int NoErrorUi = 1024;
+} // namespace Flag
 
 namespace {
 
@@ -164,7 +179,7 @@ private:
     }
     FileOperationResult run(int operation, const QStringList& sources, const QStringList& destinations, int flags) {
         LinuxShellFileOperation shell(*m_prompt, m_sys.get());
-        return shell.run(operation, sources, destinations, flags);
+        return shell.run(FileOperation(operation), sources, destinations, FileOperationFlags::fromInt(flags));
     }
     void injectExdevFor(const QString& source) {
         const QByteArray native = source.toUtf8();
@@ -189,9 +204,9 @@ private Q_SLOTS:
     void movesWithOneSystemCall_data() {
         QTest::addColumn<int>("operation");
         QTest::addColumn<QString>("destination");
-        QTest::newRow("move renames in place") << Op::kMove << "b.txt";
-        QTest::newRow("rename renames in place") << Op::kRename << "名前 変更.txt";
-        QTest::newRow("move goes into another folder") << Op::kMove << "sub/a.txt";
+        QTest::newRow("move renames in place") << Op::Move << "b.txt";
+        QTest::newRow("rename renames in place") << Op::Rename << "名前 変更.txt";
+        QTest::newRow("move goes into another folder") << Op::Move << "sub/a.txt";
     }
     void movesWithOneSystemCall() {
         QFETCH(int, operation);
@@ -199,7 +214,7 @@ private Q_SLOTS:
         QDir(m_dir->path()).mkdir("sub");
         const QString source = file("a.txt", "content");
 
-        const FileOperationResult result = run(operation, {source}, {path(destination)}, Flag::kSilent);
+        const FileOperationResult result = run(operation, {source}, {path(destination)}, Flag::Silent);
 
         QCOMPARE(result.result, 0);
         QVERIFY(!result.aborted);
@@ -211,7 +226,7 @@ private Q_SLOTS:
 
     void movesFolderWithItsFiles() {
         file("d/inner.txt", "inside");
-        QCOMPARE(run(Op::kMove, {path("d")}, {path("e")}, 0).result, 0);
+        QCOMPARE(run(Op::Move, {path("d")}, {path("e")}, 0).result, 0);
         QCOMPARE(TestFiles::read(path("e/inner.txt")), QByteArray("inside"));
         QVERIFY(!QFileInfo::exists(path("d")));
     }
@@ -227,24 +242,24 @@ private Q_SLOTS:
         const auto yes = PromptAnswer::Yes;
         const auto no = PromptAnswer::No;
         QTest::newRow("No keeps both files")
-            << Op::kMove << 0 << false << true << no << QByteArray("old") << QByteArray();
+            << Op::Move << 0 << false << true << no << QByteArray("old") << QByteArray();
         QTest::newRow("Yes with undo puts the old file in the trash")
-            << Op::kMove << Flag::kAllowUndo << false << true << yes << QByteArray("new") << QByteArray("old");
+            << Op::Move << Flag::AllowUndo << false << true << yes << QByteArray("new") << QByteArray("old");
         QTest::newRow("Yes without undo replaces it")
-            << Op::kMove << 0 << false << true << yes << QByteArray("new") << QByteArray();
+            << Op::Move << 0 << false << true << yes << QByteArray("new") << QByteArray();
         QTest::newRow("no confirmation replaces without asking")
-            << Op::kMove << Flag::kNoConfirmation << false << false << no << QByteArray("new") << QByteArray();
+            << Op::Move << Flag::NoConfirmation << false << false << no << QByteArray("new") << QByteArray();
         QTest::newRow("no confirmation with undo still keeps the old file in the trash")
-            << Op::kMove << (Flag::kNoConfirmation | Flag::kAllowUndo) << false << false << no << QByteArray("new")
+            << Op::Move << (Flag::NoConfirmation | Flag::AllowUndo) << false << false << no << QByteArray("new")
             << QByteArray("old");
         QTest::newRow("across devices No keeps both files")
-            << Op::kMove << 0 << true << true << no << QByteArray("old") << QByteArray();
+            << Op::Move << 0 << true << true << no << QByteArray("old") << QByteArray();
         QTest::newRow("across devices Yes with undo trashes the old file")
-            << Op::kMove << Flag::kAllowUndo << true << true << yes << QByteArray("new") << QByteArray("old");
+            << Op::Move << Flag::AllowUndo << true << true << yes << QByteArray("new") << QByteArray("old");
         QTest::newRow("copy No keeps the old file")
-            << Op::kCopy << 0 << false << true << no << QByteArray("old") << QByteArray();
+            << Op::Copy << 0 << false << true << no << QByteArray("old") << QByteArray();
         QTest::newRow("copy Yes replaces it")
-            << Op::kCopy << 0 << false << true << yes << QByteArray("new") << QByteArray();
+            << Op::Copy << 0 << false << true << yes << QByteArray("new") << QByteArray();
     }
     void existingDestination() {
         QFETCH(int, operation);
@@ -267,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(result.aborted, declined);
         QCOMPARE(TestFiles::read(target), destination);
         QCOMPARE(trashed("b.txt"), inTrash);
-        const bool sourceKept = declined || operation == Op::kCopy;
+        const bool sourceKept = declined || operation == Op::Copy;
         QCOMPARE(TestFiles::read(source), sourceKept ? QByteArray("new") : QByteArray());
         QCOMPARE(QFileInfo::exists(source), sourceKept);
         QCOMPARE(entries(m_dir->path()), sourceKept ? QStringList({"a.txt", "b.txt"}) : QStringList{"b.txt"});
@@ -295,7 +310,7 @@ private Q_SLOTS:
         qunsetenv("XDG_DATA_HOME");
         QDir::setCurrent(m_dir->path());
 
-        const FileOperationResult result = run(Op::kMove, {source}, {target}, Flag::kNoConfirmation | Flag::kAllowUndo);
+        const FileOperationResult result = run(Op::Move, {source}, {target}, Flag::NoConfirmation | Flag::AllowUndo);
 
         QDir::setCurrent(folder);
         qputenv("HOME", home);
@@ -314,7 +329,7 @@ private Q_SLOTS:
         for (const char* content : {"first", "second"}) {
             const QString source = file("a.txt", "new");
             const QString target = file("b.txt", content);
-            QCOMPARE(run(Op::kMove, {source}, {target}, Flag::kNoConfirmation | Flag::kAllowUndo).result, 0);
+            QCOMPARE(run(Op::Move, {source}, {target}, Flag::NoConfirmation | Flag::AllowUndo).result, 0);
         }
         QCOMPARE(trashed("b.txt"), QByteArray("first"));
         QCOMPARE(trashed("b.txt.2"), QByteArray("second"));
@@ -330,7 +345,7 @@ private Q_SLOTS:
             return call == "moveToTrash" ? EIO : 0;
         };
 
-        const FileOperationResult result = run(Op::kMove, {source}, {target}, Flag::kNoConfirmation | Flag::kAllowUndo);
+        const FileOperationResult result = run(Op::Move, {source}, {target}, Flag::NoConfirmation | Flag::AllowUndo);
 
         QVERIFY(result.result != 0);
         QCOMPARE(TestFiles::read(source), QByteArray("new"));
@@ -343,11 +358,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("operation");
         QTest::addColumn<QStringList>("taken");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("number goes before the extension") << Op::kMove << QStringList{"b.txt"} << "b (2).txt";
-        QTest::newRow("next free number") << Op::kMove << QStringList{"b.txt", "b (2).txt"} << "b (3).txt";
-        QTest::newRow("name without extension") << Op::kMove << QStringList{"b"} << "b (2)";
-        QTest::newRow("leading dot is no extension") << Op::kMove << QStringList{".b"} << ".b (2)";
-        QTest::newRow("copy gets a free name too") << Op::kCopy << QStringList{"b.txt"} << "b (2).txt";
+        QTest::newRow("number goes before the extension") << Op::Move << QStringList{"b.txt"} << "b (2).txt";
+        QTest::newRow("next free number") << Op::Move << QStringList{"b.txt", "b (2).txt"} << "b (3).txt";
+        QTest::newRow("name without extension") << Op::Move << QStringList{"b"} << "b (2)";
+        QTest::newRow("leading dot is no extension") << Op::Move << QStringList{".b"} << ".b (2)";
+        QTest::newRow("copy gets a free name too") << Op::Copy << QStringList{"b.txt"} << "b (2).txt";
     }
     void renameOnCollision() {
         QFETCH(int, operation);
@@ -357,14 +372,14 @@ private Q_SLOTS:
             file(name, "old");
         const QString source = file("a", "new");
 
-        const FileOperationResult result = run(operation, {source}, {path(taken.first())}, Flag::kRenameOnCollision);
+        const FileOperationResult result = run(operation, {source}, {path(taken.first())}, Flag::RenameOnCollision);
 
         QCOMPARE(result.result, 0);
         QVERIFY(m_prompt->shown().isEmpty());
         QCOMPARE(TestFiles::read(path(expected)), QByteArray("new"));
         for (const QString& name : taken)
             QCOMPARE(TestFiles::read(path(name)), QByteArray("old"));
-        QCOMPARE(QFileInfo::exists(source), operation == Op::kCopy);
+        QCOMPARE(QFileInfo::exists(source), operation == Op::Copy);
     }
 
     void missingFolder_data() {
@@ -372,13 +387,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("flags");
         QTest::addColumn<bool>("asked");
         QTest::addColumn<PromptAnswer>("answer");
-        QTest::newRow("asked and made on Yes") << Op::kMove << 0 << true << PromptAnswer::Yes;
-        QTest::newRow("No leaves everything as it was") << Op::kMove << 0 << true << PromptAnswer::No;
-        QTest::newRow("made without asking with 512")
-            << Op::kMove << Flag::kNoConfirmMkdir << false << PromptAnswer::No;
+        QTest::newRow("asked and made on Yes") << Op::Move << 0 << true << PromptAnswer::Yes;
+        QTest::newRow("No leaves everything as it was") << Op::Move << 0 << true << PromptAnswer::No;
+        QTest::newRow("made without asking with 512") << Op::Move << Flag::NoConfirmMkdir << false << PromptAnswer::No;
         QTest::newRow("made without asking with no confirmation")
-            << Op::kMove << Flag::kNoConfirmation << false << PromptAnswer::No;
-        QTest::newRow("copy asks as well") << Op::kCopy << 0 << true << PromptAnswer::Yes;
+            << Op::Move << Flag::NoConfirmation << false << PromptAnswer::No;
+        QTest::newRow("copy asks as well") << Op::Copy << 0 << true << PromptAnswer::Yes;
     }
     void missingFolder() {
         QFETCH(int, operation);
@@ -396,7 +410,7 @@ private Q_SLOTS:
         QCOMPARE(result.aborted, declined);
         QCOMPARE(TestFiles::read(target), declined ? QByteArray() : QByteArray("content"));
         QCOMPARE(QFileInfo::exists(path("new")), !declined);
-        QCOMPARE(TestFiles::read(source), declined || operation == Op::kCopy ? QByteArray("content") : QByteArray());
+        QCOMPARE(TestFiles::read(source), declined || operation == Op::Copy ? QByteArray("content") : QByteArray());
         QCOMPARE(m_prompt->shown().size(), asked ? 1 : 0);
         if (asked) {
             const ScriptedPrompt::Shown& question = m_prompt->shown().first();
@@ -410,10 +424,10 @@ private Q_SLOTS:
     void crossDevice_data() {
         QTest::addColumn<int>("operation");
         QTest::addColumn<bool>("fromTmpfs");
-        QTest::newRow("move from tmpfs to disk") << Op::kMove << true;
-        QTest::newRow("move on a rename refused with EXDEV") << Op::kMove << false;
-        QTest::newRow("copy from tmpfs to disk") << Op::kCopy << true;
-        QTest::newRow("copy on one disk") << Op::kCopy << false;
+        QTest::newRow("move from tmpfs to disk") << Op::Move << true;
+        QTest::newRow("move on a rename refused with EXDEV") << Op::Move << false;
+        QTest::newRow("copy from tmpfs to disk") << Op::Copy << true;
+        QTest::newRow("copy on one disk") << Op::Copy << false;
     }
     void crossDevice() {
         QFETCH(int, operation);
@@ -429,7 +443,7 @@ private Q_SLOTS:
         QCOMPARE(lsetxattr(native.constData(), "user.DOSATTRIB", "0x22", 4, 0), 0);
         const struct timespec times[2] = {{1200000000, 5}, {1234567890, 123456789}};
         utimensat(AT_FDCWD, native.constData(), times, 0);
-        if (!fromTmpfs && operation == Op::kMove)
+        if (!fromTmpfs && operation == Op::Move)
             injectExdevFor(source);
         const QString target = path("out/b.bin");
         QDir(m_dir->path()).mkdir("out");
@@ -445,8 +459,8 @@ private Q_SLOTS:
         QCOMPARE(userAttribute(target), QByteArray("0x22"));
         QCOMPARE(TestFiles::read(target), content);
         QCOMPARE(entries(path("out")), QStringList{"b.bin"});
-        QCOMPARE(QFileInfo::exists(source), operation == Op::kCopy);
-        if (operation == Op::kCopy)
+        QCOMPARE(QFileInfo::exists(source), operation == Op::Copy);
+        if (operation == Op::Copy)
             QCOMPARE(TestFiles::read(source), content);
         QVERIFY(m_prompt->shown().isEmpty());
     }
@@ -457,7 +471,7 @@ private Q_SLOTS:
             QSKIP("no tmpfs at /dev/shm");
         TestFiles::write(shm.filePath("d/inner.txt"), "inside");
 
-        const FileOperationResult result = run(Op::kMove, {shm.filePath("d")}, {path("d")}, Flag::kNoErrorUi);
+        const FileOperationResult result = run(Op::Move, {shm.filePath("d")}, {path("d")}, Flag::NoErrorUi);
 
         QCOMPARE(result.result, EXDEV);
         QCOMPARE(TestFiles::read(shm.filePath("d/inner.txt")), QByteArray("inside"));
@@ -499,7 +513,7 @@ private Q_SLOTS:
             return name == call && ++count == nth ? error : 0;
         };
 
-        const FileOperationResult result = run(Op::kMove, {source}, {target}, 0);
+        const FileOperationResult result = run(Op::Move, {source}, {target}, 0);
 
         QCOMPARE(result.result, error);
         QCOMPARE(TestFiles::read(source), content);
@@ -513,7 +527,7 @@ private Q_SLOTS:
     void deletes_data() {
         QTest::addColumn<int>("flags");
         QTest::addColumn<bool>("folder");
-        QTest::newRow("with undo into the trash") << Flag::kAllowUndo << false;
+        QTest::newRow("with undo into the trash") << Flag::AllowUndo << false;
         QTest::newRow("without undo removed") << 0 << false;
         QTest::newRow("empty folder removed") << 0 << true;
     }
@@ -524,11 +538,11 @@ private Q_SLOTS:
         if (folder)
             QDir(m_dir->path()).mkdir("d");
 
-        const FileOperationResult result = run(Op::kDelete, {target}, {}, flags);
+        const FileOperationResult result = run(Op::Delete, {target}, {}, flags);
 
         QCOMPARE(result.result, 0);
         QVERIFY(!QFileInfo::exists(target));
-        QCOMPARE(trashed("a.txt"), flags & Flag::kAllowUndo ? QByteArray("content") : QByteArray());
+        QCOMPARE(trashed("a.txt"), flags & Flag::AllowUndo ? QByteArray("content") : QByteArray());
     }
 
     void errorMessages_data() {
@@ -536,13 +550,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("flags");
         QTest::addColumn<QString>("message");
         const QString moveText = "「<from>」を「<to>」へ移動できませんでした。\r\n<reason>";
-        QTest::newRow("move") << Op::kMove << 0 << moveText;
-        QTest::newRow("silent shows it all the same") << Op::kMove << Flag::kSilent << moveText;
-        QTest::newRow("copy") << Op::kCopy << 0 << "「<from>」を「<to>」へコピーできませんでした。\r\n<reason>";
+        QTest::newRow("move") << Op::Move << 0 << moveText;
+        QTest::newRow("silent shows it all the same") << Op::Move << Flag::Silent << moveText;
+        QTest::newRow("copy") << Op::Copy << 0 << "「<from>」を「<to>」へコピーできませんでした。\r\n<reason>";
         QTest::newRow("rename names the new name")
-            << Op::kRename << 0 << "「<from>」の名前を「b.txt」に変更できませんでした。\r\n<reason>";
-        QTest::newRow("delete") << Op::kDelete << 0 << "「<from>」を削除できませんでした。\r\n<reason>";
-        QTest::newRow("no error box with 1024") << Op::kMove << Flag::kNoErrorUi << QString();
+            << Op::Rename << 0 << "「<from>」の名前を「b.txt」に変更できませんでした。\r\n<reason>";
+        QTest::newRow("delete") << Op::Delete << 0 << "「<from>」を削除できませんでした。\r\n<reason>";
+        QTest::newRow("no error box with 1024") << Op::Move << Flag::NoErrorUi << QString();
     }
     void errorMessages() {
         QFETCH(int, operation);
@@ -575,7 +589,7 @@ private Q_SLOTS:
         const QString source = file("a.txt", "content");
         QCOMPARE(link(source.toUtf8().constData(), path(other).toUtf8().constData()), 0);
 
-        const FileOperationResult result = run(Op::kMove, {source}, {path(other)}, Flag::kNoConfirmation);
+        const FileOperationResult result = run(Op::Move, {source}, {path(other)}, Flag::NoConfirmation);
 
         QCOMPARE(result.result, EEXIST);
         QCOMPARE(TestFiles::read(source), QByteArray("content"));
@@ -590,7 +604,7 @@ private Q_SLOTS:
         m_sys->caseInsensitive = true;
         const QString source = file("a.txt", "content");
 
-        const FileOperationResult result = run(Op::kRename, {source}, {path("A.txt")}, 0);
+        const FileOperationResult result = run(Op::Rename, {source}, {path("A.txt")}, 0);
 
         QCOMPARE(result.result, 0);
         QCOMPARE(entries(m_dir->path()), QStringList{"A.txt"});
@@ -620,7 +634,7 @@ private Q_SLOTS:
             return call == "renameat2" ? EINVAL : 0;
         };
 
-        const FileOperationResult result = run(Op::kMove, {source}, {target}, 0);
+        const FileOperationResult result = run(Op::Move, {source}, {target}, 0);
 
         QVERIFY(m_sys->calls.contains(fallback));
         if (taken) {
@@ -640,8 +654,8 @@ private Q_SLOTS:
         const QString a = file("a.txt", "a");
         const QString c = file("c.txt", "c");
 
-        const FileOperationResult result = run(Op::kMove, {a, path("missing.txt"), c},
-                                               {path("x.txt"), path("y.txt"), path("z.txt")}, Flag::kMultiDestFiles);
+        const FileOperationResult result = run(Op::Move, {a, path("missing.txt"), c},
+                                               {path("x.txt"), path("y.txt"), path("z.txt")}, Flag::MultiDestFiles);
 
         QCOMPARE(result.result, ENOENT);
         QCOMPARE(TestFiles::read(path("x.txt")), QByteArray("a"));
@@ -659,14 +673,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("pairs"); // source names and destination names, alternately
         QTest::addColumn<QString>("failingMove");
         QTest::addColumn<QStringList>("after"); // name=content of every file afterwards
-        QTest::newRow("chain") << Op::kMove << QStringList{"a", "b", "b", "c"} << QString()
-                               << QStringList{"a=a", "c=b"};
+        QTest::newRow("chain") << Op::Move << QStringList{"a", "b", "b", "c"} << QString() << QStringList{"a=a", "c=b"};
         QTest::newRow("same destination")
-            << Op::kMove << QStringList{"a", "x", "b", "x"} << QString() << QStringList{"b=b", "x=a"};
+            << Op::Move << QStringList{"a", "x", "b", "x"} << QString() << QStringList{"b=b", "x=a"};
         QTest::newRow("source whose move failed")
-            << Op::kMove << QStringList{"b", "c", "a", "b"} << "b" << QStringList{"a=a", "b=b"};
+            << Op::Move << QStringList{"b", "c", "a", "b"} << "b" << QStringList{"a=a", "b=b"};
         QTest::newRow("copy onto an earlier source")
-            << Op::kCopy << QStringList{"a", "c", "b", "a"} << QString() << QStringList{"a=a", "b=b", "c=a"};
+            << Op::Copy << QStringList{"a", "c", "b", "a"} << QString() << QStringList{"a=a", "b=b", "c=a"};
     }
     void pairsOfOneCallNeverReplaceEachOther() {
         QFETCH(int, operation);
@@ -689,7 +702,7 @@ private Q_SLOTS:
         }
 
         const FileOperationResult result =
-            run(operation, sources, destinations, Flag::kMultiDestFiles | Flag::kNoConfirmation | Flag::kNoErrorUi);
+            run(operation, sources, destinations, Flag::MultiDestFiles | Flag::NoConfirmation | Flag::NoErrorUi);
 
         QVERIFY(result.result != 0);
         QStringList found;
@@ -703,7 +716,7 @@ private Q_SLOTS:
         const QString c = file("c.txt", "c");
         QDir(m_dir->path()).mkdir("out");
 
-        const FileOperationResult result = run(Op::kCopy, {a, c}, {path("out")}, 0);
+        const FileOperationResult result = run(Op::Copy, {a, c}, {path("out")}, 0);
 
         QCOMPARE(result.result, 0);
         QCOMPARE(TestFiles::read(path("out/a.txt")), QByteArray("a"));

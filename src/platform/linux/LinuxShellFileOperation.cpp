@@ -2,12 +2,11 @@
 
 #include "platform/PlaceKeys.h"
 #include "platform/UserPrompt.h"
-#include "platform/linux/FreedesktopTrash.h"
+#include "platform/linux/FileCopier.h"
 #include "platform/linux/ProcessSignals.h"
 
 #include <QByteArrayView>
 #include <QCoreApplication>
-#include <QRandomGenerator>
 #include <QSet>
 
 #include <algorithm>
@@ -24,100 +23,12 @@
 #include <utility>
 #include <vector>
 
-int ShellFileSyscalls::renameat2(const char* from, const char* to, unsigned int flags) {
-    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
-}
-
-int ShellFileSyscalls::rename(const char* from, const char* to) {
-    return ::rename(from, to);
-}
-
-int ShellFileSyscalls::link(const char* from, const char* to) {
-    return ::link(from, to);
-}
-
-int ShellFileSyscalls::unlink(const char* path) {
-    return ::unlink(path);
-}
-
-int ShellFileSyscalls::rmdir(const char* path) {
-    return ::rmdir(path);
-}
-
-int ShellFileSyscalls::mkdir(const char* path, mode_t mode) {
-    return ::mkdir(path, mode);
-}
-
-int ShellFileSyscalls::lstat(const char* path, struct stat* status) {
-    return ::lstat(path, status);
-}
-
-int ShellFileSyscalls::open(const char* path, int flags, mode_t mode) {
-    return ::open(path, flags, mode);
-}
-
-int ShellFileSyscalls::close(int fd) {
-    return ::close(fd);
-}
-
-int ShellFileSyscalls::fstat(int fd, struct stat* status) {
-    return ::fstat(fd, status);
-}
-
-ssize_t ShellFileSyscalls::copyFileRange(int in, int out, size_t length) {
-    return ::copy_file_range(in, nullptr, out, nullptr, length, 0);
-}
-
-ssize_t ShellFileSyscalls::read(int fd, void* buffer, size_t length) {
-    return ::read(fd, buffer, length);
-}
-
-ssize_t ShellFileSyscalls::write(int fd, const void* buffer, size_t length) {
-    return ::write(fd, buffer, length);
-}
-
-int ShellFileSyscalls::fsync(int fd) {
-    return ::fsync(fd);
-}
-
-int ShellFileSyscalls::fchown(int fd, uid_t owner, gid_t group) {
-    return ::fchown(fd, owner, group);
-}
-
-int ShellFileSyscalls::fchmod(int fd, mode_t mode) {
-    return ::fchmod(fd, mode);
-}
-
-ssize_t ShellFileSyscalls::flistxattr(int fd, char* names, size_t size) {
-    return ::flistxattr(fd, names, size);
-}
-
-ssize_t ShellFileSyscalls::fgetxattr(int fd, const char* name, void* value, size_t size) {
-    return ::fgetxattr(fd, name, value, size);
-}
-
-int ShellFileSyscalls::fsetxattr(int fd, const char* name, const void* value, size_t size) {
-    return ::fsetxattr(fd, name, value, size, 0);
-}
-
-int ShellFileSyscalls::futimens(int fd, const struct timespec* times) {
-    return ::futimens(fd, times);
-}
-
-bool ShellFileSyscalls::moveToTrash(const QString& path, QString* errorText) {
-    return moveToFreedesktopTrash(path, errorText);
-}
-
 namespace {
-
-using namespace FileOperationFlag;
 
 // The outcome of one file: 0 when done, an errno value, or one of these.
 constexpr int kDeclined = -1;    // the user answered No
 constexpr int kTrashFailed = -2; // the trash refused; its own text says why
 
-constexpr size_t kKernelCopyChunk = size_t{1} << 30;
-constexpr size_t kBufferSize = size_t{256} << 10;
 constexpr int kMaxCollisionNumber = 9999;
 constexpr int kTemporaryAttempts = 100;
 
@@ -166,33 +77,9 @@ QString numberedName(const QString& path, int number) {
     return path.left(dot) + QStringLiteral(" (") + QString::number(number) + QLatin1Char(')') + path.mid(dot);
 }
 
-QByteArray temporaryName(const QByteArray& folder) {
-    return folder + (folder.endsWith('/') ? "" : "/") + ".tokrenu-" +
-           QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
-}
-
 bool sameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
-
-class Descriptor {
-public:
-    Descriptor(ShellFileSyscalls& sys, int fd)
-        : m_sys(sys)
-        , m_fd(fd) {}
-    ~Descriptor() { static_cast<void>(close()); }
-    Q_DISABLE_COPY_MOVE(Descriptor)
-
-    [[nodiscard]] int close() {
-        if (m_fd < 0)
-            return 0;
-        return m_sys.close(std::exchange(m_fd, -1)) == 0 ? 0 : errno;
-    }
-
-private:
-    ShellFileSyscalls& m_sys;
-    int m_fd;
-};
 
 // The places that the files of one call still hold: each source until it has moved away (after a copy it is
 // still there), and each destination the call has filled. No pair of the call replaces them, so that
@@ -245,16 +132,17 @@ class FileJob {
     Q_DECLARE_TR_FUNCTIONS(LinuxShellFileOperation)
 
 public:
-    FileJob(UserPrompt& prompt, ShellFileSyscalls& sys, int flags)
+    FileJob(UserPrompt& prompt, ShellFileSyscalls& sys, FileOperationFlags flags)
         : m_prompt(prompt)
         , m_sys(sys)
+        , m_copier(sys)
         , m_flags(flags) {}
 
     void keepHeldNames(HeldNames* held) { m_held = held; }
     int move(const QString& from, const QString& to);
     int copy(const QString& from, const QString& to);
     int remove(const QString& path);
-    void reportFailure(int operation, const QString& from, const QString& to, int status);
+    void reportFailure(FileOperation operation, const QString& from, const QString& to, int status);
 
 private:
     int resolveMove(int error, const QString& from, const QString& to, const QByteArray& src, const QByteArray& dst);
@@ -265,12 +153,7 @@ private:
     int renameToFreeName(const QString& to, const QByteArray& from, const QByteArray& dst, QByteArray& placed);
     int replaceExisting(const QString& to, const QByteArray& from, const QByteArray& dst);
     int copyFile(const QString& to, const QByteArray& src, const QByteArray& dst, bool removeSource);
-    int createTemporary(const QByteArray& folder, QByteArray& name, int& fd);
-    int writeCopy(int in, int out, const struct stat& source);
-    int copyContents(int in, int out);
-    int copyUserAttributes(int in, int out);
     int placeCopy(const QString& to, const QByteArray& temp, const QByteArray& dst, bool replace, QByteArray& placed);
-    int syncFolder(const QByteArray& folder);
     int makeMissingFolder(const QByteArray& dst);
     int makeFolders(const QByteArray& folder);
     bool heldByCall(const QString& path) const { return m_held != nullptr && m_held->holds(path); }
@@ -279,7 +162,8 @@ private:
 
     UserPrompt& m_prompt;
     ShellFileSyscalls& m_sys;
-    int m_flags;
+    FileCopier m_copier;
+    FileOperationFlags m_flags;
     HeldNames* m_held = nullptr;
     QString m_trashError;
 };
@@ -344,7 +228,7 @@ int FileJob::moveOntoExisting(const QString& from, const QString& to, const QByt
             return moveThroughTemporaryName(src, dst);
         return EEXIST;
     }
-    if ((m_flags & kRenameOnCollision) != 0) {
+    if (m_flags.testFlag(FileOperationFlag::RenameOnCollision)) {
         QByteArray placed;
         return renameToFreeName(to, src, dst, placed);
     }
@@ -414,7 +298,7 @@ int FileJob::renameToFreeName(const QString& to, const QByteArray& from, const Q
 
 // The user has agreed. With undo the old file goes to the trash, and a trash that refuses stops it.
 int FileJob::replaceExisting(const QString& to, const QByteArray& from, const QByteArray& dst) {
-    if ((m_flags & kAllowUndo) != 0) {
+    if (m_flags.testFlag(FileOperationFlag::AllowUndo)) {
         if (const int error = trash(to))
             return error;
         return renameNoReplace(from.constData(), dst.constData());
@@ -449,7 +333,7 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     if (m_sys.lstat(dst.constData(), &existing) == 0) {
         if (sameFile(existing, status))
             return EEXIST;
-        if ((m_flags & kRenameOnCollision) == 0) {
+        if (!m_flags.testFlag(FileOperationFlag::RenameOnCollision)) {
             if (S_ISDIR(existing.st_mode) || heldByCall(to))
                 return EEXIST;
             if (!confirmReplace(to))
@@ -461,11 +345,11 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     const QByteArray folder = folderOf(dst);
     QByteArray temporary;
     int out = -1;
-    int error = createTemporary(folder, temporary, out);
+    int error = m_copier.createTemporary(folder, temporary, out);
     if (error == ENOENT) {
         if (const int made = makeMissingFolder(dst))
             return made;
-        error = createTemporary(folder, temporary, out);
+        error = m_copier.createTemporary(folder, temporary, out);
     }
     if (error != 0)
         return error;
@@ -473,7 +357,7 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     // Should the process be ended at once meanwhile, the half-written copy goes with it.
     TemporaryFiles::writing(temporary.constData());
     Descriptor target(m_sys, out);
-    error = writeCopy(in, out, status);
+    error = m_copier.writeCopy(in, out, status);
     if (error == 0)
         error = target.close();
     QByteArray placed;
@@ -487,7 +371,7 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     }
     TemporaryFiles::done();
 
-    error = syncFolder(folder);
+    error = m_copier.syncFolder(folder);
     if (error == 0 && removeSource && m_sys.unlink(src.constData()) != 0)
         error = errno;
     if (error != 0)
@@ -495,107 +379,9 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
     return error;
 }
 
-int FileJob::createTemporary(const QByteArray& folder, QByteArray& name, int& fd) {
-    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        name = temporaryName(folder);
-        fd = m_sys.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0)
-            return 0;
-        if (errno != EEXIST)
-            return errno;
-    }
-    return EEXIST;
-}
-
-// The owner first, as it clears set-id bits; the extended attributes while the copy is still writable to
-// its owner (a read-only file would refuse them after its mode); the times last, since every other change
-// could touch them; and the fsync after all of it, so that it covers the metadata too.
-int FileJob::writeCopy(int in, int out, const struct stat& source) {
-    if (const int error = copyContents(in, out))
-        return error;
-    // Only root can give a file away; anyone else keeps the copy as their own, as cp does.
-    static_cast<void>(m_sys.fchown(out, source.st_uid, source.st_gid));
-    if (const int error = copyUserAttributes(in, out))
-        return error;
-    if (m_sys.fchmod(out, source.st_mode & 07777) != 0)
-        return errno;
-    const struct timespec times[2] = {source.st_atim, source.st_mtim};
-    if (m_sys.futimens(out, times) != 0)
-        return errno;
-    if (m_sys.fsync(out) != 0)
-        return errno;
-    return 0;
-}
-
-int FileJob::copyContents(int in, int out) {
-    for (;;) {
-        const ssize_t copied = m_sys.copyFileRange(in, out, kKernelCopyChunk);
-        if (copied > 0)
-            continue;
-        if (copied == 0)
-            return 0;
-        const int error = errno;
-        if (error == EINTR)
-            continue;
-        if (error != EXDEV && error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
-            return error;
-        break;
-    }
-    // The kernel copies only within one kind of file system; elsewhere through a buffer, from where it stopped.
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    for (;;) {
-        const ssize_t length = m_sys.read(in, buffer.get(), kBufferSize);
-        if (length == 0)
-            return 0;
-        if (length < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        for (ssize_t done = 0; done < length;) {
-            const ssize_t written = m_sys.write(out, buffer.get() + done, static_cast<size_t>(length - done));
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            done += written;
-        }
-    }
-}
-
-// The user namespace alone: it holds what the program and the desktop keep (DOSATTRIB among them).
-int FileJob::copyUserAttributes(int in, int out) {
-    ssize_t size = m_sys.flistxattr(in, nullptr, 0);
-    if (size < 0)
-        return errno == EOPNOTSUPP ? 0 : errno;
-    if (size == 0)
-        return 0;
-    QByteArray names(size, Qt::Uninitialized);
-    size = m_sys.flistxattr(in, names.data(), static_cast<size_t>(names.size()));
-    if (size < 0)
-        return errno;
-    QByteArray value;
-    const char* const end = names.constData() + size;
-    for (const char* name = names.constData(); name < end; name += std::strlen(name) + 1) {
-        if (!QByteArrayView(name).startsWith("user."))
-            continue;
-        ssize_t length = m_sys.fgetxattr(in, name, nullptr, 0);
-        if (length < 0)
-            return errno;
-        value.resize(length);
-        length = m_sys.fgetxattr(in, name, value.data(), static_cast<size_t>(value.size()));
-        if (length < 0)
-            return errno;
-        if (m_sys.fsetxattr(out, name, value.constData(), static_cast<size_t>(length)) != 0)
-            return errno;
-    }
-    return 0;
-}
-
 int FileJob::placeCopy(
     const QString& to, const QByteArray& temp, const QByteArray& dst, bool replace, QByteArray& placed) {
-    if ((m_flags & kRenameOnCollision) != 0)
+    if (m_flags.testFlag(FileOperationFlag::RenameOnCollision))
         return renameToFreeName(to, temp, dst, placed);
     placed = dst;
     const int error = renameNoReplace(temp.constData(), dst.constData());
@@ -612,17 +398,6 @@ int FileJob::placeCopy(
     return replaceExisting(to, temp, dst);
 }
 
-int FileJob::syncFolder(const QByteArray& folder) {
-    const int fd = m_sys.open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0)
-        return errno;
-    Descriptor guard(m_sys, fd);
-    if (m_sys.fsync(fd) == 0)
-        return 0;
-    // Some file systems cannot sync a folder at all; the rename is then as safe as they make it.
-    return errno == EINVAL ? 0 : errno;
-}
-
 int FileJob::makeMissingFolder(const QByteArray& dst) {
     const QByteArray folder = folderOf(dst);
     struct stat status {};
@@ -630,7 +405,7 @@ int FileJob::makeMissingFolder(const QByteArray& dst) {
         return ENOENT; // the folder is there, so something else is missing
     if (errno != ENOENT)
         return errno;
-    if ((m_flags & (kNoConfirmMkdir | kNoConfirmation)) == 0) {
+    if (!m_flags.testAnyFlags(FileOperationFlag::NoConfirmMkdir | FileOperationFlag::NoConfirmation)) {
         const QString text = tr("フォルダ「%1」は存在しません。\r\n作成しますか？").arg(QString::fromUtf8(folder));
         if (m_prompt.message(text, programTitle(), PromptIcon::Question, PromptButtons::YesNo, PromptAnswer::Yes) !=
             PromptAnswer::Yes)
@@ -650,7 +425,7 @@ int FileJob::makeFolders(const QByteArray& folder) {
 }
 
 bool FileJob::confirmReplace(const QString& path) {
-    if ((m_flags & kNoConfirmation) != 0)
+    if (m_flags.testFlag(FileOperationFlag::NoConfirmation))
         return true;
     const QString text = tr("「%1」は既に存在します。\r\n置き換えますか？").arg(path);
     return m_prompt.message(text, programTitle(), PromptIcon::Exclamation, PromptButtons::YesNo, PromptAnswer::No) ==
@@ -663,7 +438,7 @@ int FileJob::trash(const QString& path) {
 }
 
 int FileJob::remove(const QString& path) {
-    if ((m_flags & kAllowUndo) != 0)
+    if (m_flags.testFlag(FileOperationFlag::AllowUndo))
         return trash(path);
     const QByteArray native = path.toUtf8();
     if (m_sys.unlink(native.constData()) == 0)
@@ -673,19 +448,19 @@ int FileJob::remove(const QString& path) {
     return m_sys.rmdir(native.constData()) == 0 ? 0 : errno;
 }
 
-void FileJob::reportFailure(int operation, const QString& from, const QString& to, int status) {
-    if (status == kDeclined || (m_flags & kNoErrorUi) != 0)
+void FileJob::reportFailure(FileOperation operation, const QString& from, const QString& to, int status) {
+    if (status == kDeclined || m_flags.testFlag(FileOperationFlag::NoErrorUi))
         return;
     const QString reason = status == kTrashFailed ? m_trashError : qt_error_string(status);
     QString text;
     switch (operation) {
-    case FileOperation::kMove:
+    case FileOperation::Move:
         text = tr("「%1」を「%2」へ移動できませんでした。\r\n%3").arg(from, to, reason);
         break;
-    case FileOperation::kCopy:
+    case FileOperation::Copy:
         text = tr("「%1」を「%2」へコピーできませんでした。\r\n%3").arg(from, to, reason);
         break;
-    case FileOperation::kRename:
+    case FileOperation::Rename:
         text = tr("「%1」の名前を「%2」に変更できませんでした。\r\n%3").arg(from, fileNameOf(to), reason);
         break;
     default:
@@ -695,8 +470,9 @@ void FileJob::reportFailure(int operation, const QString& from, const QString& t
     m_prompt.inform(text, programTitle(), PromptIcon::Critical);
 }
 
-QString destinationFor(const QStringList& sources, const QStringList& destinations, qsizetype index, int flags) {
-    if ((flags & kMultiDestFiles) != 0 || sources.size() == 1)
+QString
+destinationFor(const QStringList& sources, const QStringList& destinations, qsizetype index, FileOperationFlags flags) {
+    if (flags.testFlag(FileOperationFlag::MultiDestFiles) || sources.size() == 1)
         return destinations.value(index);
     QString folder = destinations.value(0);
     if (folder.isEmpty())
@@ -712,10 +488,13 @@ LinuxShellFileOperation::LinuxShellFileOperation(UserPrompt& prompt, ShellFileSy
     : m_prompt(prompt)
     , m_syscalls(syscalls != nullptr ? *syscalls : m_ownSyscalls) {}
 
-FileOperationResult
-LinuxShellFileOperation::run(int operation, const QStringList& sources, const QStringList& destinations, int flags) {
+FileOperationResult LinuxShellFileOperation::run(FileOperation operation,
+                                                 const QStringList& sources,
+                                                 const QStringList& destinations,
+                                                 FileOperationFlags flags) {
     FileOperationResult result;
-    if (operation < FileOperation::kMove || operation > FileOperation::kRename) {
+    // The values come from outside as well; what is no operation fails.
+    if (operation < FileOperation::Move || operation > FileOperation::Rename) {
         result.result = EINVAL;
         return result;
     }
@@ -723,8 +502,8 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
     std::optional<HeldNames> held;
     if (sources.size() > 1) {
         result.done.assign(static_cast<std::size_t>(sources.size()), false);
-        if (operation != FileOperation::kDelete) {
-            held.emplace(m_syscalls, sources, operation == FileOperation::kCopy);
+        if (operation != FileOperation::Delete) {
+            held.emplace(m_syscalls, sources, operation == FileOperation::Copy);
             job.keepHeldNames(&*held);
         }
     }
@@ -732,13 +511,13 @@ LinuxShellFileOperation::run(int operation, const QStringList& sources, const QS
         const QString& from = sources.at(i);
         QString to;
         int status = 0;
-        if (operation == FileOperation::kDelete) {
+        if (operation == FileOperation::Delete) {
             status = job.remove(from);
         } else {
             to = destinationFor(sources, destinations, i, flags);
             if (to.isEmpty())
                 status = EINVAL;
-            else if (operation == FileOperation::kCopy)
+            else if (operation == FileOperation::Copy)
                 status = job.copy(from, to);
             else
                 status = job.move(from, to);

@@ -12,8 +12,10 @@ class UserPrompt;
 class LinuxShellFileOperation final : public ShellFileOperation {
 public:
     explicit LinuxShellFileOperation(UserPrompt& prompt, ShellFileSyscalls* syscalls = nullptr);
-    FileOperationResult
-    run(int operation, const QStringList& sources, const QStringList& destinations, int flags) override;
+    FileOperationResult run(FileOperation operation,
+                            const QStringList& sources,
+                            const QStringList& destinations,
+                            FileOperationFlags flags) override;
 
 private:
     UserPrompt& m_prompt;

@@ -34,8 +34,10 @@ public:
     int cancelAtCall = 0;
     int calls = 0;
 
-    FileOperationResult
-    run(int operation, const QStringList& sources, const QStringList& destinations, int flags) override {
+    FileOperationResult run(FileOperation operation,
+                            const QStringList& sources,
+                            const QStringList& destinations,
+                            FileOperationFlags flags) override {
         if (++calls == cancelAtCall) {
             auto* cancel = QApplication::activeModalWidget()->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
             QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
