@@ -24,6 +24,10 @@ QString tr(const char* text) {
     return QCoreApplication::translate("PlanChecks", text);
 }
 
+CheckVerdict verdict(bool goOn) {
+    return goOn ? CheckVerdict::GoOn : CheckVerdict::Abort;
+}
+
 // A finding as a Yes/No question; true when the user goes on.
 bool askToContinue(UserPrompt& prompt, const QString& finding) {
     return prompt.message(finding + QStringLiteral("\r\n") + tr("作業を続行しますか？"), programTitle(),
@@ -233,19 +237,19 @@ bool completePaths(RenamePlan& plan,
     return true;
 }
 
-bool checkPlan(RenamePlan& plan,
-               const std::vector<FileRow>& rows,
-               const RunOptions& options,
-               const FileSystem& fs,
-               UserPrompt& prompt,
-               bool forTest) {
+CheckVerdict checkPlan(RenamePlan& plan,
+                       const std::vector<FileRow>& rows,
+                       const RunOptions& options,
+                       const FileSystem& fs,
+                       UserPrompt& prompt,
+                       bool forTest) {
     std::vector<RenameEntry>& entries = plan.entries();
     // Names no folder can hold are told before anything is touched; a run does not start with them, a test
     // shows them as failed steps.
     if (reportLongNamesOf(entries, prompt) && !forTest)
-        return true;
+        return CheckVerdict::Abort;
     if (options.renameOnCollision)
-        return false;
+        return CheckVerdict::GoOn;
 
     PlaceKeys places(fs);
     if (options.renumberOnCollision) {
@@ -260,13 +264,13 @@ bool checkPlan(RenamePlan& plan,
             const qsizetype before = seen.size();
             seen.insert(places.keyOf(entry.destPath));
             if (seen.size() == before)
-                return !askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。"));
+                return verdict(askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。")));
         }
     }
 
     if (nameInUse(entries, rows, fs) &&
         !askToContinue(prompt, tr("すでに使用されている名前に変換されるファイルがあります。")))
-        return true;
+        return CheckVerdict::Abort;
 
     if (options.copy) {
         for (const RenameEntry& entry : entries) {
@@ -274,8 +278,9 @@ bool checkPlan(RenamePlan& plan,
             const PlaceKey source = places.keyOf(entry.sourcePath);
             if (dest.folder == source.folder && dest.folderText == source.folderText &&
                 dest.name.compare(source.name, Qt::CaseInsensitive) == 0)
-                return !askToContinue(prompt, tr("コピーする際送り側と受け側のファイルが同じになるものがあります。"));
+                return verdict(
+                    askToContinue(prompt, tr("コピーする際送り側と受け側のファイルが同じになるものがあります。")));
         }
     }
-    return false;
+    return CheckVerdict::GoOn;
 }

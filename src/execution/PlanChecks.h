@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 class FileSystem;
@@ -24,12 +25,18 @@ bool reportLongNames(const RenamePlan& plan, UserPrompt& prompt);
 // Gives entries with equal destinations _1, _2, ... before the extension, in plan order.
 void renumberDuplicates(RenamePlan& plan);
 
+// What the checks of a plan decided, after asking the user where they had to.
+enum class CheckVerdict : std::uint8_t {
+    GoOn,
+    Abort,
+};
+
 // Looks for new names too long for any folder, names that collide inside the plan or with files on disk, and
-// copies onto themselves; renumbers duplicates when asked to, and asks the user about the rest. True means
-// abort. Places are compared, not path texts.
-bool checkPlan(RenamePlan& plan,
-               const std::vector<FileRow>& rows,
-               const RunOptions& options,
-               const FileSystem& fs,
-               UserPrompt& prompt,
-               bool forTest = false);
+// copies onto themselves; renumbers duplicates when asked to, and asks the user about the rest.
+// Places are compared, not path texts.
+CheckVerdict checkPlan(RenamePlan& plan,
+                       const std::vector<FileRow>& rows,
+                       const RunOptions& options,
+                       const FileSystem& fs,
+                       UserPrompt& prompt,
+                       bool forTest = false);

@@ -57,7 +57,8 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
         m_state.plan.emplace(std::move(built.rows), built.changeMask);
         if (!completePaths(*m_state.plan, m_list.rows(), options, m_fs, m_prompt)) {
             outcome.refused = true;
-        } else if (checkPlan(*m_state.plan, m_list.rows(), options, m_fs, m_prompt, mode == RunMode::Test)) {
+        } else if (checkPlan(*m_state.plan, m_list.rows(), options, m_fs, m_prompt, mode == RunMode::Test) ==
+                   CheckVerdict::Abort) {
             m_prompt.inform(tr("作業を中止します。"), programTitle(), PromptIcon::None);
             outcome.refused = true;
         } else if (mode == RunMode::Test) {

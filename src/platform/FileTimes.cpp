@@ -8,9 +8,15 @@ QString attributeLettersOfFile(const FileSystem& fs, const QString& path) {
     return bits == AttributeBits::kMissing ? QString() : attributeLetters(bits);
 }
 
-double getFileTimeAsDate(const FileSystem& fs, const QString& path, FileTimeKind kind) {
+std::optional<double> fileTimeAsDate(const FileSystem& fs, const QString& path, FileTimeKind kind) {
     const auto secs = fs.fileTime(path, kind);
-    return secs ? DateValue::fromSecsSinceEpoch(*secs) : 0.0;
+    if (!secs)
+        return std::nullopt;
+    return DateValue::fromSecsSinceEpoch(*secs);
+}
+
+double getFileTimeAsDate(const FileSystem& fs, const QString& path, FileTimeKind kind) {
+    return fileTimeAsDate(fs, path, kind).value_or(0.0);
 }
 
 bool setFileTimeFromDate(FileSystem& fs, const QString& path, double value, FileTimeKind kind) {

@@ -484,7 +484,7 @@ private Q_SLOTS:
         RunState& state = *m_state;
         state.plan.emplace(std::vector<NameChange>{{QStringLiteral("b.txt"), 0, 0, 0, 0}}, 0);
         QVERIFY(completePaths(*state.plan, m_list->rows(), m_options, *m_fs, m_prompt));
-        QVERIFY(!checkPlan(*state.plan, m_list->rows(), m_options, *m_fs, m_prompt));
+        QCOMPARE(checkPlan(*state.plan, m_list->rows(), m_options, *m_fs, m_prompt), CheckVerdict::GoOn);
         TestFiles::write(m_root + QStringLiteral("b.txt"), "newcomer");
         m_prompt.queueAnswer(PromptAnswer::No);
         PlanExecutor executor(state, *m_list, *m_fs, *m_files, m_clock);
@@ -749,7 +749,7 @@ private Q_SLOTS:
         RenamePlan plan(std::move(built), 0);
         m_options.renumberOnCollision = true;
         QVERIFY(completePaths(plan, rows, m_options, *m_fs, m_prompt));
-        QVERIFY(!checkPlan(plan, rows, m_options, *m_fs, m_prompt));
+        QCOMPARE(checkPlan(plan, rows, m_options, *m_fs, m_prompt), CheckVerdict::GoOn);
         QStringList result;
         for (const RenameEntry& entry : plan.entries())
             result.append(entry.destPath.mid(9));
