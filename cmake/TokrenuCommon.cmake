@@ -4,6 +4,7 @@ target_compile_features(tokrenu_common INTERFACE cxx_std_20)
 target_compile_options(tokrenu_common INTERFACE
     -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor)
 target_compile_definitions(tokrenu_common INTERFACE
+    TOKRENU_VERSION="${PROJECT_VERSION}"
     QT_NO_CONTEXTLESS_CONNECT
     QT_USE_QSTRINGBUILDER
     QT_NO_KEYWORDS)

@@ -1,3 +1,4 @@
+#include "mainwindow/Options.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
@@ -10,13 +11,14 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tokrenu"));
-    QApplication::setApplicationVersion(QStringLiteral("0.92.0"));
+    QApplication::setApplicationVersion(QStringLiteral(TOKRENU_VERSION));
 
     LinuxFileSystem fileSystem;
     SystemClock clock;
     QtUserPrompt prompt;
     LinuxShellFileOperation fileOperation(prompt);
-    MainWindow window(fileSystem, fileOperation, prompt, clock);
+    Options options;
+    MainWindow window(options, fileSystem, fileOperation, prompt, clock);
     prompt.setParentWindow(&window);
 
     QStringList arguments = QApplication::arguments();

@@ -3,6 +3,7 @@
 #include <QMetaMethod>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -239,33 +240,38 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
 void FileListModel::sortByName(bool ascending) {
     if (m_rows.size() < 2)
         return;
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    indexMovedRows();
-    const QModelIndexList before = persistentIndexList();
-    std::vector<std::size_t> order(m_rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [this, ascending](std::size_t a, std::size_t b) {
-        const QString& left = m_rows[ascending ? a : b].name;
-        const QString& right = m_rows[ascending ? b : a].name;
+    std::vector<qsizetype> order(m_rows.size());
+    std::iota(order.begin(), order.end(), qsizetype{0});
+    std::stable_sort(order.begin(), order.end(), [this, ascending](qsizetype a, qsizetype b) {
+        const QString& left = m_rows[static_cast<std::size_t>(ascending ? a : b)].name;
+        const QString& right = m_rows[static_cast<std::size_t>(ascending ? b : a)].name;
         int c = left.compare(right, Qt::CaseInsensitive);
         if (c == 0)
             c = left.compare(right, Qt::CaseSensitive);
         return c < 0;
     });
-    std::vector<FileRow> sorted;
-    sorted.reserve(m_rows.size());
+    permuteRows(order, QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::permuteRows(const std::vector<qsizetype>& order, LayoutChangeHint hint) {
+    Q_ASSERT(order.size() == m_rows.size());
+    Q_EMIT layoutAboutToBeChanged({}, hint);
+    indexMovedRows();
+    const QModelIndexList before = persistentIndexList();
+    std::vector<FileRow> arranged;
+    arranged.reserve(m_rows.size());
     std::vector<int> newPosition(m_rows.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
-        newPosition[order[i]] = static_cast<int>(i);
-        sorted.push_back(std::move(m_rows[order[i]]));
+        const auto from = static_cast<std::size_t>(order[i]);
+        newPosition[from] = static_cast<int>(i);
+        arranged.push_back(std::move(m_rows[from]));
     }
-    m_rows = std::move(sorted);
+    m_rows = std::move(arranged);
     reindexFrom(0);
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex& old : before)
         after.append(index(newPosition[static_cast<std::size_t>(old.row())], old.column()));
     changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    Q_EMIT layoutChanged({}, hint);
 }

@@ -80,6 +80,8 @@ public:
     void swapRows(qsizetype a, qsizetype b);
     // Rows ordered by name, ignoring letter case first; equal names keep their order.
     void sortByName(bool ascending);
+    // Row i takes the row that is now at order[i]. Views keep their selection and current row with the rows.
+    void permuteRows(const std::vector<qsizetype>& order, LayoutChangeHint hint = NoLayoutChangeHint);
 
 private:
     // Puts the present keys of the rows that got new ones into the table.

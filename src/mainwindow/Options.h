@@ -7,7 +7,9 @@
 
 #include <array>
 
-// Every switch of the program with its first-start value; the menus show and change these.
+// Every switch and value the user sets through the menus, with its first-start value. The composition root
+// owns the one instance; the menus show and change it, the settings keep it between starts. A switch has
+// the same name here as in BuildOptions, RunOptions and AddSettings.
 struct Options {
     // Files
     QString wildCard = QStringLiteral("*.*");
@@ -17,8 +19,8 @@ struct Options {
     bool copy = false;
     bool recycled = true;
     // File names
-    bool noUseChr = true;
-    bool noFormat = true;
+    bool deleteInvalidChars = true;
+    bool keepUnformatted = true;
     bool renameOnCollision = false; // never switched on: its menu item is hidden
     bool renumberOnCollision = false;
     // Other
@@ -28,10 +30,11 @@ struct Options {
     bool noConfirmation = false;
     int maxFileSize = 1024;
     bool multidestFiles = false;
+    QString initDir;
     // View
     std::array<bool, 2> showCoolbar = {true, true};
     bool toolbarCaption = true;
-    bool statusBar = true;
+    bool showStatusBar = true;
     bool autoSort = false;
     bool ascending = true;
     bool toolTip = true;
@@ -39,25 +42,29 @@ struct Options {
     bool hideList = false;
 
     [[nodiscard]] AddSettings addSettings() const {
-        return {wildCard, ignoredAttributes, hideList, autoSort, ascending};
+        return {.wildCard = wildCard,
+                .ignoredAttributes = ignoredAttributes,
+                .hideList = hideList,
+                .autoSort = autoSort,
+                .ascending = ascending};
     }
 
     [[nodiscard]] RunOptions runOptions() const {
-        RunOptions run;
-        run.build = {alwaysFunction, noUseChr, noFormat};
-        run.moveToFolder = moveToFolder;
-        run.targetFolder = targetFolder;
-        run.copy = copy;
-        run.recycled = recycled;
-        run.renameOnCollision = renameOnCollision;
-        run.renumberOnCollision = renumberOnCollision;
-        run.noErrorUi = noErrorUi;
-        run.noConfirmation = noConfirmation;
-        run.multidestFiles = multidestFiles;
-        run.hideList = hideList;
-        run.showLog = showLog;
-        run.clearAfterRename = clearAfterRename;
-        return run;
+        return {.build = {.alwaysFunction = alwaysFunction,
+                          .deleteInvalidChars = deleteInvalidChars,
+                          .keepUnformatted = keepUnformatted},
+                .moveToFolder = moveToFolder,
+                .targetFolder = targetFolder,
+                .copy = copy,
+                .recycled = recycled,
+                .renameOnCollision = renameOnCollision,
+                .renumberOnCollision = renumberOnCollision,
+                .noErrorUi = noErrorUi,
+                .noConfirmation = noConfirmation,
+                .multidestFiles = multidestFiles,
+                .hideList = hideList,
+                .showLog = showLog,
+                .clearAfterRename = clearAfterRename};
     }
 
     // The caption of the target folder item while no folder has been chosen.

@@ -3,6 +3,7 @@
 #include "filelist/FileListModel.h"
 
 #include <QHeaderView>
+#include <QItemSelection>
 
 namespace {
 
@@ -33,4 +34,42 @@ void FileListView::setFileListModel(FileListModel* model) {
 void FileListView::setDefaultColumnWidths() {
     for (int column = 0; column < kFileColumnCount; ++column)
         header()->resizeSection(column, kDefaultWidths[column]);
+}
+
+std::vector<bool> FileListView::selectedRowFlags() const {
+    std::vector<bool> flags(model() == nullptr ? 0 : static_cast<std::size_t>(model()->rowCount()), false);
+    // Ranges, not indexes: a selection of many rows is a few ranges.
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            flags[static_cast<std::size_t>(row)] = true;
+    }
+    return flags;
+}
+
+std::vector<qsizetype> FileListView::selectedRowNumbers() const {
+    const std::vector<bool> flags = selectedRowFlags();
+    std::vector<qsizetype> rows;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        if (flags[i])
+            rows.push_back(static_cast<qsizetype>(i));
+    }
+    return rows;
+}
+
+void FileListView::selectOnly(const std::vector<bool>& selected) {
+    QItemSelection selection;
+    const int columns = model()->columnCount() - 1;
+    for (std::size_t first = 0; first < selected.size();) {
+        if (!selected[first]) {
+            ++first;
+            continue;
+        }
+        std::size_t last = first;
+        while (last + 1 < selected.size() && selected[last + 1])
+            ++last;
+        selection.select(model()->index(static_cast<int>(first), 0), model()->index(static_cast<int>(last), columns));
+        first = last + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }

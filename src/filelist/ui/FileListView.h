@@ -2,6 +2,8 @@
 
 #include <QTreeView>
 
+#include <vector>
+
 class FileListModel;
 
 // lvwFiles: the report view over the file list, several rows selectable at once.
@@ -15,4 +17,10 @@ public:
     void setFileListModel(FileListModel* model);
     // Widths in pixels in creation order: file name, path, size, date modified, attributes.
     void setDefaultColumnWidths();
+
+    // The selected rows as numbers, in ascending order, and as one flag per row.
+    [[nodiscard]] std::vector<qsizetype> selectedRowNumbers() const;
+    [[nodiscard]] std::vector<bool> selectedRowFlags() const;
+    // Selects exactly the flagged rows, in as few ranges as they make.
+    void selectOnly(const std::vector<bool>& selected);
 };

@@ -6,6 +6,8 @@
 #include "filelist/PathNames.h"
 #include "filelist/ui/AddFilesDialog.h"
 #include "filelist/ui/FileListView.h"
+#include "mainwindow/OptionKeys.h"
+#include "mainwindow/Options.h"
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/RunController.h"
@@ -24,7 +26,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace {
 
@@ -33,42 +34,71 @@ constexpr int kTwipsPerPixel = 15;
 constexpr int kDefaultWidthTwips = 7000;
 constexpr int kDefaultHeightTwips = 5000;
 
-struct AttributeItem {
-    const char* caption;
-    bool visible;
+// Item i of the ignored attributes stands for the attribute bit 2^i; bits 8 and 16 are hidden placeholders.
+constexpr int kAttributeItems = 6;
+const char* const kAttributeCaptions[kAttributeItems] = {
+    QT_TRANSLATE_NOOP("MainWindow", "読み取り専用(&R)"), QT_TRANSLATE_NOOP("MainWindow", "隠しﾌｧｲﾙ(&D)"),
+    QT_TRANSLATE_NOOP("MainWindow", "ｼｽﾃﾑ(&S)"),         QT_TRANSLATE_NOOP("MainWindow", "ダミー"),
+    QT_TRANSLATE_NOOP("MainWindow", "ダミー"),           QT_TRANSLATE_NOOP("MainWindow", "ｱｰｶｲﾌﾞ(&A)"),
 };
 
-// Item i stands for the attribute bit 2^i; bits 8 and 16 are placeholders.
-const AttributeItem kAttributeItems[6] = {
-    {QT_TRANSLATE_NOOP("MainWindow", "読み取り専用(&R)"), true},
-    {QT_TRANSLATE_NOOP("MainWindow", "隠しﾌｧｲﾙ(&D)"), true},
-    {QT_TRANSLATE_NOOP("MainWindow", "ｼｽﾃﾑ(&S)"), true},
-    {QT_TRANSLATE_NOOP("MainWindow", "ダミー"), false},
-    {QT_TRANSLATE_NOOP("MainWindow", "ダミー"), false},
-    {QT_TRANSLATE_NOOP("MainWindow", "ｱｰｶｲﾌﾞ(&A)"), true},
-};
+bool isPlaceholderAttribute(int item) {
+    return item == 3 || item == 4;
+}
+
+// The toolbar's buttons in order, by the names of their actions; "-" is the separator.
+constexpr std::initializer_list<const char*> kToolbarButtons = {"add",  "remove", "clear", "up",   "down",
+                                                                "exit", "-",      "test",  "start"};
+
+QStyle::StandardPixmap fallbackIcon(const QString& key) {
+    if (key == QLatin1String("add"))
+        return QStyle::SP_FileDialogNewFolder;
+    if (key == QLatin1String("remove") || key == QLatin1String("clear"))
+        return QStyle::SP_TrashIcon;
+    if (key == QLatin1String("up"))
+        return QStyle::SP_ArrowUp;
+    if (key == QLatin1String("down"))
+        return QStyle::SP_ArrowDown;
+    if (key == QLatin1String("exit"))
+        return QStyle::SP_DialogCloseButton;
+    if (key == QLatin1String("test"))
+        return QStyle::SP_FileDialogContentsView;
+    return QStyle::SP_MediaPlay;
+}
 
 } // namespace
 
-MainWindow::MainWindow(
-    FileSystem& fs, ShellFileOperation& files, UserPrompt& prompt, const Clock& clock, QWidget* parent)
+MainWindow::MainWindow(Options& options,
+                       FileSystem& fs,
+                       ShellFileOperation& files,
+                       UserPrompt& prompt,
+                       const Clock& clock,
+                       QWidget* parent)
     : QMainWindow(parent)
+    , m_options(options)
     , m_fs(fs)
     , m_prompt(prompt)
-    , m_clock(clock)
     , m_model(new FileListModel(this))
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
+    , m_actions(this)
     , m_chooseFiles(askFilesToAdd) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
     m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
     buildFormatBox();
+    buildActions();
     buildMenus();
     buildStatusBar();
-    buildListPopup();
+    // The count follows the list, whatever changed it.
+    auto count = [this] {
+        setFileCountText(FileAdder::fileCountText(m_model->size()));
+    };
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, count);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, count);
+    connect(m_model, &QAbstractItemModel::modelReset, this, count);
     qApp->installEventFilter(this);
 }
 
@@ -91,52 +121,104 @@ void MainWindow::startUp(const QStringList& arguments, const QString& currentFol
     m_wildCardPanel->setText(m_options.wildCard);
 }
 
-void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(tr("ﾌｧｲﾙ(&F)"));
-    file->setObjectName(QStringLiteral("mnuOptionFile"));
-    QAction* add = addArrayAction(file, QStringLiteral("mnuMenu"), 0, tr("ﾌｧｲﾙをﾘｽﾄに追加(&A)..."));
-    connect(add, &QAction::triggered, this, [this] { listCommand(0); });
-    file->addSeparator();
-    QAction* test = addArrayAction(file, QStringLiteral("mnuRun"), 0, tr("ﾃｽﾄする(&T)"));
-    connect(test, &QAction::triggered, this, [this] { runCommand(RunMode::Test); });
-    QAction* run = addArrayAction(file, QStringLiteral("mnuRun"), 1, tr("実行する(&S)"));
-    connect(run, &QAction::triggered, this, [this] { runCommand(RunMode::Run); });
-    auto* undo = new QAction(tr("元に戻す(&U)"), file);
-    undo->setObjectName(QStringLiteral("mnuUndo"));
-    file->addAction(undo);
-    connect(undo, &QAction::triggered, this, [this] { runCommand(RunMode::Undo); });
-    file->addSeparator();
-    auto* exit = new QAction(tr("終了(&X)"), file);
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    file->addAction(exit);
-    connect(exit, &QAction::triggered, this, &MainWindow::close);
+// Every command of the window, once. The toolbar's buttons are actions named by their keys, and their
+// caption letters are the Alt keys.
+void MainWindow::buildActions() {
+    auto list = [this](ListCommand command) {
+        return [this, command] {
+            listCommand(command);
+        };
+    };
+    auto run = [this](RunMode mode) {
+        return [this, mode] {
+            runCommand(mode);
+        };
+    };
+    const ActionSpec commands[] = {
+        {"mnuMenu_0", tr("ﾌｧｲﾙをﾘｽﾄに追加(&A)..."), list(ListCommand::Add)},
+        {"mnuRun_0", tr("ﾃｽﾄする(&T)"), run(RunMode::Test)},
+        {"mnuRun_1", tr("実行する(&S)"), run(RunMode::Run)},
+        {"mnuUndo", tr("元に戻す(&U)"), run(RunMode::Undo)},
+        {"mnuExit", tr("終了(&X)"), list(ListCommand::Exit), Qt::Key_unknown, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"mnuWildCard", tr("追加するﾌｧｲﾙ名(&W)"),
+         [this] {
+             editWildCard();
+         }},
+        {"add", QStringLiteral("&Add"), list(ListCommand::Add), Qt::Key_A, {}, tr("リストに追加")},
+        {"remove", QStringLiteral("&Remove"), list(ListCommand::Remove), Qt::Key_R, {}, tr("リストから削除")},
+        {"clear", QStringLiteral("&Clear"), list(ListCommand::Clear), Qt::Key_C, {}, tr("リストをクリア")},
+        {"up", QStringLiteral("&Up"), list(ListCommand::Up), Qt::Key_U, {}, tr("１つ上に")},
+        {"down", QStringLiteral("&Down"), list(ListCommand::Down), Qt::Key_D, {}, tr("１つ下に")},
+        {"exit", QStringLiteral("E&xit"), list(ListCommand::Exit), Qt::Key_X, {}, tr("Tokrenuを終了")},
+        {"test", QStringLiteral("&Test"), run(RunMode::Test), Qt::Key_T, {}, tr("テスト")},
+        {"start", QStringLiteral("&Start"), run(RunMode::Run), Qt::Key_S, {}, tr("実行")},
+        {"mnuListViewPopup1_0", tr("一つ上へ(&U)"), list(ListCommand::Up)},
+        {"mnuListViewPopup1_1", tr("一つ下へ(&D)"), list(ListCommand::Down)},
+        {"mnuListViewPopup1_2", tr("削除(&D)"), list(ListCommand::Remove)},
+        {"mnuListViewPopup1_3", tr("リストのクリア(&C)"), list(ListCommand::Clear)},
+        {"mnuListViewPopup1_4", tr("すべて選択(&L)"),
+         [this] {
+             selectAll();
+         }},
+        {"mnuListViewPopup2_0", tr("ファイルを追加(&A)"), list(ListCommand::Add)},
+        {"mnuListViewPopup3_0", tr("リネームのテスト(&T)"), run(RunMode::Test)},
+        {"mnuListViewPopup3_1", tr("リネームの実行(&S)"), run(RunMode::Run)},
+    };
+    for (const ActionSpec& command : commands)
+        m_actions.add(command);
 
-    QMenu* format = menuBar()->addMenu(tr("書式(&M)"));
-    format->setObjectName(QStringLiteral("mnuShoshiki"));
-    QMenu* functions = format->addMenu(tr("関数(&F)"));
-    functions->setObjectName(QStringLiteral("mnuFunc"));
-    QMenu* variables = format->addMenu(tr("変数(&V)"));
-    variables->setObjectName(QStringLiteral("mnuVar"));
+    // The switches come from the table of options, which also keeps them between starts.
+    for (const OptionKey& option : optionKeys()) {
+        if (option.action == nullptr)
+            continue;
+        QAction* item = m_actions.addCheckable(QString::fromLatin1(option.action), tr(option.caption),
+                                               [this, &option](bool checked) { optionToggled(option, checked); });
+        item->setVisible(qstrcmp(option.action, "mnuRENAMEONCOLLISION") != 0);
+    }
+    for (int i = 0; i < kAttributeItems; ++i) {
+        QAction* item =
+            m_actions.addCheckable(arrayItemName(QStringLiteral("mnuAttributes"), i), tr(kAttributeCaptions[i]),
+                                   [this, i](bool checked) { toggleIgnoredAttribute(1 << i, checked); });
+        item->setProperty("index", i);
+        item->setVisible(!isPlaceholderAttribute(i));
+    }
+}
+
+void MainWindow::buildMenus() {
+    QMenuBar* bar = menuBar();
+    m_actions.addMenu(bar, "mnuOptionFile", tr("ﾌｧｲﾙ(&F)"),
+                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuExit"});
+
+    QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
+    m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
+    m_actions.fill(view, {"mnuStatusbar", "-"});
+    m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort"});
+    m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
+
+    QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});
+    QMenu* functions = m_actions.addMenu(format, "mnuFunc", tr("関数(&F)"), {});
+    QMenu* variables = m_actions.addMenu(format, "mnuVar", tr("変数(&V)"), {});
     buildInsertionMenus(functions, variables, m_formatBox);
 
-    QMenu* options = menuBar()->addMenu(tr("ｵﾌﾟｼｮﾝ(&O)"));
-    options->setObjectName(QStringLiteral("mnuOptions"));
-    QMenu* files = options->addMenu(tr("ﾌｧｲﾙ(&F)"));
-    files->setObjectName(QStringLiteral("mnuFile"));
-    auto* wildCard = new QAction(tr("追加するﾌｧｲﾙ名(&W)"), files);
-    wildCard->setObjectName(QStringLiteral("mnuWildCard"));
-    files->addAction(wildCard);
-    connect(wildCard, &QAction::triggered, this, &MainWindow::editWildCard);
-    QMenu* ignored = files->addMenu(tr("無視する属性(&A)"));
-    ignored->setObjectName(QStringLiteral("mnuIgnoreAttributes"));
-    for (int i = 0; i < 6; ++i) {
-        QAction* item = addArrayAction(ignored, QStringLiteral("mnuAttributes"), i, tr(kAttributeItems[i].caption));
-        item->setCheckable(true);
-        item->setVisible(kAttributeItems[i].visible);
-        connect(item, &QAction::triggered, this, [this, i] { toggleIgnoredAttribute(i); });
-        m_attributeActions.at(static_cast<std::size_t>(i)) = item;
-    }
+    QMenu* options = m_actions.addMenu(bar, "mnuOptions", tr("ｵﾌﾟｼｮﾝ(&O)"), {});
+    QMenu* files = m_actions.addMenu(options, "mnuFile", tr("ﾌｧｲﾙ(&F)"), {"mnuWildCard"});
+    m_actions.addMenu(files, "mnuIgnoreAttributes", tr("無視する属性(&A)"),
+                      {"mnuAttributes_0", "mnuAttributes_1", "mnuAttributes_2", "mnuAttributes_3", "mnuAttributes_4",
+                       "mnuAttributes_5"});
+    m_actions.fill(files, {"-", "mnuMoveToFolder", "-", "mnuCopy", "mnuRecycled"});
+    m_actions.addMenu(options, "mnuFilename", tr("ﾌｧｲﾙ名(&N)"),
+                      {"mnuNoUseChr", "mnuNoFormat", "mnuRENAMEONCOLLISION", "mnuRenumberOnCollition"});
+    m_actions.addMenu(
+        options, "mnuOther", tr("その他(&O)"),
+        {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION", "mnuMultidestFiles"});
+
+    // The list's pop-up menu is a menu of the bar that the bar never shows.
+    m_listPopup = m_actions.addMenu(bar, "mnuLVP", QStringLiteral("ListViewPopup"),
+                                    {"mnuListViewPopup1_0", "mnuListViewPopup1_1", "mnuListViewPopup1_2",
+                                     "mnuListViewPopup1_3", "mnuListViewPopup1_4", "-", "mnuListViewPopup2_0", "-",
+                                     "mnuListViewPopup3_0", "mnuListViewPopup3_1"});
+    m_listPopup->menuAction()->setVisible(false);
+    m_list->viewport()->installEventFilter(this);
 }
 
 void MainWindow::buildToolbar() {
@@ -144,42 +226,16 @@ void MainWindow::buildToolbar() {
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    struct Button {
-        const char* key;
-        const char* tip;
-        const char* caption;
-        QStyle::StandardPixmap icon;
-        int mode;
-    };
-    const Button buttons[] = {
-        {"add", QT_TR_NOOP("リストに追加"), "&Add", QStyle::SP_FileDialogNewFolder, 0},
-        {"exit", QT_TR_NOOP("Tokrenuを終了"), "E&xit", QStyle::SP_DialogCloseButton, 5},
-        {nullptr, nullptr, nullptr, QStyle::SP_CustomBase, 0},
-        {"test", QT_TR_NOOP("テスト"), "&Test", QStyle::SP_FileDialogContentsView, -1},
-        {"start", QT_TR_NOOP("実行"), "&Start", QStyle::SP_MediaPlay, -2},
-    };
+    m_actions.fill(m_toolbar, kToolbarButtons);
     const QString folder = QApplication::applicationDirPath() + QLatin1Char('/');
-    for (const Button& button : buttons) {
-        if (button.key == nullptr) {
-            m_toolbar->addSeparator();
+    for (const char* key : kToolbarButtons) {
+        if (qstrcmp(key, "-") == 0)
             continue;
-        }
-        const QString key = QString::fromLatin1(button.key);
-        QIcon icon(folder + key + QStringLiteral(".bmp"));
+        const QString name = QString::fromLatin1(key);
+        QIcon icon(folder + name + QStringLiteral(".bmp"));
         if (icon.availableSizes().isEmpty())
-            icon = style()->standardIcon(button.icon);
-        auto* action = new QAction(icon, QString::fromLatin1(button.caption), m_toolbar);
-        action->setObjectName(key);
-        action->setToolTip(tr(button.tip));
-        m_toolbar->addAction(action);
-        const int mode = button.mode;
-        // Negative modes are the run commands: -1 test, -2 run.
-        connect(action, &QAction::triggered, this, [this, mode] {
-            if (mode >= 0)
-                listCommand(mode);
-            else
-                runCommand(mode == -1 ? RunMode::Test : RunMode::Run);
-        });
+            icon = style()->standardIcon(fallbackIcon(name));
+        m_actions.find(name)->setIcon(icon);
     }
     // The format box starts a row of its own below the toolbar.
     addToolBarBreak();
@@ -227,39 +283,70 @@ void MainWindow::buildStatusBar() {
     m_wildCardPanel->installEventFilter(this);
 }
 
-void MainWindow::buildListPopup() {
-    m_listPopup = menuBar()->addMenu(QStringLiteral("ListViewPopup"));
-    m_listPopup->setObjectName(QStringLiteral("mnuLVP"));
-    m_listPopup->menuAction()->setVisible(false);
-    QAction* test = addArrayAction(m_listPopup, QStringLiteral("mnuListViewPopup3"), 0, tr("リネームのテスト(&T)"));
-    connect(test, &QAction::triggered, this, [this] { runCommand(RunMode::Test); });
-    QAction* run = addArrayAction(m_listPopup, QStringLiteral("mnuListViewPopup3"), 1, tr("リネームの実行(&S)"));
-    connect(run, &QAction::triggered, this, [this] { runCommand(RunMode::Run); });
-    m_list->viewport()->installEventFilter(this);
-}
-
 CommandOutcome MainWindow::runCommand(RunMode mode) {
     return m_run->runCommand(mode, formatText(), m_options.runOptions());
 }
 
 void MainWindow::applyOptionsToMenus() {
-    for (std::size_t i = 0; i < m_attributeActions.size(); ++i) {
-        if (m_attributeActions.at(i)->isVisible() && (m_options.ignoredAttributes & (1 << i)))
-            m_attributeActions.at(i)->setChecked(true);
+    for (const OptionKey& option : optionKeys()) {
+        if (option.action != nullptr)
+            m_actions.find(QString::fromLatin1(option.action))
+                ->setChecked(m_options.*std::get<bool Options::*>(option.member));
+    }
+    for (int i = 0; i < kAttributeItems; ++i) {
+        if (!isPlaceholderAttribute(i))
+            findArrayAction(this, QStringLiteral("mnuAttributes"), i)
+                ->setChecked((m_options.ignoredAttributes & (1 << i)) != 0);
+    }
+    statusBar()->setVisible(m_options.showStatusBar);
+    if (m_toolbar != nullptr)
+        m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+}
+
+void MainWindow::optionToggled(const OptionKey& option, bool checked) {
+    m_options.*std::get<bool Options::*>(option.member) = checked;
+    // The switches that change the window do so at once; the others are read when next needed.
+    const QLatin1String name(option.action);
+    if (name == QLatin1String("mnuStatusbar"))
+        statusBar()->setVisible(checked);
+    else if (name == QLatin1String("mnuToolbarCaption") && m_toolbar != nullptr)
+        m_toolbar->setToolButtonStyle(checked ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+}
+
+void MainWindow::listCommand(ListCommand command) {
+    switch (command) {
+    case ListCommand::Add:
+        addThroughDialog();
+        break;
+    case ListCommand::Remove:
+        m_model->removeRowsAt(m_list->selectedRowNumbers());
+        break;
+    case ListCommand::Clear:
+        m_model->clear();
+        break;
+    case ListCommand::Up:
+        moveSelectedRows(true);
+        break;
+    case ListCommand::Down:
+        moveSelectedRows(false);
+        break;
+    case ListCommand::Exit:
+        close();
+        break;
     }
 }
 
-void MainWindow::listCommand(int mode) {
-    switch (mode) {
-    case 0:
-        addThroughDialog();
-        break;
-    case 5:
-        close();
-        break;
-    default:
-        break;
-    }
+void MainWindow::moveSelectedRows(bool up) {
+    const std::vector<bool> selected = m_list->selectedRowFlags();
+    const RowMove moved = up ? moveSelectedUp(selected) : moveSelectedDown(selected);
+    if (!moved.moved)
+        return;
+    m_model->permuteRows(moved.order);
+    m_list->selectOnly(moved.selected);
+}
+
+void MainWindow::selectAll() {
+    m_list->selectAll();
 }
 
 void MainWindow::addBatch(const PendingBatch& batch) {
@@ -268,11 +355,11 @@ void MainWindow::addBatch(const PendingBatch& batch) {
 }
 
 void MainWindow::addThroughDialog() {
-    const QStringList chosen = m_chooseFiles(this, m_options.wildCard, m_initDir);
+    const QStringList chosen = m_chooseFiles(this, m_options.wildCard, m_options.initDir);
     if (chosen.isEmpty())
         return;
     const PendingBatch batch = splitDialogSelection(chosen);
-    m_initDir = batch.baseFolder;
+    m_options.initDir = batch.baseFolder;
     addBatch(batch);
 }
 
@@ -281,79 +368,31 @@ void MainWindow::editWildCard() {
     m_wildCardPanel->setText(m_options.wildCard);
 }
 
-void MainWindow::toggleIgnoredAttribute(int index) {
-    Q_UNUSED(index)
-    bool checked[6] = {};
-    for (std::size_t i = 0; i < m_attributeActions.size(); ++i)
-        checked[i] = m_attributeActions.at(i)->isChecked();
-    m_options.ignoredAttributes = ignoredAttributesFromChecks(checked);
-}
-
-bool MainWindow::isAltCommandKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers != Qt::AltModifier)
-        return false;
-    switch (key) {
-    case Qt::Key_A:
-    case Qt::Key_R:
-    case Qt::Key_C:
-    case Qt::Key_U:
-    case Qt::Key_D:
-    case Qt::Key_X:
-    case Qt::Key_T:
-    case Qt::Key_S:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool MainWindow::handleKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_F2) {
-        // In-place editing of the current row's name starts here.
-        return true;
-    }
-    if (modifiers != Qt::AltModifier)
-        return false;
-    switch (key) {
-    case Qt::Key_A:
-        listCommand(0);
-        return true;
-    case Qt::Key_R:
-        listCommand(1);
-        return true;
-    case Qt::Key_C:
-        listCommand(2);
-        return true;
-    case Qt::Key_U:
-        listCommand(3);
-        return true;
-    case Qt::Key_D:
-        listCommand(4);
-        return true;
-    case Qt::Key_X:
-        listCommand(5);
-        return true;
-    case Qt::Key_T:
-        runCommand(RunMode::Test);
-        return true;
-    case Qt::Key_S:
-        runCommand(RunMode::Run);
-        return true;
-    default:
-        return false;
-    }
+void MainWindow::toggleIgnoredAttribute(int bit, bool checked) {
+    if (checked)
+        m_options.ignoredAttributes |= bit;
+    else
+        m_options.ignoredAttributes &= ~bit;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        QAction* command = key->modifiers() == Qt::AltModifier ? m_actions.forAltKey(key->key()) : nullptr;
         // The commands act on release; the press of their key must not reach the focused box, which would
         // type the letter into the format before the command reads it.
         if (event->type() == QEvent::KeyPress)
-            return isAltCommandKey(keyEvent->key(), keyEvent->modifiers());
-        if (!keyEvent->isAutoRepeat() && handleKeyRelease(keyEvent->key(), keyEvent->modifiers()))
+            return command != nullptr;
+        if (key->isAutoRepeat())
+            return command != nullptr;
+        // In-place editing of the current row's name starts here.
+        if (key->key() == Qt::Key_F2)
             return true;
+        if (command != nullptr) {
+            command->trigger();
+            return true;
+        }
     }
     if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "execution/RunCommands.h"
+#include "filelist/ListCommands.h"
 #include "filelist/PendingBatch.h"
-#include "mainwindow/Options.h"
+#include "mainwindow/ui/ActionRegistry.h"
 #include "platform/WorkHost.h"
 
 #include <QMainWindow>
 
-#include <array>
 #include <functional>
 
 class Clock;
@@ -15,7 +15,6 @@ class FileAdder;
 class FileListModel;
 class FileListView;
 class FileSystem;
-class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -24,22 +23,29 @@ class QToolBar;
 class RunController;
 class ShellFileOperation;
 class UserPrompt;
+struct OptionKey;
+struct Options;
 
-// frmMain: the program's main window. It wires the menus, bars and keys to the commands.
+// frmMain: the program's main window. It wires the menus, bars and keys to the commands; every command is
+// declared once, in the table of buildActions().
 class MainWindow final : public QMainWindow, private WorkHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    MainWindow(
-        FileSystem& fs, ShellFileOperation& files, UserPrompt& prompt, const Clock& clock, QWidget* parent = nullptr);
+    MainWindow(Options& options,
+               FileSystem& fs,
+               ShellFileOperation& files,
+               UserPrompt& prompt,
+               const Clock& clock,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The start-up sequence; arguments are the paths named on the command line.
     void startUp(const QStringList& arguments, const QString& currentFolder);
 
-    // 0 add, 1 remove, 2 clear, 3 up, 4 down, 5 exit; any other mode does nothing.
-    void listCommand(int mode);
+    void listCommand(ListCommand command);
+    void selectAll();
     void addBatch(const PendingBatch& batch);
     // Test, run or undo with the format in the format box.
     CommandOutcome runCommand(RunMode mode);
@@ -52,23 +58,24 @@ public:
     [[nodiscard]] Options& options() { return m_options; }
     [[nodiscard]] QString formatText() const;
     [[nodiscard]] RunController& runController() { return *m_run; }
+    // Shows the options' values as check marks, after they changed from outside the menus.
+    void applyOptionsToMenus();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void buildActions();
     void buildMenus();
     void buildToolbar();
     void buildFormatBox();
     void buildStatusBar();
-    void buildListPopup();
-    void applyOptionsToMenus();
-    static bool isAltCommandKey(int key, Qt::KeyboardModifiers modifiers);
-    bool handleKeyRelease(int key, Qt::KeyboardModifiers modifiers);
+    void optionToggled(const OptionKey& option, bool checked);
+    void moveSelectedRows(bool up);
     void addThroughDialog();
     void editWildCard();
-    void toggleIgnoredAttribute(int index);
+    void toggleIgnoredAttribute(int bit, bool checked);
     void shutDown();
 
     // WorkHost: adds and bulk runs show the status, the file count, the list and the cursor here.
@@ -78,14 +85,14 @@ private:
     void setBusy(bool busy) override;
     void setListVisible(bool visible) override;
 
+    Options& m_options;
     FileSystem& m_fs;
     UserPrompt& m_prompt;
-    const Clock& m_clock;
-    Options m_options;
     FileListModel* m_model;
     FileAdder* m_adder;
     FileListView* m_list;
     RunController* m_run;
+    ActionRegistry m_actions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_formatBand = nullptr;
@@ -94,9 +101,7 @@ private:
     QLabel* m_numberOfFiles = nullptr;
     QLabel* m_wildCardPanel = nullptr;
     QLabel* m_statusPanel = nullptr;
-    std::array<QAction*, 6> m_attributeActions{};
     QString m_baseFolder;
-    QString m_initDir;
     FileChooser m_chooseFiles;
     bool m_shutDown = false;
 };

@@ -7,21 +7,20 @@ namespace {
 constexpr const char* kIndexProperty = "index";
 }
 
+QString arrayItemName(const QString& arrayName, int index) {
+    return arrayName + QLatin1Char('_') + QString::number(index);
+}
+
 QAction* addArrayAction(QWidget* menu, const QString& arrayName, int index, const QString& text) {
     auto* action = new QAction(text, menu);
-    action->setObjectName(arrayName);
+    action->setObjectName(arrayItemName(arrayName, index));
     action->setProperty(kIndexProperty, index);
     menu->addAction(action);
     return action;
 }
 
 QAction* findArrayAction(const QObject* root, const QString& arrayName, int index) {
-    const auto actions = root->findChildren<QAction*>(arrayName);
-    for (QAction* action : actions) {
-        if (arrayIndex(action) == index)
-            return action;
-    }
-    return nullptr;
+    return root->findChild<QAction*>(arrayItemName(arrayName, index));
 }
 
 int arrayIndex(const QAction* action) {

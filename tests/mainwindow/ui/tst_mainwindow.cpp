@@ -2,6 +2,8 @@
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
+#include "mainwindow/OptionKeys.h"
+#include "mainwindow/Options.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -29,11 +32,13 @@ private:
     ScriptedPrompt m_prompt;
     LinuxShellFileOperation m_files{m_prompt};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    Options m_options;
     std::unique_ptr<MainWindow> m_window;
     QStringList m_chooserCalls;
 
     MainWindow& start(const QStringList& arguments = {}) {
-        m_window = std::make_unique<MainWindow>(m_fs, m_files, m_prompt, m_clock);
+        m_options = Options();
+        m_window = std::make_unique<MainWindow>(m_options, m_fs, m_files, m_prompt, m_clock);
         m_chooserCalls.clear();
         m_window->setFileChooser([this](QWidget*, const QString& wildCard, const QString&) {
             m_chooserCalls.append(wildCard);
@@ -204,6 +209,129 @@ private Q_SLOTS:
         findArrayAction(m_window.get(), QStringLiteral("mnuVariable"), 9)->trigger(); // Now
         QCOMPARE(box->text(), QStringLiteral("Now"));
         QCOMPARE(m_window->formatText(), QStringLiteral("Now"));
+    }
+
+    // The list commands from the toolbar, the pop-up menu and the Alt keys, on the rows selected in the view.
+    void listCommandsOnTheSelection() {
+        QStringList names;
+        for (int i = 1; i <= 5; ++i) {
+            names.append(QStringLiteral("r%1").arg(i));
+            TestFiles::write(m_root + QStringLiteral("rows/r%1").arg(i));
+        }
+        start({m_root + QStringLiteral("rows")});
+        auto* view = m_window->findChild<QTreeView*>(QStringLiteral("lvwFiles"));
+        auto select = [view](std::initializer_list<int> rows) {
+            view->selectionModel()->clear();
+            for (const int row : rows)
+                view->selectionModel()->select(view->model()->index(row - 1, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        auto listed = [this] {
+            QStringList all;
+            for (const FileRow& row : m_window->fileList().rows())
+                all.append(row.name);
+            return all.join(u' ');
+        };
+        auto selected = [view] {
+            QList<int> rows;
+            for (const QModelIndex& index : view->selectionModel()->selectedRows())
+                rows.append(index.row() + 1);
+            std::sort(rows.begin(), rows.end());
+            return rows;
+        };
+        select({3, 4});
+        m_window->findChild<QAction*>(QStringLiteral("up"))->trigger();
+        QCOMPARE(listed(), QStringLiteral("r1 r3 r4 r2 r5"));
+        QCOMPARE(selected(), QList<int>({2, 3}));
+        releaseKey(Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(listed(), QStringLiteral("r1 r2 r3 r4 r5"));
+        QCOMPARE(selected(), QList<int>({3, 4}));
+        select({2, 3, 5});
+        findArrayAction(m_window.get(), QStringLiteral("mnuListViewPopup1"), 2)->trigger();
+        QCOMPARE(listed(), QStringLiteral("r1 r4"));
+        QCOMPARE(selected(), QList<int>());
+        QCOMPARE(panel("NumberOfFiles"), QStringLiteral("2個のファイル"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuListViewPopup1"), 4)->trigger();
+        QCOMPARE(selected(), QList<int>({1, 2}));
+        releaseKey(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(listed(), QString());
+        QCOMPARE(panel("NumberOfFiles"), QStringLiteral("0個のファイル"));
+    }
+
+    // The pop-up menu's items, in order, each under a name of its own.
+    void listPopupItems() {
+        start();
+        QStringList items;
+        for (const QAction* item : m_window->findChild<QMenu*>(QStringLiteral("mnuLVP"))->actions())
+            items.append(item->isSeparator() ? QStringLiteral("-") : item->objectName() + u' ' + item->text());
+        QCOMPARE(items,
+                 QStringList({"mnuListViewPopup1_0 一つ上へ(&U)", "mnuListViewPopup1_1 一つ下へ(&D)",
+                              "mnuListViewPopup1_2 削除(&D)", "mnuListViewPopup1_3 リストのクリア(&C)",
+                              "mnuListViewPopup1_4 すべて選択(&L)", "-", "mnuListViewPopup2_0 ファイルを追加(&A)", "-",
+                              "mnuListViewPopup3_0 リネームのテスト(&T)", "mnuListViewPopup3_1 リネームの実行(&S)"}));
+        // Every name is found once.
+        for (const char* name : {"mnuRun_0", "mnuRun_1", "mnuMenu_0", "mnuAttributes_5"})
+            QCOMPARE(m_window->findChildren<QAction*>(QString::fromLatin1(name)).size(), 1);
+    }
+
+    // Every switch of the options is a check-mark item with its caption and first-start value, and a click
+    // changes the option at once.
+    void optionSwitches_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("move to folder") << "mnuMoveToFolder"
+                                        << "下記のﾌｫﾙﾀﾞに移動(&M)" << false;
+        QTest::newRow("copy") << "mnuCopy"
+                              << "常にﾌｧｲﾙをｺﾋﾟｰ(&C)" << false;
+        QTest::newRow("recycle") << "mnuRecycled"
+                                 << "削除時にごみ箱へ移動(&R)" << true;
+        QTest::newRow("delete invalid characters") << "mnuNoUseChr"
+                                                   << "ﾌｧｲﾙ名に使えない文字を自動消去(&N)" << true;
+        QTest::newRow("keep unformatted") << "mnuNoFormat"
+                                          << "書式のないFormat関数の式は変換しない(&D)" << true;
+        QTest::newRow("renumber") << "mnuRenumberOnCollition"
+                                  << "重複したﾌｧｲﾙ名に連番を付ける(&C)" << false;
+        QTest::newRow("clear after rename") << "mnuClearAfterRename"
+                                            << "変換後にﾘｽﾄをｸﾘｱ(&A)" << false;
+        QTest::newRow("always function") << "mnuAlwaysFunction"
+                                         << "書式を常に関数形式と理解する(&F)" << true;
+        QTest::newRow("no error boxes") << "mnuNOERRORUI"
+                                        << "ｴﾗｰが起きてもﾕｰｻﾞｰｲﾝﾀｰﾌｪｲｽを表示しない(&E)" << false;
+        QTest::newRow("no confirmation") << "mnuNOCONFIRMATION"
+                                         << "すべてのﾀﾞｲｱﾛｸﾞﾎﾞｯｸｽにはいで答える(&C)" << false;
+        QTest::newRow("bulk") << "mnuMultidestFiles"
+                              << "MultidestFiles" << false;
+        QTest::newRow("toolbar captions") << "mnuToolbarCaption"
+                                          << "文字(&C)" << true;
+        QTest::newRow("status bar") << "mnuStatusbar"
+                                    << "ｽﾃｰﾀｽﾊﾞｰ(&S)" << true;
+        QTest::newRow("auto sort") << "mnuAutoSort"
+                                   << "ﾌｧｲﾙ名で自動整列(&S)" << false;
+        QTest::newRow("tooltips") << "mnuToolTip"
+                                  << "ﾂｰﾙﾋﾝﾄを表示(&H)" << true;
+        QTest::newRow("show log") << "mnuShowLog"
+                                  << "作業終了時にﾛｸﾞを表示(&L)" << true;
+        QTest::newRow("hide list") << "mnuHideList"
+                                   << "ﾘｽﾄを一時的に隠す(&D)" << false;
+    }
+    void optionSwitches() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(bool, checked);
+        start();
+        auto* item = m_window->findChild<QAction*>(name);
+        QVERIFY(item != nullptr);
+        QCOMPARE(item->text(), caption);
+        QVERIFY(item->isCheckable());
+        QCOMPARE(item->isChecked(), checked);
+        item->trigger();
+        QCOMPARE(item->isChecked(), !checked);
+        const OptionKey* option = optionForAction(name);
+        QVERIFY(option != nullptr);
+        QCOMPARE(m_window->options().*std::get<bool Options::*>(option->member), !checked);
+        if (name == QLatin1String("mnuStatusbar"))
+            QCOMPARE(m_window->statusBar()->isHidden(), checked);
     }
 
     void exitByKeyAndMenu() {

@@ -1,0 +1,38 @@
+#include "filelist/ListCommands.h"
+
+#include <numeric>
+#include <utility>
+
+namespace {
+
+// One swap per selected row, scanning against the direction of movement, so the whole pass is linear.
+RowMove move(const std::vector<bool>& selected, bool up) {
+    const auto count = static_cast<qsizetype>(selected.size());
+    RowMove result;
+    result.order.resize(static_cast<std::size_t>(count));
+    std::iota(result.order.begin(), result.order.end(), qsizetype{0});
+    result.selected = selected;
+    const qsizetype step = up ? -1 : 1;
+    for (qsizetype k = 1; k < count; ++k) {
+        const qsizetype i = up ? k : count - 1 - k;
+        const auto here = static_cast<std::size_t>(i);
+        const auto there = static_cast<std::size_t>(i + step);
+        if (!result.selected[here])
+            continue;
+        std::swap(result.order[here], result.order[there]);
+        result.selected[here] = false;
+        result.selected[there] = true;
+        result.moved = true;
+    }
+    return result;
+}
+
+} // namespace
+
+RowMove moveSelectedUp(const std::vector<bool>& selected) {
+    return move(selected, true);
+}
+
+RowMove moveSelectedDown(const std::vector<bool>& selected) {
+    return move(selected, false);
+}
