@@ -8,23 +8,22 @@
 #include "filelist/ui/FileListView.h"
 #include "mainwindow/OptionKeys.h"
 #include "mainwindow/Options.h"
+#include "mainwindow/ui/FormatBox.h"
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
+#include "mainwindow/ui/OptionActions.h"
 #include "mainwindow/ui/RunController.h"
+#include "mainwindow/ui/StatusPanels.h"
+#include "mainwindow/ui/ToolbarIcons.h"
 #include "platform/UserPrompt.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 namespace {
@@ -34,37 +33,9 @@ constexpr int kTwipsPerPixel = 15;
 constexpr int kDefaultWidthTwips = 7000;
 constexpr int kDefaultHeightTwips = 5000;
 
-// Item i of the ignored attributes stands for the attribute bit 2^i; bits 8 and 16 are hidden placeholders.
-constexpr int kAttributeItems = 6;
-const char* const kAttributeCaptions[kAttributeItems] = {
-    QT_TRANSLATE_NOOP("MainWindow", "読み取り専用(&R)"), QT_TRANSLATE_NOOP("MainWindow", "隠しﾌｧｲﾙ(&D)"),
-    QT_TRANSLATE_NOOP("MainWindow", "ｼｽﾃﾑ(&S)"),         QT_TRANSLATE_NOOP("MainWindow", "ダミー"),
-    QT_TRANSLATE_NOOP("MainWindow", "ダミー"),           QT_TRANSLATE_NOOP("MainWindow", "ｱｰｶｲﾌﾞ(&A)"),
-};
-
-bool isPlaceholderAttribute(int item) {
-    return item == 3 || item == 4;
-}
-
 // The toolbar's buttons in order, by the names of their actions; "-" is the separator.
 constexpr std::initializer_list<const char*> kToolbarButtons = {"add",  "remove", "clear", "up",   "down",
                                                                 "exit", "-",      "test",  "start"};
-
-QStyle::StandardPixmap fallbackIcon(const QString& key) {
-    if (key == QLatin1String("add"))
-        return QStyle::SP_FileDialogNewFolder;
-    if (key == QLatin1String("remove") || key == QLatin1String("clear"))
-        return QStyle::SP_TrashIcon;
-    if (key == QLatin1String("up"))
-        return QStyle::SP_ArrowUp;
-    if (key == QLatin1String("down"))
-        return QStyle::SP_ArrowDown;
-    if (key == QLatin1String("exit"))
-        return QStyle::SP_DialogCloseButton;
-    if (key == QLatin1String("test"))
-        return QStyle::SP_FileDialogContentsView;
-    return QStyle::SP_MediaPlay;
-}
 
 } // namespace
 
@@ -118,7 +89,7 @@ void MainWindow::startUp(const QStringList& arguments, const QString& currentFol
     // Files named on the command line, after the settings, so that the restored filter applies.
     if (!arguments.isEmpty())
         addBatch(prepareCommandLine(m_fs, arguments, currentFolder));
-    m_wildCardPanel->setText(m_options.wildCard);
+    m_panels->setWildCard(m_options.wildCard);
 }
 
 // Every command of the window, once. The toolbar's buttons are actions named by their keys, and their
@@ -168,20 +139,8 @@ void MainWindow::buildActions() {
         m_actions.add(command);
 
     // The switches come from the table of options, which also keeps them between starts.
-    for (const OptionKey& option : optionKeys()) {
-        if (option.action == nullptr)
-            continue;
-        QAction* item = m_actions.addCheckable(QString::fromLatin1(option.action), tr(option.caption),
-                                               [this, &option](bool checked) { optionToggled(option, checked); });
-        item->setVisible(qstrcmp(option.action, "mnuRENAMEONCOLLISION") != 0);
-    }
-    for (int i = 0; i < kAttributeItems; ++i) {
-        QAction* item =
-            m_actions.addCheckable(arrayItemName(QStringLiteral("mnuAttributes"), i), tr(kAttributeCaptions[i]),
-                                   [this, i](bool checked) { toggleIgnoredAttribute(1 << i, checked); });
-        item->setProperty("index", i);
-        item->setVisible(!isPlaceholderAttribute(i));
-    }
+    m_optionActions = std::make_unique<OptionActions>(
+        m_options, m_actions, [this](const OptionKey& option, bool checked) { optionToggled(option, checked); });
 }
 
 void MainWindow::buildMenus() {
@@ -198,7 +157,7 @@ void MainWindow::buildMenus() {
     QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});
     QMenu* functions = m_actions.addMenu(format, "mnuFunc", tr("関数(&F)"), {});
     QMenu* variables = m_actions.addMenu(format, "mnuVar", tr("変数(&V)"), {});
-    buildInsertionMenus(functions, variables, m_formatBox);
+    buildInsertionMenus(functions, variables, m_formatBox->edit());
 
     QMenu* options = m_actions.addMenu(bar, "mnuOptions", tr("ｵﾌﾟｼｮﾝ(&O)"), {});
     QMenu* files = m_actions.addMenu(options, "mnuFile", tr("ﾌｧｲﾙ(&F)"), {"mnuWildCard"});
@@ -227,15 +186,9 @@ void MainWindow::buildToolbar() {
     m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_actions.fill(m_toolbar, kToolbarButtons);
-    const QString folder = QApplication::applicationDirPath() + QLatin1Char('/');
     for (const char* key : kToolbarButtons) {
-        if (qstrcmp(key, "-") == 0)
-            continue;
-        const QString name = QString::fromLatin1(key);
-        QIcon icon(folder + name + QStringLiteral(".bmp"));
-        if (icon.availableSizes().isEmpty())
-            icon = style()->standardIcon(fallbackIcon(name));
-        m_actions.find(name)->setIcon(icon);
+        if (qstrcmp(key, "-") != 0)
+            m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key), *style()));
     }
     // The format box starts a row of its own below the toolbar.
     addToolBarBreak();
@@ -245,21 +198,8 @@ void MainWindow::buildToolbar() {
 void MainWindow::buildFormatBox() {
     m_formatBand = new QToolBar(this);
     m_formatBand->setMovable(false);
-    auto* box = new QWidget(m_formatBand);
-    box->setObjectName(QStringLiteral("picFileName"));
-    auto* layout = new QHBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(tr("書式"), box));
-    m_formatCombo = new QComboBox(box);
-    m_formatCombo->setObjectName(QStringLiteral("cmbFileName"));
-    m_formatCombo->setEditable(true);
-    m_formatCombo->setInsertPolicy(QComboBox::NoInsert);
-    m_formatCombo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_formatBox = m_formatCombo->lineEdit();
-    m_formatBox->setObjectName(QStringLiteral("txtFileName"));
-    m_formatBox->setToolTip(tr("書式を書いてください"));
-    layout->addWidget(m_formatCombo, 1);
-    m_formatBand->addWidget(box);
+    m_formatBox = new FormatBox(m_formatBand);
+    m_formatBand->addWidget(m_formatBox);
 }
 
 QString MainWindow::formatText() const {
@@ -267,20 +207,8 @@ QString MainWindow::formatText() const {
 }
 
 void MainWindow::buildStatusBar() {
-    auto makePanel = [this](const char* key, const QString& text, const QString& tip, int stretch) {
-        auto* panel = new QLabel(text, statusBar());
-        panel->setObjectName(QString::fromLatin1(key));
-        panel->setToolTip(tip);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        statusBar()->addWidget(panel, stretch);
-        return panel;
-    };
-    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    m_numberOfFiles = makePanel("NumberOfFiles", FileAdder::fileCountText(0), tr("ﾘｽﾄに登録されているﾌｧｲﾙ数"), 0);
-    m_wildCardPanel = makePanel("WildCard", QStringLiteral("*.*"), tr("追加するﾌｧｲﾙ名"), 0);
-    m_statusPanel = makePanel("Status", QString(), tr("ﾒｯｾｰｼﾞ"), 1);
-    m_wildCardPanel->installEventFilter(this);
+    m_panels = new StatusPanels(statusBar());
+    connect(m_panels, &StatusPanels::wildCardClicked, this, &MainWindow::editWildCard);
 }
 
 CommandOutcome MainWindow::runCommand(RunMode mode) {
@@ -288,23 +216,13 @@ CommandOutcome MainWindow::runCommand(RunMode mode) {
 }
 
 void MainWindow::applyOptionsToMenus() {
-    for (const OptionKey& option : optionKeys()) {
-        if (option.action != nullptr)
-            m_actions.find(QString::fromLatin1(option.action))
-                ->setChecked(m_options.*std::get<bool Options::*>(option.member));
-    }
-    for (int i = 0; i < kAttributeItems; ++i) {
-        if (!isPlaceholderAttribute(i))
-            findArrayAction(this, QStringLiteral("mnuAttributes"), i)
-                ->setChecked((m_options.ignoredAttributes & (1 << i)) != 0);
-    }
+    m_optionActions->applyToMenus();
     statusBar()->setVisible(m_options.showStatusBar);
     if (m_toolbar != nullptr)
         m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
 }
 
 void MainWindow::optionToggled(const OptionKey& option, bool checked) {
-    m_options.*std::get<bool Options::*>(option.member) = checked;
     // The switches that change the window do so at once; the others are read when next needed.
     const QLatin1String name(option.action);
     if (name == QLatin1String("mnuStatusbar"))
@@ -365,14 +283,7 @@ void MainWindow::addThroughDialog() {
 
 void MainWindow::editWildCard() {
     m_options.wildCard = askWildCard(m_prompt, m_options.wildCard);
-    m_wildCardPanel->setText(m_options.wildCard);
-}
-
-void MainWindow::toggleIgnoredAttribute(int bit, bool checked) {
-    if (checked)
-        m_options.ignoredAttributes |= bit;
-    else
-        m_options.ignoredAttributes &= ~bit;
+    m_panels->setWildCard(m_options.wildCard);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -399,10 +310,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         m_listPopup->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
         return true;
     }
-    if (watched == m_wildCardPanel && event->type() == QEvent::MouseButtonRelease) {
-        editWildCard();
-        return true;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -424,11 +331,11 @@ void MainWindow::shutDown() {
 }
 
 void MainWindow::setStatusText(const QString& text) {
-    m_statusPanel->setText(text);
+    m_panels->setStatus(text);
 }
 
 void MainWindow::setFileCountText(const QString& text) {
-    m_numberOfFiles->setText(text);
+    m_panels->setFileCount(text);
 }
 
 void MainWindow::processEvents() {

@@ -9,18 +9,19 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class Clock;
 class FileAdder;
 class FileListModel;
 class FileListView;
 class FileSystem;
-class QComboBox;
-class QLabel;
-class QLineEdit;
+class FormatBox;
+class OptionActions;
 class QMenu;
 class QToolBar;
 class RunController;
+class StatusPanels;
 class ShellFileOperation;
 class UserPrompt;
 struct OptionKey;
@@ -75,7 +76,6 @@ private:
     void moveSelectedRows(bool up);
     void addThroughDialog();
     void editWildCard();
-    void toggleIgnoredAttribute(int bit, bool checked);
     void shutDown();
 
     // WorkHost: adds and bulk runs show the status, the file count, the list and the cursor here.
@@ -93,14 +93,12 @@ private:
     FileListView* m_list;
     RunController* m_run;
     ActionRegistry m_actions;
+    std::unique_ptr<OptionActions> m_optionActions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_formatBand = nullptr;
-    QComboBox* m_formatCombo = nullptr;
-    QLineEdit* m_formatBox = nullptr;
-    QLabel* m_numberOfFiles = nullptr;
-    QLabel* m_wildCardPanel = nullptr;
-    QLabel* m_statusPanel = nullptr;
+    FormatBox* m_formatBox = nullptr;
+    StatusPanels* m_panels = nullptr;
     QString m_baseFolder;
     FileChooser m_chooseFiles;
     bool m_shutDown = false;

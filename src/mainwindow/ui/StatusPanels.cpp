@@ -1,0 +1,50 @@
+#include "mainwindow/ui/StatusPanels.h"
+
+#include "filelist/FileAdder.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace {
+
+QLabel* makePanel(QStatusBar* bar, const char* key, const QString& text, const QString& tag, int stretch) {
+    auto* panel = new QLabel(text, bar);
+    panel->setObjectName(QString::fromLatin1(key));
+    panel->setToolTip(tag);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    bar->addWidget(panel, stretch);
+    return panel;
+}
+
+} // namespace
+
+StatusPanels::StatusPanels(QStatusBar* bar)
+    : QObject(bar)
+    , m_numberOfFiles(makePanel(bar, "NumberOfFiles", FileAdder::fileCountText(0), tr("ﾘｽﾄに登録されているﾌｧｲﾙ数"), 0))
+    , m_wildCard(makePanel(bar, "WildCard", QStringLiteral("*.*"), tr("追加するﾌｧｲﾙ名"), 0))
+    , m_status(makePanel(bar, "Status", QString(), tr("ﾒｯｾｰｼﾞ"), 1)) {
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    m_wildCard->installEventFilter(this);
+}
+
+void StatusPanels::setFileCount(const QString& text) {
+    m_numberOfFiles->setText(text);
+}
+
+void StatusPanels::setWildCard(const QString& text) {
+    m_wildCard->setText(text);
+}
+
+void StatusPanels::setStatus(const QString& text) {
+    m_status->setText(text);
+}
+
+bool StatusPanels::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_wildCard && event->type() == QEvent::MouseButtonRelease) {
+        Q_EMIT wildCardClicked();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
