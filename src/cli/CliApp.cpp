@@ -107,8 +107,8 @@ private:
 
 class CliRun {
 public:
-    CliRun(const QString& currentFolder, std::FILE* out, std::FILE* err)
-        : m_currentFolder(currentFolder)
+    CliRun(QString currentFolder, std::FILE* out, std::FILE* err)
+        : m_currentFolder(std::move(currentFolder))
         , m_errStream(err)
         , m_out(out)
         , m_err(err) {}

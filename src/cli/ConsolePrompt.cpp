@@ -23,12 +23,11 @@ QByteArray consoleText(const QString& text) {
         const QChar c = text[i];
         if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
             continue; // the line feed that follows ends the line
-        if (c == QLatin1Char('\n') && i > 0 && text[i - 1] == QLatin1Char('\r'))
+        const bool lineEnd = c == QLatin1Char('\n') && i > 0 && text[i - 1] == QLatin1Char('\r');
+        if (lineEnd || !isControlCharacter(c))
             shown += c;
-        else if (isControlCharacter(c))
-            shown += c.unicode() == 0x7f ? QChar(0x2421) : QChar(0x2400 + c.unicode());
         else
-            shown += c;
+            shown += c.unicode() == 0x7f ? QChar(0x2421) : QChar(0x2400 + c.unicode());
     }
     return shown.toUtf8();
 }

@@ -238,7 +238,10 @@ BuildResult buildPlanFunctionStyle(const QString& formatText, const BuildContext
         auto finished = finishName(*name, FormatStyle::Function, context.options.deleteInvalidChars, context.prompt);
         if (!finished)
             return result;
-        setDestName(change, finished->trimmed().isEmpty() ? context.rows[i].name : std::move(*finished));
+        if (finished->trimmed().isEmpty())
+            setDestName(change, context.rows[i].name);
+        else
+            setDestName(change, std::move(*finished));
     }
     result.status = BuildStatus::Built;
     return result;

@@ -56,6 +56,7 @@ const OptionKey kOptionKeys[] = {
 };
 
 template <typename... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <typename... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 

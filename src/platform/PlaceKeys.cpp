@@ -27,7 +27,7 @@ const PlaceKeys::Folder& PlaceKeys::folderOf(QStringView folder) {
         found.identity = m_lookup(text.isEmpty() ? QStringLiteral("/") : text);
         if (!found.identity)
             found.cleaned = QDir::cleanPath(text) + QLatin1Char('/');
-        it = m_folders.insert(TextKey{text}, std::move(found));
+        it = m_folders.insert(TextKey{text}, found);
     }
     m_lastText = it.key().text;
     m_last = &*it;

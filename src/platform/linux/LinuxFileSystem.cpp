@@ -274,7 +274,7 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
     struct stat st {};
     if (stat(nativePath(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
 }
 
 QString LinuxFileSystem::accessProblem(const QString& path) const {
@@ -289,7 +289,7 @@ QString LinuxFileSystem::accessProblem(const QString& path) const {
             return qt_error_string(errno);
         closedir(dir);
     }
-    return QString();
+    return {};
 }
 
 bool LinuxFileSystem::canSetFileTime(FileTimeKind kind) const {

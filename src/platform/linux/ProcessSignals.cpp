@@ -3,7 +3,7 @@
 #include <array>
 #include <csignal>
 #include <cstring>
-#include <limits.h>
+#include <climits>
 #include <unistd.h>
 
 namespace {
