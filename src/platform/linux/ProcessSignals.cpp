@@ -1,9 +1,9 @@
 #include "platform/linux/ProcessSignals.h"
 
 #include <array>
+#include <climits>
 #include <csignal>
 #include <cstring>
-#include <climits>
 #include <unistd.h>
 
 namespace {
