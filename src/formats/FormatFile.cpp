@@ -16,10 +16,6 @@ const QString kLineEnd = QStringLiteral("\r\n");
 const QString kQuote = QStringLiteral("\"");
 const QString kTwoQuotes = QStringLiteral("\"\"");
 
-QString translate(const char* text) {
-    return QCoreApplication::translate("FormatFile", text);
-}
-
 QString quoted(const QString& text) {
     return kQuote + QString(text).replace(kQuote, kTwoQuotes) + kQuote;
 }
@@ -28,23 +24,25 @@ void refuse(UserPrompt& prompt, const QString& path, const QString& text) {
     prompt.inform(path + kLineEnd + kLineEnd + text, programTitle(), PromptIcon::Critical);
 }
 
-const char* const kNotText = QT_TRANSLATE_NOOP("FormatFile", "テキストファイルではないため、インポートできません。");
+QString notText() {
+    return QCoreApplication::translate("FormatFile", "テキストファイルではないため、インポートできません。");
+}
 
 // The bytes of the file, or nothing when it cannot or may not be read; the user has been told why.
 std::optional<QByteArray> readImportFile(const QString& path, UserPrompt& prompt) {
     // A folder, pipe or device is no file of formats, and a pipe would keep the program waiting.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        refuse(prompt, path, translate(kNotText));
+        refuse(prompt, path, notText());
         return std::nullopt;
     }
     QFile file(path);
-    const QString cannotImport = translate("インポートできませんでした。");
+    const QString cannotImport = QCoreApplication::translate("FormatFile", "インポートできませんでした。");
     if (!file.open(QIODevice::ReadOnly)) {
         refuse(prompt, path, cannotImport + kLineEnd + file.errorString());
         return std::nullopt;
     }
-    const QString tooLarge = translate("8 MB を超えるファイルはインポートできません。");
+    const QString tooLarge = QCoreApplication::translate("FormatFile", "8 MB を超えるファイルはインポートできません。");
     if (file.size() > kMaxImportBytes) {
         refuse(prompt, path, tooLarge);
         return std::nullopt;
@@ -65,15 +63,16 @@ std::optional<QByteArray> readImportFile(const QString& path, UserPrompt& prompt
 } // namespace
 
 QString exportDialogTitle() {
-    return translate("ｴｸｽﾎﾟｰﾄするﾌｧｲﾙを指定してください");
+    return QCoreApplication::translate("FormatFile", "ｴｸｽﾎﾟｰﾄするﾌｧｲﾙを指定してください");
 }
 
 QString importDialogTitle() {
-    return translate("ｲﾝﾎﾟｰﾄするﾌｧｲﾙを選んでください");
+    return QCoreApplication::translate("FormatFile", "ｲﾝﾎﾟｰﾄするﾌｧｲﾙを選んでください");
 }
 
 QStringList formatFileNameFilters() {
-    return {translate("テキストファイル(*.txt)"), translate("すべてのファイル(*.*)")};
+    return {QCoreApplication::translate("FormatFile", "テキストファイル(*.txt)"),
+            QCoreApplication::translate("FormatFile", "すべてのファイル(*.*)")};
 }
 
 QByteArray formatFileBytes(const QList<SavedFormat>& formats) {
@@ -168,10 +167,11 @@ bool exportFormats(const SavedFormats& formats, const QString& path, UserPrompt&
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        refuse(prompt, path, translate("エクスポートできませんでした。") + kLineEnd + reason);
+        refuse(prompt, path,
+               QCoreApplication::translate("FormatFile", "エクスポートできませんでした。") + kLineEnd + reason);
         return false;
     }
-    prompt.inform(translate("エクスポート完了！"), programTitle(), PromptIcon::None);
+    prompt.inform(QCoreApplication::translate("FormatFile", "エクスポート完了！"), programTitle(), PromptIcon::None);
     return true;
 }
 
@@ -182,7 +182,7 @@ ImportResult importFormats(SavedFormats& formats, SettingsStore& store, const QS
         return result;
     const std::optional<QString> text = decodeFormatFile(*bytes);
     if (!text) {
-        refuse(prompt, path, translate(kNotText));
+        refuse(prompt, path, notText());
         return result;
     }
     result.read = true;
@@ -205,7 +205,8 @@ ImportResult importFormats(SavedFormats& formats, SettingsStore& store, const QS
     if (!added.isEmpty())
         result.stored = store.save();
     result.added = static_cast<int>(added.size());
-    prompt.inform(QString::number(result.added) + translate("個のアイテムを追加しました。"), programTitle(),
-                  PromptIcon::None);
+    prompt.inform(QString::number(result.added) +
+                      QCoreApplication::translate("FormatFile", "個のアイテムを追加しました。"),
+                  programTitle(), PromptIcon::None);
     return result;
 }
