@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [build|run]   ("run" adds the fonts the Japanese interface wants)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy)
 if [ "${1:-build}" = run ]; then
     packages+=(fonts-noto-cjk qt6-wayland)
 fi
