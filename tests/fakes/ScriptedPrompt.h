@@ -42,9 +42,11 @@ public:
         m_shown.append({prompt, title, PromptIcon::None, PromptButtons::OkCancel, PromptAnswer::Ok, true, preset});
         if (m_inputs.empty())
             return std::nullopt;
-        auto answer = m_inputs.front();
+        const std::optional<QString> answer = std::move(m_inputs.front());
         m_inputs.pop_front();
-        return answer;
+        if (!answer)
+            return std::nullopt;
+        return *answer;
     }
 
     [[nodiscard]] const QList<Shown>& shown() const { return m_shown; }
