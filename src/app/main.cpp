@@ -1,5 +1,6 @@
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
@@ -17,8 +18,9 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     QtUserPrompt prompt;
     LinuxShellFileOperation fileOperation(prompt);
+    JsonSettingsStore settings(JsonSettingsStore::defaultFilePath(), clock);
     Options options;
-    MainWindow window(options, fileSystem, fileOperation, prompt, clock);
+    MainWindow window(options, settings, fileSystem, fileOperation, prompt, clock);
     prompt.setParentWindow(&window);
 
     QStringList arguments = QApplication::arguments();

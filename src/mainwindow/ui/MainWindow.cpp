@@ -9,6 +9,7 @@
 #include "mainwindow/OptionKeys.h"
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/FormatBox.h"
+#include "mainwindow/ui/FormatCommands.h"
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
@@ -28,11 +29,6 @@
 
 namespace {
 
-// Window geometry is kept in twips; 15 twips make one pixel at 96 dots per inch.
-constexpr int kTwipsPerPixel = 15;
-constexpr int kDefaultWidthTwips = 7000;
-constexpr int kDefaultHeightTwips = 5000;
-
 // The toolbar's buttons in order, by the names of their actions; "-" is the separator.
 constexpr std::initializer_list<const char*> kToolbarButtons = {"add",  "remove", "clear", "up",   "down",
                                                                 "exit", "-",      "test",  "start"};
@@ -40,6 +36,7 @@ constexpr std::initializer_list<const char*> kToolbarButtons = {"add",  "remove"
 } // namespace
 
 MainWindow::MainWindow(Options& options,
+                       SettingsStore& settings,
                        FileSystem& fs,
                        ShellFileOperation& files,
                        UserPrompt& prompt,
@@ -47,6 +44,7 @@ MainWindow::MainWindow(Options& options,
                        QWidget* parent)
     : QMainWindow(parent)
     , m_options(options)
+    , m_settings(settings)
     , m_fs(fs)
     , m_prompt(prompt)
     , m_model(new FileListModel(this))
@@ -60,6 +58,16 @@ MainWindow::MainWindow(Options& options,
     setCentralWidget(m_list);
     m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
     buildFormatBox();
+    m_formats = new FormatCommands(*m_formatBox, settings, prompt, this);
+    m_formats->listFont = [this] {
+        return m_list->font();
+    };
+    m_formats->toolTips = [this] {
+        return m_options.toolTip;
+    };
+    m_run->formatRun = [this](const QString& format) {
+        m_formats->formatRun(format);
+    };
     buildActions();
     buildMenus();
     buildStatusBar();
@@ -82,10 +90,7 @@ void MainWindow::startUp(const QStringList& arguments, const QString& currentFol
     // The list columns, in creation order.
     m_list->setFileListModel(m_model);
     buildToolbar();
-    // The settings are restored here; until then the first-start values hold.
-    resize(kDefaultWidthTwips / kTwipsPerPixel, kDefaultHeightTwips / kTwipsPerPixel);
-    move(0, 0);
-    applyOptionsToMenus();
+    loadSettings();
     // Files named on the command line, after the settings, so that the restored filter applies.
     if (!arguments.isEmpty())
         addBatch(prepareCommandLine(m_fs, arguments, currentFolder));
@@ -110,10 +115,18 @@ void MainWindow::buildActions() {
         {"mnuRun_0", tr("ﾃｽﾄする(&T)"), run(RunMode::Test)},
         {"mnuRun_1", tr("実行する(&S)"), run(RunMode::Run)},
         {"mnuUndo", tr("元に戻す(&U)"), run(RunMode::Undo)},
+        {"mnuDeleteReg", tr("ﾚｼﾞｽﾄﾘを削除して終了(&R)"),
+         [this] {
+             deleteSettings();
+         }},
         {"mnuExit", tr("終了(&X)"), list(ListCommand::Exit), Qt::Key_unknown, QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"mnuWildCard", tr("追加するﾌｧｲﾙ名(&W)"),
          [this] {
              editWildCard();
+         }},
+        {"mnuMaxFileSize", tr("ｺﾓﾝﾀﾞｲｱﾛｸﾞのMaxFileSizeを変更(&M)..."),
+         [this] {
+             askMaxFileSize();
          }},
         {"add", QStringLiteral("&Add"), list(ListCommand::Add), Qt::Key_A, {}, tr("リストに追加")},
         {"remove", QStringLiteral("&Remove"), list(ListCommand::Remove), Qt::Key_R, {}, tr("リストから削除")},
@@ -137,6 +150,7 @@ void MainWindow::buildActions() {
     };
     for (const ActionSpec& command : commands)
         m_actions.add(command);
+    m_formats->addActions(m_actions);
 
     // The switches come from the table of options, which also keeps them between starts.
     m_optionActions = std::make_unique<OptionActions>(
@@ -146,7 +160,7 @@ void MainWindow::buildActions() {
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     m_actions.addMenu(bar, "mnuOptionFile", tr("ﾌｧｲﾙ(&F)"),
-                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuExit"});
+                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuDeleteReg", "-", "mnuExit"});
 
     QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
@@ -155,6 +169,8 @@ void MainWindow::buildMenus() {
     m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
 
     QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});
+    m_formats->setRegisterMenu(m_actions.addMenu(format, "mnuReg", tr("登録と呼び出し(&R)"), {"mnuFormat_0"}));
+    m_actions.fill(format, {"mnuAdjust", "mnuFormInport", "mnuFormExport", "-"});
     QMenu* functions = m_actions.addMenu(format, "mnuFunc", tr("関数(&F)"), {});
     QMenu* variables = m_actions.addMenu(format, "mnuVar", tr("変数(&V)"), {});
     buildInsertionMenus(functions, variables, m_formatBox->edit());
@@ -167,9 +183,9 @@ void MainWindow::buildMenus() {
     m_actions.fill(files, {"-", "mnuMoveToFolder", "-", "mnuCopy", "mnuRecycled"});
     m_actions.addMenu(options, "mnuFilename", tr("ﾌｧｲﾙ名(&N)"),
                       {"mnuNoUseChr", "mnuNoFormat", "mnuRENAMEONCOLLISION", "mnuRenumberOnCollition"});
-    m_actions.addMenu(
-        options, "mnuOther", tr("その他(&O)"),
-        {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION", "mnuMultidestFiles"});
+    m_actions.addMenu(options, "mnuOther", tr("その他(&O)"),
+                      {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION",
+                       "mnuMaxFileSize", "mnuMultidestFiles"});
 
     // The list's pop-up menu is a menu of the bar that the bar never shows.
     m_listPopup = m_actions.addMenu(bar, "mnuLVP", QStringLiteral("ListViewPopup"),
@@ -322,7 +338,8 @@ void MainWindow::shutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
-    // The settings are saved here.
+    if (!m_settingsDeleted)
+        saveSettings();
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window != this)

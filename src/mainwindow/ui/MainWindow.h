@@ -3,6 +3,7 @@
 #include "execution/RunCommands.h"
 #include "filelist/ListCommands.h"
 #include "filelist/PendingBatch.h"
+#include "mainwindow/WindowSettings.h"
 #include "mainwindow/ui/ActionRegistry.h"
 #include "platform/WorkHost.h"
 
@@ -17,10 +18,12 @@ class FileListModel;
 class FileListView;
 class FileSystem;
 class FormatBox;
+class FormatCommands;
 class OptionActions;
 class QMenu;
 class QToolBar;
 class RunController;
+class SettingsStore;
 class StatusPanels;
 class ShellFileOperation;
 class UserPrompt;
@@ -35,6 +38,7 @@ class MainWindow final : public QMainWindow, private WorkHost {
 
 public:
     MainWindow(Options& options,
+               SettingsStore& settings,
                FileSystem& fs,
                ShellFileOperation& files,
                UserPrompt& prompt,
@@ -59,6 +63,7 @@ public:
     [[nodiscard]] Options& options() { return m_options; }
     [[nodiscard]] QString formatText() const;
     [[nodiscard]] RunController& runController() { return *m_run; }
+    [[nodiscard]] FormatCommands& formats() { return *m_formats; }
     // Shows the options' values as check marks, after they changed from outside the menus.
     void applyOptionsToMenus();
 
@@ -73,6 +78,13 @@ private:
     void buildFormatBox();
     void buildStatusBar();
     void optionToggled(const OptionKey& option, bool checked);
+    // The settings: read once at start-up, applied in order; written once at shutdown.
+    void loadSettings();
+    void applyWindowSettings();
+    void saveSettings();
+    void captureWindowSettings();
+    void deleteSettings();
+    void askMaxFileSize();
     void moveSelectedRows(bool up);
     void addThroughDialog();
     void editWildCard();
@@ -86,6 +98,8 @@ private:
     void setListVisible(bool visible) override;
 
     Options& m_options;
+    SettingsStore& m_settings;
+    WindowSettings m_window;
     FileSystem& m_fs;
     UserPrompt& m_prompt;
     FileListModel* m_model;
@@ -99,7 +113,9 @@ private:
     QToolBar* m_formatBand = nullptr;
     FormatBox* m_formatBox = nullptr;
     StatusPanels* m_panels = nullptr;
+    FormatCommands* m_formats = nullptr;
     QString m_baseFolder;
     FileChooser m_chooseFiles;
     bool m_shutDown = false;
+    bool m_settingsDeleted = false;
 };

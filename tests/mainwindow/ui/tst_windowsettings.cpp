@@ -1,0 +1,187 @@
+#include "fakes/FixedClock.h"
+#include "fakes/MemorySettingsStore.h"
+#include "fakes/ScriptedPrompt.h"
+#include "fakes/TestFiles.h"
+#include "formats/SavedFormats.h"
+#include "mainwindow/Options.h"
+#include "mainwindow/ui/FormatCommands.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/MenuArrays.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShellFileOperation.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <memory>
+
+// What the window keeps between starts, driven through the real window on a store in memory.
+class TestWindowSettings : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    LinuxFileSystem m_fs;
+    ScriptedPrompt m_prompt;
+    LinuxShellFileOperation m_files{m_prompt};
+    FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    MemorySettingsStore m_store;
+    Options m_options;
+    std::unique_ptr<MainWindow> m_window;
+
+    MainWindow& start() {
+        m_window.reset();
+        m_options = Options();
+        m_window = std::make_unique<MainWindow>(m_options, m_store, m_fs, m_files, m_prompt, m_clock);
+        m_window->startUp({}, m_dir.path());
+        m_window->show();
+        return *m_window;
+    }
+    // Closing the window saves, as the close box does.
+    void restart() {
+        m_window->close();
+        start();
+    }
+    QAction* action(const char* name) const { return m_window->findChild<QAction*>(QString::fromLatin1(name)); }
+    QLineEdit* formatBox() const { return m_window->findChild<QLineEdit*>(QStringLiteral("txtFileName")); }
+    QHeaderView* header() const { return m_window->findChild<QTreeView*>(QStringLiteral("lvwFiles"))->header(); }
+    QStringList registered() const {
+        QStringList names;
+        for (const QAction* item : m_window->findChild<QMenu*>(QStringLiteral("mnuReg"))->actions())
+            names.append(item->objectName() + u' ' + item->text());
+        return names;
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_store = MemorySettingsStore();
+        m_prompt.reset();
+    }
+    void cleanup() { m_window.reset(); }
+
+    void firstStart() {
+        start();
+        QCOMPARE(m_window->pos(), QPoint(0, 0));
+        QCOMPARE(m_window->size(), QSize(7000 / 15, 5000 / 15));
+        QCOMPARE(formatBox()->text(), QString());
+        QCOMPARE(m_window->findChild<QComboBox*>(QStringLiteral("cmbFileName"))->count(), 0);
+        QCOMPARE(registered(), QStringList({"mnuFormat_0 登録する(&R)..."}));
+        // The status bar's switch is written at once, whatever happens later.
+        QCOMPARE(m_store.readSetting(QStringLiteral("Settings"), QStringLiteral("ShowStatusBar"), QString()),
+                 QStringLiteral("True"));
+    }
+
+    // What the user set up comes back after a restart: switches, columns, history, registered formats.
+    void restartKeepsWhatTheUserSetUp() {
+        start();
+        action("mnuCopy")->trigger();
+        action("mnuStatusbar")->trigger();
+        header()->moveSection(header()->visualIndex(2), 0);
+        header()->resizeSection(2, 120);
+        m_window->formats().formatRun(QStringLiteral("fn & \"_1\""));
+        m_window->formats().formatRun(QStringLiteral("fn & \"_2\""));
+        formatBox()->setText(QStringLiteral("fn & \"_x\""));
+        m_prompt.queueInput(QStringLiteral("連番"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuFormat"), 0)->trigger();
+        m_prompt.queueInput(QStringLiteral("12000"));
+        action("mnuMaxFileSize")->trigger();
+        restart();
+        QVERIFY(action("mnuCopy")->isChecked());
+        QVERIFY(!action("mnuStatusbar")->isChecked());
+        QVERIFY(m_window->statusBar()->isHidden());
+        QCOMPARE(header()->logicalIndex(0), 2);
+        QCOMPARE(header()->sectionSize(2), 120);
+        QCOMPARE(formatBox()->text(), QStringLiteral("fn & \"_2\""));
+        QCOMPARE(m_window->findChild<QComboBox*>(QStringLiteral("cmbFileName"))->count(), 2);
+        QCOMPARE(registered(), QStringList({"mnuFormat_0 登録する(&R)...", "mnuFormat_1 連番"}));
+        QCOMPARE(m_options.maxFileSize, 12000);
+        // Choosing the registered format puts it into the box.
+        findArrayAction(m_window.get(), QStringLiteral("mnuFormat"), 1)->trigger();
+        QCOMPARE(formatBox()->text(), QStringLiteral("fn & \"_x\""));
+    }
+
+    void maxFileSizeTakesOnlyItsRange_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("size");
+        QTest::newRow("the largest") << "32000" << 32000;
+        QTest::newRow("rounded to the nearest") << " 99.6 " << 100;
+        QTest::newRow("one above") << "32001" << 1024;
+        QTest::newRow("zero") << "0" << 1024;
+        QTest::newRow("not a number") << "many" << 1024;
+        QTest::newRow("cancel") << "" << 1024;
+    }
+    void maxFileSizeTakesOnlyItsRange() {
+        QFETCH(QString, answer);
+        QFETCH(int, size);
+        start();
+        if (!answer.isEmpty())
+            m_prompt.queueInput(answer);
+        action("mnuMaxFileSize")->trigger();
+        QCOMPARE(m_options.maxFileSize, size);
+        QCOMPARE(m_prompt.shown().constLast().title, QStringLiteral("おたずね"));
+        QCOMPARE(m_prompt.shown().constLast().text,
+                 QStringLiteral("CommonDialog.MaxFileSizeをいくつにしますか？ (1～32000ﾊﾞｲﾄ）"));
+        QCOMPARE(m_prompt.shown().constLast().preset, QStringLiteral("1024"));
+    }
+
+    // Deleting the settings asks first; after OK nothing is written at exit and the next start is a first one.
+    void deleteSettingsAndExit() {
+        start();
+        action("mnuCopy")->trigger();
+        m_window->close();
+        start();
+        QVERIFY(action("mnuCopy")->isChecked());
+        m_prompt.queueAnswer(PromptAnswer::Cancel);
+        action("mnuDeleteReg")->trigger();
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_prompt.shown().constLast().text,
+                 QStringLiteral("Tokrenuのレジストリを削除します。\r\n\r\nよろしいですか？"));
+        QCOMPARE(m_prompt.shown().constLast().buttons, PromptButtons::OkCancel);
+        QCOMPARE(m_prompt.shown().constLast().icon, PromptIcon::Question);
+        const int saves = m_store.saves;
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        action("mnuDeleteReg")->trigger();
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_store.saves, saves);
+        QVERIFY(m_store.stored.isEmpty());
+        start();
+        QVERIFY(!action("mnuCopy")->isChecked());
+    }
+
+    // A store that could not be read is told once, at start-up, and the defaults hold.
+    void unreadableStoreIsToldOnce() {
+        m_store.nextLoad = {SettingsLoadState::SetAside, QStringLiteral("/home/u/.config/Tokrenu/settings.json.broken"),
+                            QStringLiteral("unexpected end")};
+        start();
+        QCOMPARE(m_prompt.texts(),
+                 QStringList({QStringLiteral("設定を読めなかったため、最初の設定で起動します。\r\nunexpected end\r\n"
+                                             "読めなかった設定は「/home/u/.config/Tokrenu/settings.json.broken」に"
+                                             "残してあります。")}));
+        QVERIFY(action("mnuRecycled")->isChecked());
+    }
+
+    // A window that would lie wholly off every screen comes back onto the primary one; one partly visible stays.
+    void windowPlaceOnTheScreens_data() {
+        QTest::addColumn<int>("leftTwips");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("partly visible") << -1500 << QPoint(-100, 0);
+        QTest::newRow("wholly off") << -300000 << QPoint(0, 0);
+    }
+    void windowPlaceOnTheScreens() {
+        QFETCH(int, leftTwips);
+        QFETCH(QPoint, place);
+        m_store.stored.write(QStringLiteral("WindowSize"), QStringLiteral("Left"), QString::number(leftTwips));
+        start();
+        QCOMPARE(m_window->pos(), place);
+    }
+};
+
+QTEST_MAIN(TestWindowSettings)
+#include "tst_windowsettings.moc"
