@@ -1,4 +1,5 @@
 #include "mainwindow/Options.h"
+#include "mainwindow/ui/Fonts.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tokrenu"));
     QApplication::setApplicationVersion(QStringLiteral(TOKRENU_VERSION));
+    installFontSubstitutes();
 
     LinuxFileSystem fileSystem;
     SystemClock clock;

@@ -52,7 +52,8 @@ MainWindow::MainWindow(Options& options,
     , m_list(new FileListView(this))
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
     , m_actions(this)
-    , m_chooseFiles(askFilesToAdd) {
+    , m_chooseFiles(askFilesToAdd)
+    , m_chooseFont(askFont) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
@@ -124,6 +125,14 @@ void MainWindow::buildActions() {
          [this] {
              editWildCard();
          }},
+        {"mnuFontOfList", tr("ﾘｽﾄ(&V)..."),
+         [this] {
+             chooseListFont();
+         }},
+        {"mnuFontOfLog", tr("ﾛｸﾞ(&L)..."),
+         [this] {
+             chooseLogFont();
+         }},
         {"mnuMaxFileSize", tr("ｺﾓﾝﾀﾞｲｱﾛｸﾞのMaxFileSizeを変更(&M)..."),
          [this] {
              askMaxFileSize();
@@ -166,6 +175,8 @@ void MainWindow::buildMenus() {
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
     m_actions.fill(view, {"mnuStatusbar", "-"});
     m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort"});
+    m_actions.fill(view, {"-"});
+    m_actions.addMenu(view, "mnuFont", tr("ﾌｫﾝﾄ(&F)"), {"mnuFontOfList", "mnuFontOfLog"});
     m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
 
     QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});

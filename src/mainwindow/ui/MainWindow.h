@@ -5,6 +5,7 @@
 #include "filelist/PendingBatch.h"
 #include "mainwindow/WindowSettings.h"
 #include "mainwindow/ui/ActionRegistry.h"
+#include "mainwindow/ui/Fonts.h"
 #include "platform/WorkHost.h"
 
 #include <QMainWindow>
@@ -58,6 +59,8 @@ public:
     // The open dialog of the add command; tests put a chooser of their own here.
     using FileChooser = std::function<QStringList(QWidget* parent, const QString& wildCard, const QString& folder)>;
     void setFileChooser(FileChooser chooser) { m_chooseFiles = std::move(chooser); }
+    // The font dialog of the font commands; tests put a chooser of their own here.
+    void setFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
 
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
@@ -85,6 +88,8 @@ private:
     void captureWindowSettings();
     void deleteSettings();
     void askMaxFileSize();
+    void chooseListFont();
+    void chooseLogFont();
     void moveSelectedRows(bool up);
     void addThroughDialog();
     void editWildCard();
@@ -116,6 +121,7 @@ private:
     FormatCommands* m_formats = nullptr;
     QString m_baseFolder;
     FileChooser m_chooseFiles;
+    FontChooser m_chooseFont;
     bool m_shutDown = false;
     bool m_settingsDeleted = false;
 };

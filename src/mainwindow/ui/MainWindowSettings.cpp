@@ -78,9 +78,7 @@ void MainWindow::applyWindowSettings() {
         }
     }
 
-    QFont listFont(m_window.listFontName);
-    listFont.setPointSizeF(m_window.listFontSize);
-    m_list->setFont(listFont);
+    m_list->setFont(fontOf(m_window.listFontName, m_window.listFontSize));
     LogViewSettings& log = m_run->logSettings();
     log.widthTwips = m_window.logWidthTwips;
     log.heightTwips = m_window.logHeightTwips;
@@ -140,4 +138,24 @@ void MainWindow::askMaxFileSize() {
     const double rounded = std::round(value);
     if (rounded >= 1 && rounded <= 32000)
         m_options.maxFileSize = static_cast<int>(rounded);
+}
+
+void MainWindow::chooseListFont() {
+    const auto chosen = m_chooseFont(this, fontOf(m_window.listFontName, m_window.listFontSize), tr("ﾘｽﾄ"));
+    if (!chosen)
+        return;
+    // The face and the size; bold, italic and effects are not the list's.
+    m_window.listFontName = chosen->family();
+    m_window.listFontSize = chosen->pointSizeF();
+    m_list->setFont(fontOf(m_window.listFontName, m_window.listFontSize));
+}
+
+void MainWindow::chooseLogFont() {
+    LogViewSettings& log = m_run->logSettings();
+    const auto chosen = m_chooseFont(this, fontOf(log.fontName, log.fontSize), tr("ﾛｸﾞ"));
+    if (!chosen)
+        return;
+    log.fontName = chosen->family();
+    // Whole points, a half going to the even neighbour.
+    log.fontSize = static_cast<int>(std::nearbyint(chosen->pointSizeF()));
 }

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -165,6 +166,66 @@ private Q_SLOTS:
                                              "読めなかった設定は「/home/u/.config/Tokrenu/settings.json.broken」に"
                                              "残してあります。")}));
         QVERIFY(action("mnuRecycled")->isChecked());
+    }
+
+    // The list takes the face and size chosen; the log's size is whole points, a half going to the even one.
+    void fontsChosenAreKept_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<double>("points"); // 0: the dialog is cancelled
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("a list font of 10.5 points") << "mnuFontOfList" << 10.5 << "ListFontSize"
+                                                    << "10.5";
+        QTest::newRow("a log font of 10.5 points") << "mnuFontOfLog" << 10.5 << "LogFontSize"
+                                                   << "10";
+        QTest::newRow("a log font of 11.5 points") << "mnuFontOfLog" << 11.5 << "LogFontSize"
+                                                   << "12";
+        QTest::newRow("cancel keeps the log font") << "mnuFontOfLog" << 0.0 << "LogFontSize"
+                                                   << "9";
+    }
+    void fontsChosenAreKept() {
+        QFETCH(QString, item);
+        QFETCH(double, points);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        start();
+        m_window->setFontChooser([points](QWidget*, const QFont& preset, const QString&) -> std::optional<QFont> {
+            if (points == 0)
+                return std::nullopt;
+            QFont font(QStringLiteral("IPAPGothic"));
+            font.setPointSizeF(points);
+            font.setBold(true);
+            Q_UNUSED(preset)
+            return font;
+        });
+        m_window->findChild<QAction*>(item)->trigger();
+        m_window->close();
+        QCOMPARE(m_store.stored.find(QStringLiteral("Font"), key) ? *m_store.stored.find(QStringLiteral("Font"), key)
+                                                                  : QString(),
+                 stored);
+    }
+
+    // Registered formats go out to a file and come back into another start's list.
+    void exportAndImport() {
+        start();
+        const QString file = QDir(m_dir.path()).filePath(QStringLiteral("formats.txt"));
+        m_window->formats().exportPath = [file](QWidget*) {
+            return file;
+        };
+        formatBox()->setText(QStringLiteral("\"a,\"\"b\" & fn"));
+        m_prompt.queueInput(QStringLiteral("引用符"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuFormat"), 0)->trigger();
+        action("mnuFormExport")->trigger();
+        QCOMPARE(m_prompt.texts().constLast(), QStringLiteral("エクスポート完了！"));
+        m_store = MemorySettingsStore();
+        start();
+        m_window->formats().importPath = [file](QWidget*) {
+            return file;
+        };
+        action("mnuFormInport")->trigger();
+        QCOMPARE(registered(), QStringList({"mnuFormat_0 登録する(&R)...", "mnuFormat_1 引用符"}));
+        findArrayAction(m_window.get(), QStringLiteral("mnuFormat"), 1)->trigger();
+        QCOMPARE(formatBox()->text(), QStringLiteral("\"a,\"\"b\" & fn"));
     }
 
     // A window that would lie wholly off every screen comes back onto the primary one; one partly visible stays.
