@@ -13,6 +13,7 @@
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
+#include "mainwindow/ui/Rebar.h"
 #include "mainwindow/ui/RunController.h"
 #include "mainwindow/ui/StatusPanels.h"
 #include "mainwindow/ui/ToolbarIcons.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -57,7 +59,6 @@ MainWindow::MainWindow(Options& options,
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
-    m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
     buildFormatBox();
     m_formats = new FormatCommands(*m_formatBox, settings, prompt, this);
     m_formats->listFont = [this] {
@@ -164,6 +165,11 @@ void MainWindow::buildActions() {
     // The switches come from the table of options, which also keeps them between starts.
     m_optionActions = std::make_unique<OptionActions>(
         m_options, m_actions, [this](const OptionKey& option, bool checked) { optionToggled(option, checked); });
+    // Item 0 shows the toolbar's band, item 1 the format box's, wherever the user has put them.
+    m_actions.addCheckable(QStringLiteral("mnuShowCoolbar_0"), tr("ﾂｰﾙﾊﾞｰ(&T)"),
+                           [this](bool checked) { m_rebar->setBandVisible(QStringLiteral("toolbar"), checked); });
+    m_actions.addCheckable(QStringLiteral("mnuShowCoolbar_1"), tr("ﾌｧｲﾙ名(&F)"),
+                           [this](bool checked) { m_rebar->setBandVisible(QStringLiteral("filename"), checked); });
 }
 
 void MainWindow::buildMenus() {
@@ -172,6 +178,7 @@ void MainWindow::buildMenus() {
                       {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuDeleteReg", "-", "mnuExit"});
 
     QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
+    m_actions.addMenu(view, "mnuCoolbar", tr("ｸｰﾙﾊﾞｰ(&C)"), {"mnuShowCoolbar_0", "mnuShowCoolbar_1"});
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
     m_actions.fill(view, {"mnuStatusbar", "-"});
     m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort"});
@@ -180,7 +187,8 @@ void MainWindow::buildMenus() {
     m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
 
     QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});
-    m_formats->setRegisterMenu(m_actions.addMenu(format, "mnuReg", tr("登録と呼び出し(&R)"), {"mnuFormat_0"}));
+    m_registerMenu = m_actions.addMenu(format, "mnuReg", tr("登録と呼び出し(&R)"), {"mnuFormat_0"});
+    m_formats->setRegisterMenu(m_registerMenu);
     m_actions.fill(format, {"mnuAdjust", "mnuFormInport", "mnuFormExport", "-"});
     QMenu* functions = m_actions.addMenu(format, "mnuFunc", tr("関数(&F)"), {});
     QMenu* variables = m_actions.addMenu(format, "mnuVar", tr("変数(&V)"), {});
@@ -208,23 +216,23 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildToolbar() {
-    m_toolbar = addToolBar(QString());
+    m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_actions.fill(m_toolbar, kToolbarButtons);
     for (const char* key : kToolbarButtons) {
         if (qstrcmp(key, "-") != 0)
             m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key), *style()));
     }
-    // The format box starts a row of its own below the toolbar.
-    addToolBarBreak();
-    addToolBar(m_formatBand);
+    m_rebar = new Rebar(*this, *m_toolbar, *m_formatBand);
+    // Until the settings say otherwise: the toolbar, and the format box in a row of its own below it.
+    m_rebar->restore({});
+    connect(m_rebar, &Rebar::menuRequested, this, [this](const QPoint& at) { m_registerMenu->popup(at); });
 }
 
 void MainWindow::buildFormatBox() {
     m_formatBand = new QToolBar(this);
-    m_formatBand->setMovable(false);
+    m_formatBand->setObjectName(QStringLiteral("FormatBand"));
     m_formatBox = new FormatBox(m_formatBand);
     m_formatBand->addWidget(m_formatBox);
 }
@@ -245,8 +253,12 @@ CommandOutcome MainWindow::runCommand(RunMode mode) {
 void MainWindow::applyOptionsToMenus() {
     m_optionActions->applyToMenus();
     statusBar()->setVisible(m_options.showStatusBar);
-    if (m_toolbar != nullptr)
-        m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    applyToolbarCaptions();
+    applyTooltips();
+    if (m_rebar != nullptr) {
+        m_actions.find(QStringLiteral("mnuShowCoolbar_0"))->setChecked(!m_toolbar->isHidden());
+        m_actions.find(QStringLiteral("mnuShowCoolbar_1"))->setChecked(!m_formatBand->isHidden());
+    }
 }
 
 void MainWindow::optionToggled(const OptionKey& option, bool checked) {
@@ -254,8 +266,24 @@ void MainWindow::optionToggled(const OptionKey& option, bool checked) {
     const QLatin1String name(option.action);
     if (name == QLatin1String("mnuStatusbar"))
         statusBar()->setVisible(checked);
-    else if (name == QLatin1String("mnuToolbarCaption") && m_toolbar != nullptr)
-        m_toolbar->setToolButtonStyle(checked ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    else if (name == QLatin1String("mnuToolbarCaption"))
+        applyToolbarCaptions();
+    else if (name == QLatin1String("mnuToolTip"))
+        applyTooltips();
+}
+
+// With captions the buttons show their texts under their pictures, and the band widens to hold them.
+void MainWindow::applyToolbarCaptions() {
+    if (m_toolbar != nullptr)
+        m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+}
+
+// Tooltips off: the fixed texts go, and no control of the window shows a tip (see eventFilter).
+void MainWindow::applyTooltips() {
+    const bool on = m_options.toolTip;
+    m_list->setToolTip(on ? tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください") : QString());
+    m_formatBox->edit()->setToolTip(on ? tr("書式を書いてください") : QString());
+    m_panels->setTagsShown(on);
 }
 
 void MainWindow::listCommand(ListCommand command) {
@@ -314,6 +342,9 @@ void MainWindow::editWildCard() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !m_options.toolTip && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -21,6 +21,7 @@ class FileSystem;
 class FormatBox;
 class FormatCommands;
 class OptionActions;
+class Rebar;
 class QMenu;
 class QToolBar;
 class RunController;
@@ -81,6 +82,8 @@ private:
     void buildFormatBox();
     void buildStatusBar();
     void optionToggled(const OptionKey& option, bool checked);
+    void applyToolbarCaptions();
+    void applyTooltips();
     // The settings: read once at start-up, applied in order; written once at shutdown.
     void loadSettings();
     void applyWindowSettings();
@@ -116,6 +119,8 @@ private:
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_formatBand = nullptr;
+    Rebar* m_rebar = nullptr;
+    QMenu* m_registerMenu = nullptr;
     FormatBox* m_formatBox = nullptr;
     StatusPanels* m_panels = nullptr;
     FormatCommands* m_formats = nullptr;

@@ -7,6 +7,7 @@
 #include "mainwindow/SettingsKeys.h"
 #include "mainwindow/ui/FormatCommands.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/Rebar.h"
 #include "mainwindow/ui/RunController.h"
 #include "platform/SettingsStore.h"
 #include "platform/UserPrompt.h"
@@ -45,6 +46,7 @@ void MainWindow::loadSettings() {
     const SettingsLoad loaded = m_settings.load();
     SettingsKeys::load(m_settings, m_options, m_window);
     applyWindowSettings();
+    m_rebar->restore(m_window.bands);
     m_formats->load();
     applyOptionsToMenus();
     SettingsKeys::writeStatusBar(m_settings, m_options);
@@ -99,6 +101,7 @@ void MainWindow::captureWindowSettings() {
         const int section = header->logicalIndex(position);
         m_window.columns.push_back({columnKey(static_cast<FileColumn>(section)), header->sectionSize(section)});
     }
+    m_window.bands = m_rebar->state();
     const LogViewSettings& log = m_run->logSettings();
     m_window.logWidthTwips = log.widthTwips;
     m_window.logHeightTwips = log.heightTwips;

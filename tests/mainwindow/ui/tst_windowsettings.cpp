@@ -11,14 +11,18 @@
 #include "platform/linux/LinuxShellFileOperation.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <memory>
@@ -226,6 +230,78 @@ private Q_SLOTS:
         QCOMPARE(registered(), QStringList({"mnuFormat_0 登録する(&R)...", "mnuFormat_1 引用符"}));
         findArrayAction(m_window.get(), QStringLiteral("mnuFormat"), 1)->trigger();
         QCOMPARE(formatBox()->text(), QStringLiteral("\"a,\"\"b\" & fn"));
+    }
+
+    // Bands saved in the other order and on one row come back so, and are saved so again.
+    void swappedBandsComeBack() {
+        m_store.stored.write(QStringLiteral("Coolbar"), QStringLiteral("1"), QStringLiteral("filename True 0 True"));
+        m_store.stored.write(QStringLiteral("Coolbar"), QStringLiteral("2"), QStringLiteral("toolbar False 0 True"));
+        start();
+        QApplication::processEvents();
+        auto* toolbar = m_window->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        auto* formatBand = m_window->findChild<QToolBar*>(QStringLiteral("FormatBand"));
+        QCOMPARE(toolbar->geometry().top(), formatBand->geometry().top());
+        QVERIFY(formatBand->geometry().left() < toolbar->geometry().left());
+        m_window->close();
+        QVERIFY(m_store.stored.find(QStringLiteral("Coolbar"), QStringLiteral("1"))
+                    ->startsWith(QStringLiteral("filename ")));
+        QVERIFY(m_store.stored.find(QStringLiteral("Coolbar"), QStringLiteral("2"))
+                    ->startsWith(QStringLiteral("toolbar False ")));
+    }
+
+    // Hiding a band or the status bar gives the list the room at once; the captions widen the toolbar.
+    void barsGiveTheListTheirRoom() {
+        start();
+        QApplication::processEvents();
+        auto* list = m_window->findChild<QTreeView*>(QStringLiteral("lvwFiles"));
+        auto* toolbar = m_window->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        const int height = list->height();
+        action("mnuStatusbar")->trigger();
+        QApplication::processEvents();
+        QVERIFY(list->height() > height);
+        const int withoutStatus = list->height();
+        action("mnuShowCoolbar_1")->trigger();
+        QApplication::processEvents();
+        QVERIFY(list->height() > withoutStatus);
+        QVERIFY(!action("mnuShowCoolbar_1")->isChecked());
+        const int wide = toolbar->sizeHint().width();
+        action("mnuToolbarCaption")->trigger();
+        QVERIFY(toolbar->sizeHint().width() < wide);
+        m_window->close();
+        QVERIFY(
+            m_store.stored.find(QStringLiteral("Coolbar"), QStringLiteral("2"))->endsWith(QStringLiteral(" False")));
+        start();
+        QVERIFY(!action("mnuShowCoolbar_1")->isChecked());
+        QVERIFY(m_window->findChild<QToolBar*>(QStringLiteral("FormatBand"))->isHidden());
+    }
+
+    // Tooltips off: no fixed text, no tag and no tip of any control of the window.
+    void tooltipsOffShowNothing() {
+        start();
+        auto* list = m_window->findChild<QTreeView*>(QStringLiteral("lvwFiles"));
+        QCOMPARE(list->toolTip(), QStringLiteral("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
+        action("mnuToolTip")->trigger();
+        QCOMPARE(list->toolTip(), QString());
+        QCOMPARE(formatBox()->toolTip(), QString());
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("WildCard"))->toolTip(), QString());
+        auto* toolbar = m_window->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        QWidget* button = toolbar->widgetForAction(action("add"));
+        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QVERIFY(QApplication::sendEvent(button, &tip));
+        action("mnuToolTip")->trigger();
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("WildCard"))->toolTip(), QStringLiteral("追加するﾌｧｲﾙ名"));
+        QCOMPARE(action("add")->toolTip(), QStringLiteral("リストに追加"));
+    }
+
+    // A right click on a band offers the register command and every registered format.
+    void rightClickOnABandOffersTheFormats() {
+        start();
+        auto* toolbar = m_window->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(1, 1), toolbar->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(toolbar, &click);
+        auto* menu = m_window->findChild<QMenu*>(QStringLiteral("mnuReg"));
+        QVERIFY(menu->isVisible());
+        menu->close();
     }
 
     // A window that would lie wholly off every screen comes back onto the primary one; one partly visible stays.
