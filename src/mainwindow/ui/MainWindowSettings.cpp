@@ -65,6 +65,8 @@ void MainWindow::applyWindowSettings() {
     resize(width, height);
     move(onSomeScreen(QRect(pixels(m_window.leftTwips), pixels(m_window.topTwips), width, height)));
 
+    // The font first: the first-start widths are measured in it.
+    m_list->setFont(fontOf(m_window.listFontName, m_window.listFontSize));
     QHeaderView* header = m_list->header();
     if (m_window.columns.empty()) {
         m_list->setDefaultColumnWidths();
@@ -80,7 +82,6 @@ void MainWindow::applyWindowSettings() {
         }
     }
 
-    m_list->setFont(fontOf(m_window.listFontName, m_window.listFontSize));
     LogViewSettings& log = m_run->logSettings();
     log.widthTwips = m_window.logWidthTwips;
     log.heightTwips = m_window.logHeightTwips;
@@ -150,7 +151,6 @@ void MainWindow::chooseListFont() {
     // The face and the size; bold, italic and effects are not the list's.
     m_window.listFontName = chosen->family();
     m_window.listFontSize = chosen->pointSizeF();
-    m_list->setFont(fontOf(m_window.listFontName, m_window.listFontSize));
 }
 
 void MainWindow::chooseLogFont() {
