@@ -41,10 +41,11 @@ void FileListView::setDefaultColumnWidths() {
     const QFontMetrics metrics(font());
     constexpr int kPadding = 16;
     for (int column = 0; column < kFileColumnCount; ++column) {
-        const QString headerText = model() != nullptr ? model()->headerData(column, Qt::Horizontal).toString() : QString();
-        const int needed =
-            std::max(metrics.horizontalAdvance(samples[column]), header()->fontMetrics().horizontalAdvance(headerText)) +
-            kPadding;
+        const QString headerText =
+            model() != nullptr ? model()->headerData(column, Qt::Horizontal).toString() : QString();
+        const int needed = std::max(metrics.horizontalAdvance(samples[column]),
+                                    header()->fontMetrics().horizontalAdvance(headerText)) +
+                           kPadding;
         header()->resizeSection(column, std::max(kDefaultWidths[column], needed));
     }
 }
