@@ -217,7 +217,8 @@ public:
             if (!m_builder.append(part, m_context.rows[index], name))
                 return false;
         }
-        auto finished = finishName(name, FormatStyle::Format, m_context.options.deleteInvalidChars, m_context.prompt);
+        auto finished = finishName(name, FormatStyle::Format, m_context.options.deleteInvalidChars, m_context.prompt,
+                                   &change.charactersRemoved);
         if (!finished)
             return false;
         setDestName(change, std::move(*finished));

@@ -239,8 +239,8 @@ public:
         const auto name = m_evaluator.evaluateRow(index, change);
         if (!name)
             return false;
-        auto finished =
-            finishName(*name, FormatStyle::Function, m_context.options.deleteInvalidChars, m_context.prompt);
+        auto finished = finishName(*name, FormatStyle::Function, m_context.options.deleteInvalidChars, m_context.prompt,
+                                   &change.charactersRemoved);
         if (!finished)
             return false;
         // A name of blanks alone leaves the file its own name.

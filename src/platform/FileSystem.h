@@ -57,6 +57,8 @@ public:
     [[nodiscard]] virtual bool setAttributes(const QString& path, qint32 bits) = 0;
 
     [[nodiscard]] virtual std::optional<FileStatus> status(const QString& path) const = 0;
+    // Whether anything is at the path, looked at as cheaply as the system allows.
+    [[nodiscard]] virtual bool exists(const QString& path) const = 0;
 
     [[nodiscard]] virtual std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const = 0;
     [[nodiscard]] virtual bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) = 0;

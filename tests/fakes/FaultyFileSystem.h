@@ -45,6 +45,7 @@ public:
         return m_real.folderIdentity(folder);
     }
     [[nodiscard]] QString accessProblem(const QString& path) const override { return m_real.accessProblem(path); }
+    [[nodiscard]] bool exists(const QString& path) const override { return m_real.exists(path); }
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }
 
 private:

@@ -146,6 +146,11 @@ std::optional<FileStatus> LinuxFileSystem::status(const QString& path) const {
     return fileStatus(native.constData(), st);
 }
 
+bool LinuxFileSystem::exists(const QString& path) const {
+    struct stat st {};
+    return lstat(nativePath(path).constData(), &st) == 0;
+}
+
 std::optional<qint64> LinuxFileSystem::fileTime(const QString& path, FileTimeKind kind) const {
     const QByteArray native = nativePath(path);
     struct statx stx {};
