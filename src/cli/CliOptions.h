@@ -12,6 +12,8 @@ struct CliOptions {
     CliAction action = CliAction::Names;
     RunOptions run;
     bool answerYes = false;
+    // --names prints each row's state beside its new name.
+    bool status = false;
     QString format;
     QStringList paths;
 };

@@ -221,6 +221,22 @@ private Q_SLOTS:
         QCOMPARE(result.exitCode, 0);
     }
 
+    // --status prints the preview of the window: a state, a tab, the new name and, where it fails, the reason.
+    void namesWithTheirStates() {
+        const QString folder = freshFolder(QStringLiteral("status"));
+        for (const char* name : {"a", "b", "outside"})
+            TestFiles::write(folder + u'/' + QLatin1String(name));
+        const Run fine = run({"--status", "replace(replace(name,\"b\",\"c\"),\"a\",\"b\")", "a", "b"}, folder);
+        QCOMPARE(fine.out, QStringLiteral("renamed\tb\nrenamed\tc\n"));
+        QCOMPARE(fine.exitCode, 0);
+        const Run failing = run({"--status", "\"outside\"", "a", "b"}, folder);
+        QCOMPARE(failing.out, QStringLiteral("duplicate\toutside\t2 行目と同じ名前になります。\n"
+                                             "duplicate\toutside\t1 行目と同じ名前になります。\n"));
+        QCOMPARE(failing.exitCode, 1);
+        const Run unchanged = run({"--status", "name", "a"}, folder);
+        QCOMPARE(unchanged.out, QStringLiteral("unchanged\ta\n"));
+    }
+
     // Exit statuses tell the truth: 0 when every step went (or, for a test, can go) through, 1 when a step
     // failed (or will), 3 when the work was refused. Questions without a terminal get the safe No unless
     // --yes answers them.
