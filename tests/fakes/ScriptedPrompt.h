@@ -42,9 +42,13 @@ public:
         m_shown.append({prompt, title, PromptIcon::None, PromptButtons::OkCancel, PromptAnswer::Ok, true, preset});
         if (m_inputs.empty())
             return std::nullopt;
-        auto answer = m_inputs.front();
+        // Copying the text rather than the optional keeps GCC 12 from a false maybe-uninitialized at -O3.
+        const bool answered = m_inputs.front().has_value();
+        const QString text = m_inputs.front().value_or(QString());
         m_inputs.pop_front();
-        return answer;
+        if (!answered)
+            return std::nullopt;
+        return text;
     }
 
     [[nodiscard]] const QList<Shown>& shown() const { return m_shown; }
