@@ -3,7 +3,9 @@
 # Usage: scripts/install-deps.sh [build|run]   ("run" adds the fonts the Japanese interface wants)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy)
+# Besides the compilers and Qt: Qt's SVG plug-ins, which draw the toolbar pictures (build and run).
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy
+    libqt6svg6)
 if [ "${1:-build}" = run ]; then
     packages+=(fonts-noto-cjk qt6-wayland)
 fi

@@ -17,6 +17,7 @@ class FileListModel;
 class FileListView;
 class FileSystem;
 class FormatBox;
+class HelpCommands;
 class OptionActions;
 class QMenu;
 class QToolBar;
@@ -93,6 +94,7 @@ private:
     FileListView* m_list;
     RunController* m_run;
     ActionRegistry m_actions;
+    std::unique_ptr<HelpCommands> m_help;
     std::unique_ptr<OptionActions> m_optionActions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
