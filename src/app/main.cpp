@@ -3,6 +3,7 @@
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/QtUserPrompt.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tokrenu"));
     QApplication::setApplicationVersion(QStringLiteral(TOKRENU_VERSION));
+    installQtTranslations(app);
 
     LinuxFileSystem fileSystem;
     SystemClock clock;
