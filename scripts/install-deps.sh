@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy
     libqt6svg6 qt6-translations-l10n help2man desktop-file-utils appstream dpkg-dev file)
 if [ "${1:-build}" = run ]; then
-    packages+=(fonts-noto-cjk qt6-wayland)
+    packages+=(fonts-noto-cjk fonts-ipafont-gothic qt6-wayland)
 fi
 
 missing=()

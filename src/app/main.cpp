@@ -1,5 +1,7 @@
 #include "mainwindow/Options.h"
+#include "mainwindow/ui/Fonts.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
@@ -19,13 +21,15 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral(TOKRENU_APP_ID), QIcon(QStringLiteral(":/tokrenu.svg"))));
     installQtTranslations(app);
+    installFontSubstitutes();
 
     LinuxFileSystem fileSystem;
     SystemClock clock;
     QtUserPrompt prompt;
     LinuxShellFileOperation fileOperation(prompt);
+    JsonSettingsStore settings(JsonSettingsStore::defaultFilePath(), clock);
     Options options;
-    MainWindow window(options, fileSystem, fileOperation, prompt, clock);
+    MainWindow window(options, settings, fileSystem, fileOperation, prompt, clock);
     prompt.setParentWindow(&window);
 
     QStringList arguments = QApplication::arguments();

@@ -140,8 +140,8 @@ void setDestName(NameChange& change, QString name) {
         qsizetype cut = kShownLength;
         if (name[cut - 1].isHighSurrogate())
             --cut;
-        name.truncate(cut);
-        name += QChar(0x2026);
+        // A new, short text: truncating would keep the long one's memory.
+        name = name.left(cut) + QChar(0x2026);
     }
     change.destName = std::move(name);
 }

@@ -42,13 +42,11 @@ public:
         m_shown.append({prompt, title, PromptIcon::None, PromptButtons::OkCancel, PromptAnswer::Ok, true, preset});
         if (m_inputs.empty())
             return std::nullopt;
-        // Copying the text rather than the optional keeps GCC 12 from a false maybe-uninitialized at -O3.
-        const bool answered = m_inputs.front().has_value();
-        const QString text = m_inputs.front().value_or(QString());
+        const std::optional<QString> answer = std::move(m_inputs.front());
         m_inputs.pop_front();
-        if (!answered)
+        if (!answer)
             return std::nullopt;
-        return text;
+        return *answer;
     }
 
     [[nodiscard]] const QList<Shown>& shown() const { return m_shown; }

@@ -2,8 +2,11 @@
 
 #include "filelist/FileListModel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelection>
+
+#include <algorithm>
 
 namespace {
 
@@ -31,9 +34,20 @@ void FileListView::setFileListModel(FileListModel* model) {
     setDefaultColumnWidths();
 }
 
+// The first-start widths, each widened where its header or its longest usual text would be cut.
 void FileListView::setDefaultColumnWidths() {
-    for (int column = 0; column < kFileColumnCount; ++column)
-        header()->resizeSection(column, kDefaultWidths[column]);
+    const QString samples[kFileColumnCount] = {QString(), QString(), QStringLiteral("999,999,999"),
+                                               QStringLiteral("2000/12/31 23:59:59"), QStringLiteral("RHSA")};
+    const QFontMetrics metrics(font());
+    constexpr int kPadding = 16;
+    for (int column = 0; column < kFileColumnCount; ++column) {
+        const QString headerText =
+            model() != nullptr ? model()->headerData(column, Qt::Horizontal).toString() : QString();
+        const int needed = std::max(metrics.horizontalAdvance(samples[column]),
+                                    header()->fontMetrics().horizontalAdvance(headerText)) +
+                           kPadding;
+        header()->resizeSection(column, std::max(kDefaultWidths[column], needed));
+    }
 }
 
 std::vector<bool> FileListView::selectedRowFlags() const {

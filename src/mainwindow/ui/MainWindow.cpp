@@ -9,10 +9,12 @@
 #include "mainwindow/OptionKeys.h"
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/FormatBox.h"
+#include "mainwindow/ui/FormatCommands.h"
 #include "mainwindow/ui/HelpCommands.h"
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
+#include "mainwindow/ui/Rebar.h"
 #include "mainwindow/ui/RunController.h"
 #include "mainwindow/ui/StatusPanels.h"
 #include "mainwindow/ui/ToolbarIcons.h"
@@ -22,17 +24,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolBar>
 
 namespace {
-
-// Window geometry is kept in twips; 15 twips make one pixel at 96 dots per inch.
-constexpr int kTwipsPerPixel = 15;
-constexpr int kDefaultWidthTwips = 7000;
-constexpr int kDefaultHeightTwips = 5000;
 
 // The toolbar's buttons in order, by the names of their actions; "-" is the separator.
 constexpr std::initializer_list<const char*> kToolbarButtons = {"add",  "remove", "clear", "up",   "down",
@@ -41,6 +39,7 @@ constexpr std::initializer_list<const char*> kToolbarButtons = {"add",  "remove"
 } // namespace
 
 MainWindow::MainWindow(Options& options,
+                       SettingsStore& settings,
                        FileSystem& fs,
                        ShellFileOperation& files,
                        UserPrompt& prompt,
@@ -48,6 +47,7 @@ MainWindow::MainWindow(Options& options,
                        QWidget* parent)
     : QMainWindow(parent)
     , m_options(options)
+    , m_settings(settings)
     , m_fs(fs)
     , m_prompt(prompt)
     , m_model(new FileListModel(this))
@@ -56,12 +56,22 @@ MainWindow::MainWindow(Options& options,
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
     , m_actions(this)
     , m_help(std::make_unique<HelpCommands>(*this, prompt))
-    , m_chooseFiles(askFilesToAdd) {
+    , m_chooseFiles(askFilesToAdd)
+    , m_chooseFont(askFont) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
-    m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
     buildFormatBox();
+    m_formats = new FormatCommands(*m_formatBox, settings, prompt, this);
+    m_formats->listFont = [this] {
+        return m_list->font();
+    };
+    m_formats->toolTips = [this] {
+        return m_options.toolTip;
+    };
+    m_run->formatRun = [this](const QString& format) {
+        m_formats->formatRun(format);
+    };
     buildActions();
     buildMenus();
     buildStatusBar();
@@ -84,10 +94,7 @@ void MainWindow::startUp(const QStringList& arguments, const QString& currentFol
     // The list columns, in creation order.
     m_list->setFileListModel(m_model);
     buildToolbar();
-    // The settings are restored here; until then the first-start values hold.
-    resize(kDefaultWidthTwips / kTwipsPerPixel, kDefaultHeightTwips / kTwipsPerPixel);
-    move(0, 0);
-    applyOptionsToMenus();
+    loadSettings();
     // Files named on the command line, after the settings, so that the restored filter applies.
     if (!arguments.isEmpty())
         addBatch(prepareCommandLine(m_fs, arguments, currentFolder));
@@ -112,10 +119,26 @@ void MainWindow::buildActions() {
         {"mnuRun_0", tr("ﾃｽﾄする(&T)"), run(RunMode::Test)},
         {"mnuRun_1", tr("実行する(&S)"), run(RunMode::Run)},
         {"mnuUndo", tr("元に戻す(&U)"), run(RunMode::Undo)},
+        {"mnuDeleteReg", tr("ﾚｼﾞｽﾄﾘを削除して終了(&R)"),
+         [this] {
+             deleteSettings();
+         }},
         {"mnuExit", tr("終了(&X)"), list(ListCommand::Exit), Qt::Key_unknown, QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"mnuWildCard", tr("追加するﾌｧｲﾙ名(&W)"),
          [this] {
              editWildCard();
+         }},
+        {"mnuFontOfList", tr("ﾘｽﾄ(&V)..."),
+         [this] {
+             chooseListFont();
+         }},
+        {"mnuFontOfLog", tr("ﾛｸﾞ(&L)..."),
+         [this] {
+             chooseLogFont();
+         }},
+        {"mnuMaxFileSize", tr("ｺﾓﾝﾀﾞｲｱﾛｸﾞのMaxFileSizeを変更(&M)..."),
+         [this] {
+             askMaxFileSize();
          }},
         {"add", QStringLiteral("&Add"), list(ListCommand::Add), Qt::Key_A, {}, tr("リストに追加")},
         {"remove", QStringLiteral("&Remove"), list(ListCommand::Remove), Qt::Key_R, {}, tr("リストから削除")},
@@ -157,24 +180,36 @@ void MainWindow::buildActions() {
     };
     for (const ActionSpec& command : commands)
         m_actions.add(command);
+    m_formats->addActions(m_actions);
 
     // The switches come from the table of options, which also keeps them between starts.
     m_optionActions = std::make_unique<OptionActions>(
         m_options, m_actions, [this](const OptionKey& option, bool checked) { optionToggled(option, checked); });
+    // Item 0 shows the toolbar's band, item 1 the format box's, wherever the user has put them.
+    m_actions.addCheckable(QStringLiteral("mnuShowCoolbar_0"), tr("ﾂｰﾙﾊﾞｰ(&T)"),
+                           [this](bool checked) { m_rebar->setBandVisible(QStringLiteral("toolbar"), checked); });
+    m_actions.addCheckable(QStringLiteral("mnuShowCoolbar_1"), tr("ﾌｧｲﾙ名(&F)"),
+                           [this](bool checked) { m_rebar->setBandVisible(QStringLiteral("filename"), checked); });
 }
 
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     m_actions.addMenu(bar, "mnuOptionFile", tr("ﾌｧｲﾙ(&F)"),
-                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuExit"});
+                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuDeleteReg", "-", "mnuExit"});
 
     QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
+    m_actions.addMenu(view, "mnuCoolbar", tr("ｸｰﾙﾊﾞｰ(&C)"), {"mnuShowCoolbar_0", "mnuShowCoolbar_1"});
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
     m_actions.fill(view, {"mnuStatusbar", "-"});
     m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort"});
+    m_actions.fill(view, {"-"});
+    m_actions.addMenu(view, "mnuFont", tr("ﾌｫﾝﾄ(&F)"), {"mnuFontOfList", "mnuFontOfLog"});
     m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
 
     QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});
+    m_registerMenu = m_actions.addMenu(format, "mnuReg", tr("登録と呼び出し(&R)"), {"mnuFormat_0"});
+    m_formats->setRegisterMenu(m_registerMenu);
+    m_actions.fill(format, {"mnuAdjust", "mnuFormInport", "mnuFormExport", "-"});
     QMenu* functions = m_actions.addMenu(format, "mnuFunc", tr("関数(&F)"), {});
     QMenu* variables = m_actions.addMenu(format, "mnuVar", tr("変数(&V)"), {});
     buildInsertionMenus(functions, variables, m_formatBox->edit());
@@ -187,9 +222,9 @@ void MainWindow::buildMenus() {
     m_actions.fill(files, {"-", "mnuMoveToFolder", "-", "mnuCopy", "mnuRecycled"});
     m_actions.addMenu(options, "mnuFilename", tr("ﾌｧｲﾙ名(&N)"),
                       {"mnuNoUseChr", "mnuNoFormat", "mnuRENAMEONCOLLISION", "mnuRenumberOnCollition"});
-    m_actions.addMenu(
-        options, "mnuOther", tr("その他(&O)"),
-        {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION", "mnuMultidestFiles"});
+    m_actions.addMenu(options, "mnuOther", tr("その他(&O)"),
+                      {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION",
+                       "mnuMaxFileSize", "mnuMultidestFiles"});
 
     m_actions.addMenu(bar, "mnuMHelp", tr("ﾍﾙﾌﾟ(&H)"),
                       {"mnuHelp", "mnuExpFmt", "-", "mnuMail", "mnuURL", "-", "mnuVer"});
@@ -204,23 +239,23 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildToolbar() {
-    m_toolbar = addToolBar(QString());
+    m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_actions.fill(m_toolbar, kToolbarButtons);
     for (const char* key : kToolbarButtons) {
         if (qstrcmp(key, "-") != 0)
             m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key)));
     }
-    // The format box starts a row of its own below the toolbar.
-    addToolBarBreak();
-    addToolBar(m_formatBand);
+    m_rebar = new Rebar(*this, *m_toolbar, *m_formatBand);
+    // Until the settings say otherwise: the toolbar, and the format box in a row of its own below it.
+    m_rebar->restore({});
+    connect(m_rebar, &Rebar::menuRequested, this, [this](const QPoint& at) { m_registerMenu->popup(at); });
 }
 
 void MainWindow::buildFormatBox() {
     m_formatBand = new QToolBar(this);
-    m_formatBand->setMovable(false);
+    m_formatBand->setObjectName(QStringLiteral("FormatBand"));
     m_formatBox = new FormatBox(m_formatBand);
     m_formatBand->addWidget(m_formatBox);
 }
@@ -241,8 +276,12 @@ CommandOutcome MainWindow::runCommand(RunMode mode) {
 void MainWindow::applyOptionsToMenus() {
     m_optionActions->applyToMenus();
     statusBar()->setVisible(m_options.showStatusBar);
-    if (m_toolbar != nullptr)
-        m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    applyToolbarCaptions();
+    applyTooltips();
+    if (m_rebar != nullptr) {
+        m_actions.find(QStringLiteral("mnuShowCoolbar_0"))->setChecked(!m_toolbar->isHidden());
+        m_actions.find(QStringLiteral("mnuShowCoolbar_1"))->setChecked(!m_formatBand->isHidden());
+    }
 }
 
 void MainWindow::optionToggled(const OptionKey& option, bool checked) {
@@ -250,8 +289,24 @@ void MainWindow::optionToggled(const OptionKey& option, bool checked) {
     const QLatin1String name(option.action);
     if (name == QLatin1String("mnuStatusbar"))
         statusBar()->setVisible(checked);
-    else if (name == QLatin1String("mnuToolbarCaption") && m_toolbar != nullptr)
-        m_toolbar->setToolButtonStyle(checked ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    else if (name == QLatin1String("mnuToolbarCaption"))
+        applyToolbarCaptions();
+    else if (name == QLatin1String("mnuToolTip"))
+        applyTooltips();
+}
+
+// With captions the buttons show their texts under their pictures, and the band widens to hold them.
+void MainWindow::applyToolbarCaptions() {
+    if (m_toolbar != nullptr)
+        m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+}
+
+// Tooltips off: the fixed texts go, and no control of the window shows a tip (see eventFilter).
+void MainWindow::applyTooltips() {
+    const bool on = m_options.toolTip;
+    m_list->setToolTip(on ? tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください") : QString());
+    m_formatBox->edit()->setToolTip(on ? tr("書式を書いてください") : QString());
+    m_panels->setTagsShown(on);
 }
 
 void MainWindow::listCommand(ListCommand command) {
@@ -310,6 +365,9 @@ void MainWindow::editWildCard() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !m_options.toolTip && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -345,7 +403,8 @@ void MainWindow::shutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
-    // The settings are saved here.
+    if (!m_settingsDeleted)
+        saveSettings();
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window != this)

@@ -3,7 +3,9 @@
 #include "execution/RunCommands.h"
 #include "filelist/ListCommands.h"
 #include "filelist/PendingBatch.h"
+#include "mainwindow/WindowSettings.h"
 #include "mainwindow/ui/ActionRegistry.h"
+#include "mainwindow/ui/Fonts.h"
 #include "platform/WorkHost.h"
 
 #include <QMainWindow>
@@ -17,11 +19,14 @@ class FileListModel;
 class FileListView;
 class FileSystem;
 class FormatBox;
+class FormatCommands;
 class HelpCommands;
 class OptionActions;
+class Rebar;
 class QMenu;
 class QToolBar;
 class RunController;
+class SettingsStore;
 class StatusPanels;
 class ShellFileOperation;
 class UserPrompt;
@@ -36,6 +41,7 @@ class MainWindow final : public QMainWindow, private WorkHost {
 
 public:
     MainWindow(Options& options,
+               SettingsStore& settings,
                FileSystem& fs,
                ShellFileOperation& files,
                UserPrompt& prompt,
@@ -55,11 +61,14 @@ public:
     // The open dialog of the add command; tests put a chooser of their own here.
     using FileChooser = std::function<QStringList(QWidget* parent, const QString& wildCard, const QString& folder)>;
     void setFileChooser(FileChooser chooser) { m_chooseFiles = std::move(chooser); }
+    // The font dialog of the font commands; tests put a chooser of their own here.
+    void setFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
 
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
     [[nodiscard]] QString formatText() const;
     [[nodiscard]] RunController& runController() { return *m_run; }
+    [[nodiscard]] FormatCommands& formats() { return *m_formats; }
     // Shows the options' values as check marks, after they changed from outside the menus.
     void applyOptionsToMenus();
 
@@ -74,6 +83,17 @@ private:
     void buildFormatBox();
     void buildStatusBar();
     void optionToggled(const OptionKey& option, bool checked);
+    void applyToolbarCaptions();
+    void applyTooltips();
+    // The settings: read once at start-up, applied in order; written once at shutdown.
+    void loadSettings();
+    void applyWindowSettings();
+    void saveSettings();
+    void captureWindowSettings();
+    void deleteSettings();
+    void askMaxFileSize();
+    void chooseListFont();
+    void chooseLogFont();
     void moveSelectedRows(bool up);
     void addThroughDialog();
     void editWildCard();
@@ -87,6 +107,8 @@ private:
     void setListVisible(bool visible) override;
 
     Options& m_options;
+    SettingsStore& m_settings;
+    WindowSettings m_window;
     FileSystem& m_fs;
     UserPrompt& m_prompt;
     FileListModel* m_model;
@@ -99,9 +121,14 @@ private:
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_formatBand = nullptr;
+    Rebar* m_rebar = nullptr;
+    QMenu* m_registerMenu = nullptr;
     FormatBox* m_formatBox = nullptr;
     StatusPanels* m_panels = nullptr;
+    FormatCommands* m_formats = nullptr;
     QString m_baseFolder;
     FileChooser m_chooseFiles;
+    FontChooser m_chooseFont;
     bool m_shutDown = false;
+    bool m_settingsDeleted = false;
 };

@@ -41,6 +41,12 @@ void StatusPanels::setStatus(const QString& text) {
     m_status->setText(text);
 }
 
+void StatusPanels::setTagsShown(bool shown) {
+    m_numberOfFiles->setToolTip(shown ? tr("ﾘｽﾄに登録されているﾌｧｲﾙ数") : QString());
+    m_wildCard->setToolTip(shown ? tr("追加するﾌｧｲﾙ名") : QString());
+    m_status->setToolTip(shown ? tr("ﾒｯｾｰｼﾞ") : QString());
+}
+
 bool StatusPanels::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_wildCard && event->type() == QEvent::MouseButtonRelease) {
         Q_EMIT wildCardClicked();

@@ -17,6 +17,8 @@ public:
     void setFileCount(const QString& text);
     void setWildCard(const QString& text);
     void setStatus(const QString& text);
+    // The panels' tags as their tooltips, or none.
+    void setTagsShown(bool shown);
 
 Q_SIGNALS:
     void wildCardClicked();

@@ -1,4 +1,5 @@
 #include "fakes/FixedClock.h"
+#include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
 #include "help/ProjectAddresses.h"
 #include "help/ui/HelpWindow.h"
@@ -40,11 +41,12 @@ private:
     ScriptedPrompt m_prompt;
     LinuxShellFileOperation m_files{m_prompt};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    MemorySettingsStore m_settings;
     Options m_options;
     std::unique_ptr<MainWindow> m_window;
 
     MainWindow& start() {
-        m_window = std::make_unique<MainWindow>(m_options, m_fs, m_files, m_prompt, m_clock);
+        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
         m_window->startUp({}, QDir::tempPath());
         m_window->show();
         return *m_window;

@@ -1,4 +1,5 @@
 #include "fakes/FixedClock.h"
+#include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
@@ -33,12 +34,13 @@ private:
     LinuxShellFileOperation m_files{m_prompt};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
     Options m_options;
+    MemorySettingsStore m_settings;
     std::unique_ptr<MainWindow> m_window;
     QStringList m_chooserCalls;
 
     MainWindow& start(const QStringList& arguments = {}) {
         m_options = Options();
-        m_window = std::make_unique<MainWindow>(m_options, m_fs, m_files, m_prompt, m_clock);
+        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
         m_chooserCalls.clear();
         m_window->setFileChooser([this](QWidget*, const QString& wildCard, const QString&) {
             m_chooserCalls.append(wildCard);

@@ -2,6 +2,7 @@
 #include "execution/RunState.h"
 #include "execution/ui/LogViewer.h"
 #include "fakes/FixedClock.h"
+#include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
@@ -70,6 +71,7 @@ private:
     CancellingFiles m_files{m_realFiles};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
     Options m_options;
+    MemorySettingsStore m_settings;
     std::unique_ptr<MainWindow> m_window;
     QList<SeenLog> m_logs;
     bool m_pressStart = false;
@@ -102,7 +104,7 @@ private:
         for (const QString& name : names)
             TestFiles::write(m_root + name, name.toUtf8());
         m_options = Options();
-        m_window = std::make_unique<MainWindow>(m_options, m_fs, m_files, m_prompt, m_clock);
+        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
         QStringList paths;
         for (const QString& name : names)
             paths.append(m_root + name);
