@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <functional>
@@ -18,6 +19,8 @@ public:
     QSet<QString> refuseTimes;
     // Stands for a file system that keeps other times than it is given (a range or a step of its own).
     std::function<qint64(qint64)> storedTime;
+    // Creation times a test gives files, which Linux cannot set.
+    QHash<QString, qint64> creationTimes;
 
     [[nodiscard]] qint32 attributes(const QString& path) const override { return m_real.attributes(path); }
     [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override {
@@ -29,6 +32,8 @@ public:
         return m_real.status(path);
     }
     [[nodiscard]] std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const override {
+        if (kind == FileTimeKind::Creation && creationTimes.contains(path))
+            return creationTimes.value(path);
         return m_real.fileTime(path, kind);
     }
     [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secs) override {

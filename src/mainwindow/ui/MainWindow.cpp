@@ -10,6 +10,7 @@
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/FormatBox.h"
 #include "mainwindow/ui/FormatCommands.h"
+#include "mainwindow/ui/HelpCommands.h"
 #include "mainwindow/ui/InsertionMenus.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
@@ -54,6 +55,7 @@ MainWindow::MainWindow(Options& options,
     , m_list(new FileListView(this))
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
     , m_actions(this)
+    , m_help(std::make_unique<HelpCommands>(*this, prompt))
     , m_chooseFiles(askFilesToAdd)
     , m_chooseFont(askFont) {
     setObjectName(QStringLiteral("frmMain"));
@@ -157,6 +159,24 @@ void MainWindow::buildActions() {
         {"mnuListViewPopup2_0", tr("ファイルを追加(&A)"), list(ListCommand::Add)},
         {"mnuListViewPopup3_0", tr("リネームのテスト(&T)"), run(RunMode::Test)},
         {"mnuListViewPopup3_1", tr("リネームの実行(&S)"), run(RunMode::Run)},
+        {"mnuHelp", tr("Tokrenuのﾍﾙﾌﾟ(&M)"), [this] { m_help->showHelp(HelpTopic::Contents); }, Qt::Key_unknown,
+         QKeySequence::HelpContents},
+        {"mnuExpFmt", tr("関数、変数の説明(&F)"),
+         [this] {
+             m_help->showHelp(HelpTopic::FunctionsAndVariables);
+         }},
+        {"mnuMail", tr("ﾒｰﾙを送る(&E)"),
+         [this] {
+             m_help->sendMail();
+         }},
+        {"mnuURL", tr("ﾎｰﾑﾍﾟｰｼﾞを表示(&W)"),
+         [this] {
+             m_help->openWebPage();
+         }},
+        {"mnuVer", tr("ﾊﾞｰｼﾞｮﾝ情報(&A)"),
+         [this] {
+             m_help->showAbout();
+         }},
     };
     for (const ActionSpec& command : commands)
         m_actions.add(command);
@@ -206,6 +226,9 @@ void MainWindow::buildMenus() {
                       {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION",
                        "mnuMaxFileSize", "mnuMultidestFiles"});
 
+    m_actions.addMenu(bar, "mnuMHelp", tr("ﾍﾙﾌﾟ(&H)"),
+                      {"mnuHelp", "mnuExpFmt", "-", "mnuMail", "mnuURL", "-", "mnuVer"});
+
     // The list's pop-up menu is a menu of the bar that the bar never shows.
     m_listPopup = m_actions.addMenu(bar, "mnuLVP", QStringLiteral("ListViewPopup"),
                                     {"mnuListViewPopup1_0", "mnuListViewPopup1_1", "mnuListViewPopup1_2",
@@ -222,7 +245,7 @@ void MainWindow::buildToolbar() {
     m_actions.fill(m_toolbar, kToolbarButtons);
     for (const char* key : kToolbarButtons) {
         if (qstrcmp(key, "-") != 0)
-            m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key), *style()));
+            m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key)));
     }
     m_rebar = new Rebar(*this, *m_toolbar, *m_formatBand);
     // Until the settings say otherwise: the toolbar, and the format box in a row of its own below it.

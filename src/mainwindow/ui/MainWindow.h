@@ -20,6 +20,7 @@ class FileListView;
 class FileSystem;
 class FormatBox;
 class FormatCommands;
+class HelpCommands;
 class OptionActions;
 class Rebar;
 class QMenu;
@@ -115,6 +116,7 @@ private:
     FileListView* m_list;
     RunController* m_run;
     ActionRegistry m_actions;
+    std::unique_ptr<HelpCommands> m_help;
     std::unique_ptr<OptionActions> m_optionActions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
