@@ -264,7 +264,8 @@ private:
             nameFilesNotDone(*state.plan, options.run.copy);
         if (outcome.buildFailed)
             return kExitFailed;
-        if (outcome.refused || outcome.stopped)
+        // A bulk call that a stop signal cut short was stopped, not failed.
+        if (outcome.refused || outcome.stopped || (outcome.bulkIncomplete && StopSignals::stopRequested()))
             return kExitRefused;
         return outcome.failedSteps > 0 ? kExitFailed : kExitOk;
     }

@@ -299,20 +299,25 @@ private Q_SLOTS:
     void stopSignals_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("twice");
-        QTest::newRow("SIGINT") << SIGINT << false;
-        QTest::newRow("SIGTERM") << SIGTERM << false;
-        QTest::newRow("SIGHUP") << SIGHUP << false;
-        QTest::newRow("a second SIGTERM") << SIGTERM << true;
+        QTest::addColumn<bool>("bulk");
+        QTest::newRow("SIGINT") << SIGINT << false << false;
+        QTest::newRow("SIGTERM") << SIGTERM << false << false;
+        QTest::newRow("SIGHUP") << SIGHUP << false << false;
+        QTest::newRow("a second SIGTERM") << SIGTERM << true << false;
+        QTest::newRow("SIGINT in one call for all files") << SIGINT << false << true;
     }
     void stopSignals() {
         QFETCH(int, signal);
         QFETCH(bool, twice);
+        QFETCH(bool, bulk);
         // Copies onto another file system take long enough to be caught in the middle.
         QTemporaryDir target(QStringLiteral("/dev/shm/tokrenu-cli-test-XXXXXX"));
         if (!target.isValid())
             QSKIP("no /dev/shm");
         const QString folder = freshFolder(QString::fromLatin1(QTest::currentDataTag()));
         QStringList arguments{"--run", "--move-to", target.path(), "name"};
+        if (bulk)
+            arguments.prepend(QStringLiteral("--multidest"));
         const QByteArray content(48 << 20, 'x');
         for (int i = 0; i < 6; ++i) {
             TestFiles::write(folder + QStringLiteral("/f%1").arg(i), content);
