@@ -70,6 +70,8 @@ MainWindow::MainWindow(Options& options,
     connect(m_model, &QAbstractItemModel::rowsInserted, this, count);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, count);
     connect(m_model, &QAbstractItemModel::modelReset, this, count);
+    // Several runs of rows are removed as one change of layout.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, count);
     qApp->installEventFilter(this);
 }
 
