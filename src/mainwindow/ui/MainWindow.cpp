@@ -10,6 +10,7 @@
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/FormatBox.h"
 #include "mainwindow/ui/InsertionMenus.h"
+#include "mainwindow/ui/ListController.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
 #include "mainwindow/ui/RunController.h"
@@ -18,11 +19,13 @@
 #include "platform/UserPrompt.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -53,12 +56,15 @@ MainWindow::MainWindow(Options& options,
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
+    , m_listEdits(new ListController(*this, *this, options, fs, files, prompt, *m_model, *m_list, *m_adder))
     , m_actions(this)
     , m_chooseFiles(askFilesToAdd) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
+    setAcceptDrops(true);
     m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
+    m_listEdits->setWildCardCommand([this] { editWildCard(); });
     buildFormatBox();
     buildActions();
     buildMenus();
@@ -72,12 +78,21 @@ MainWindow::MainWindow(Options& options,
     connect(m_model, &QAbstractItemModel::modelReset, this, count);
     // Several runs of rows are removed as one change of layout.
     connect(m_model, &QAbstractItemModel::layoutChanged, this, count);
+    connect(m_list, &FileListView::popupRequested, this, [this](const QPoint& at) { m_listPopup->popup(at); });
+    connect(m_list, &FileListView::rowsDropped, m_listEdits, &ListController::dropRowsOn);
+    connect(m_list, &FileListView::pathsDropped, m_listEdits, &ListController::dropPaths);
+    connect(m_list, &FileListView::nameEdited, m_listEdits, &ListController::renameRow);
+    connect(m_list->header(), &QHeaderView::sectionClicked, m_listEdits, &ListController::sortByHeader);
     qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     delete m_adder;
+}
+
+void MainWindow::setFolderChooser(FolderChooser chooser) {
+    m_listEdits->setFolderChooser(std::move(chooser));
 }
 
 void MainWindow::startUp(const QStringList& arguments, const QString& currentFolder) {
@@ -107,8 +122,12 @@ void MainWindow::buildActions() {
             runCommand(mode);
         };
     };
+    auto addFolder = [this] {
+        m_listEdits->addFolder();
+    };
     const ActionSpec commands[] = {
         {"mnuMenu_0", tr("ﾌｧｲﾙをﾘｽﾄに追加(&A)..."), list(ListCommand::Add)},
+        {"mnuAddFolder", tr("一括追加(&F)..."), addFolder},
         {"mnuRun_0", tr("ﾃｽﾄする(&T)"), run(RunMode::Test)},
         {"mnuRun_1", tr("実行する(&S)"), run(RunMode::Run)},
         {"mnuUndo", tr("元に戻す(&U)"), run(RunMode::Undo)},
@@ -116,6 +135,12 @@ void MainWindow::buildActions() {
         {"mnuWildCard", tr("追加するﾌｧｲﾙ名(&W)"),
          [this] {
              editWildCard();
+         }},
+        // Its caption is the target folder itself.
+        {"mnuFolderName", QString(),
+         [this] {
+             if (m_listEdits->chooseTargetFolder())
+                 showTargetFolder();
          }},
         {"add", QStringLiteral("&Add"), list(ListCommand::Add), Qt::Key_A, {}, tr("リストに追加")},
         {"remove", QStringLiteral("&Remove"), list(ListCommand::Remove), Qt::Key_R, {}, tr("リストから削除")},
@@ -134,6 +159,7 @@ void MainWindow::buildActions() {
              selectAll();
          }},
         {"mnuListViewPopup2_0", tr("ファイルを追加(&A)"), list(ListCommand::Add)},
+        {"mnuListViewPopup2_1", tr("ファイルを一括追加(&F)"), addFolder},
         {"mnuListViewPopup3_0", tr("リネームのテスト(&T)"), run(RunMode::Test)},
         {"mnuListViewPopup3_1", tr("リネームの実行(&S)"), run(RunMode::Run)},
     };
@@ -143,17 +169,24 @@ void MainWindow::buildActions() {
     // The switches come from the table of options, which also keeps them between starts.
     m_optionActions = std::make_unique<OptionActions>(
         m_options, m_actions, [this](const OptionKey& option, bool checked) { optionToggled(option, checked); });
+
+    // The sort direction: exactly one of the two is checked, and a click changes nothing but the direction.
+    m_sortDirection = new QActionGroup(this);
+    m_sortDirection->addAction(m_actions.addCheckable(QStringLiteral("mnuAscending"), tr("昇順(&A)"),
+                                                      [this](bool) { setSortDirection(true); }));
+    m_sortDirection->addAction(m_actions.addCheckable(QStringLiteral("mnuDescending"), tr("降順(&D)"),
+                                                      [this](bool) { setSortDirection(false); }));
 }
 
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     m_actions.addMenu(bar, "mnuOptionFile", tr("ﾌｧｲﾙ(&F)"),
-                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuExit"});
+                      {"mnuMenu_0", "mnuAddFolder", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuExit"});
 
     QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
     m_actions.fill(view, {"mnuStatusbar", "-"});
-    m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort"});
+    m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort", "-", "mnuAscending", "mnuDescending"});
     m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
 
     QMenu* format = m_actions.addMenu(bar, "mnuShoshiki", tr("書式(&M)"), {});
@@ -166,7 +199,7 @@ void MainWindow::buildMenus() {
     m_actions.addMenu(files, "mnuIgnoreAttributes", tr("無視する属性(&A)"),
                       {"mnuAttributes_0", "mnuAttributes_1", "mnuAttributes_2", "mnuAttributes_3", "mnuAttributes_4",
                        "mnuAttributes_5"});
-    m_actions.fill(files, {"-", "mnuMoveToFolder", "-", "mnuCopy", "mnuRecycled"});
+    m_actions.fill(files, {"-", "mnuMoveToFolder", "mnuFolderName", "-", "mnuCopy", "mnuRecycled"});
     m_actions.addMenu(options, "mnuFilename", tr("ﾌｧｲﾙ名(&N)"),
                       {"mnuNoUseChr", "mnuNoFormat", "mnuRENAMEONCOLLISION", "mnuRenumberOnCollition"});
     m_actions.addMenu(
@@ -176,10 +209,9 @@ void MainWindow::buildMenus() {
     // The list's pop-up menu is a menu of the bar that the bar never shows.
     m_listPopup = m_actions.addMenu(bar, "mnuLVP", QStringLiteral("ListViewPopup"),
                                     {"mnuListViewPopup1_0", "mnuListViewPopup1_1", "mnuListViewPopup1_2",
-                                     "mnuListViewPopup1_3", "mnuListViewPopup1_4", "-", "mnuListViewPopup2_0", "-",
-                                     "mnuListViewPopup3_0", "mnuListViewPopup3_1"});
+                                     "mnuListViewPopup1_3", "mnuListViewPopup1_4", "-", "mnuListViewPopup2_0",
+                                     "mnuListViewPopup2_1", "-", "mnuListViewPopup3_0", "mnuListViewPopup3_1"});
     m_listPopup->menuAction()->setVisible(false);
-    m_list->viewport()->installEventFilter(this);
 }
 
 void MainWindow::buildToolbar() {
@@ -192,6 +224,9 @@ void MainWindow::buildToolbar() {
         if (qstrcmp(key, "-") != 0)
             m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key), *style()));
     }
+    // Files dropped on a button join its command; the buttons pass the drop on to the bar.
+    m_toolbar->setAcceptDrops(true);
+    m_toolbar->installEventFilter(this);
     // The format box starts a row of its own below the toolbar.
     addToolBarBreak();
     addToolBar(m_formatBand);
@@ -219,6 +254,8 @@ CommandOutcome MainWindow::runCommand(RunMode mode) {
 
 void MainWindow::applyOptionsToMenus() {
     m_optionActions->applyToMenus();
+    setSortDirection(m_options.ascending);
+    showTargetFolder();
     statusBar()->setVisible(m_options.showStatusBar);
     if (m_toolbar != nullptr)
         m_toolbar->setToolButtonStyle(m_options.toolbarCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
@@ -239,7 +276,7 @@ void MainWindow::listCommand(ListCommand command) {
         addThroughDialog();
         break;
     case ListCommand::Remove:
-        m_model->removeRowsAt(m_list->selectedRowNumbers());
+        removeSelectedRows();
         break;
     case ListCommand::Clear:
         m_model->clear();
@@ -263,6 +300,29 @@ void MainWindow::moveSelectedRows(bool up) {
         return;
     m_model->permuteRows(moved.order);
     m_list->selectOnly(moved.selected);
+}
+
+void MainWindow::removeSelectedRows() {
+    const std::vector<qsizetype> rows = m_list->selectedRowNumbers();
+    if (rows.empty())
+        return;
+    // The rows to go are exactly the selected ones: cleared first, the selection need not be carried
+    // through the removal.
+    m_list->clearSelection();
+    m_model->removeRowsAt(rows);
+    m_list->setFocusRow(rows.front());
+}
+
+void MainWindow::setSortDirection(bool ascending) {
+    m_options.ascending = ascending;
+    m_actions.find(QString::fromLatin1(ascending ? "mnuAscending" : "mnuDescending"))->setChecked(true);
+    m_model->setSortOrder(ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void MainWindow::showTargetFolder() {
+    // An ampersand in a folder's name is shown, not taken for an access key.
+    QString caption = m_options.targetFolder;
+    m_actions.find(QStringLiteral("mnuFolderName"))->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 void MainWindow::selectAll() {
@@ -296,23 +356,53 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // The commands act on release; the press of their key must not reach the focused box, which would
         // type the letter into the format before the command reads it.
         if (event->type() == QEvent::KeyPress)
-            return command != nullptr;
+            return command != nullptr || key->key() == Qt::Key_F2;
         if (key->isAutoRepeat())
             return command != nullptr;
-        // In-place editing of the current row's name starts here.
-        if (key->key() == Qt::Key_F2)
+        if (key->key() == Qt::Key_F2) {
+            m_list->editCurrentName();
             return true;
+        }
         if (command != nullptr) {
             command->trigger();
             return true;
         }
     }
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        m_listPopup->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    if (watched == m_toolbar && toolbarDragEvent(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::toolbarDragEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        acceptShellDrop(static_cast<QDropEvent*>(event));
+        return true;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (acceptShellDrop(drop)) {
+            m_listEdits->dropOnToolbarButton(toolbarKeyAt(*m_toolbar, drop->position().toPoint().x()),
+                                             droppedLocalPaths(drop->mimeData()));
+        }
         return true;
     }
-    return QMainWindow::eventFilter(watched, event);
+    default:
+        return false;
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    acceptShellDrop(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    acceptShellDrop(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (acceptShellDrop(event))
+        m_listEdits->dropPaths(droppedLocalPaths(event->mimeData()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -17,7 +17,9 @@ class FileListModel;
 class FileListView;
 class FileSystem;
 class FormatBox;
+class ListController;
 class OptionActions;
+class QActionGroup;
 class QMenu;
 class QToolBar;
 class RunController;
@@ -54,6 +56,9 @@ public:
     // The open dialog of the add command; tests put a chooser of their own here.
     using FileChooser = std::function<QStringList(QWidget* parent, const QString& wildCard, const QString& folder)>;
     void setFileChooser(FileChooser chooser) { m_chooseFiles = std::move(chooser); }
+    // The folder browser of the folder dialog; tests put a chooser of their own here.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+    void setFolderChooser(FolderChooser chooser);
 
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
@@ -65,6 +70,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildActions();
@@ -74,6 +82,10 @@ private:
     void buildStatusBar();
     void optionToggled(const OptionKey& option, bool checked);
     void moveSelectedRows(bool up);
+    void removeSelectedRows();
+    void setSortDirection(bool ascending);
+    void showTargetFolder();
+    bool toolbarDragEvent(QEvent* event);
     void addThroughDialog();
     void editWildCard();
     void shutDown();
@@ -92,7 +104,9 @@ private:
     FileAdder* m_adder;
     FileListView* m_list;
     RunController* m_run;
+    ListController* m_listEdits;
     ActionRegistry m_actions;
+    QActionGroup* m_sortDirection = nullptr;
     std::unique_ptr<OptionActions> m_optionActions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
