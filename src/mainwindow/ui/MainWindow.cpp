@@ -431,14 +431,18 @@ void MainWindow::setFileCountText(const QString& text) {
 }
 
 void MainWindow::processEvents() {
+    m_panels->showHeldTexts();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::setBusy(bool busy) {
-    if (busy)
+    if (busy) {
         setCursor(Qt::WaitCursor);
-    else
+        m_panels->holdTexts();
+    } else {
         unsetCursor();
+        m_panels->releaseTexts();
+    }
 }
 
 void MainWindow::setListVisible(bool visible) {
