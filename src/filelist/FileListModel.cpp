@@ -230,6 +230,7 @@ void FileListModel::removeRowsAt(std::vector<qsizetype> indexes) {
 }
 
 void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sortedIndexes) {
+    Q_EMIT rowsAboutToBeRearranged();
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     indexMovedRows();
     std::vector<int> newPosition(m_rows.size());
@@ -249,6 +250,7 @@ void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sorte
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
     movePersistentIndexes(newPosition);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    Q_EMIT rowsRearranged(newPosition);
 }
 
 void FileListModel::movePersistentIndexes(const std::vector<int>& newPosition) {
@@ -305,6 +307,7 @@ void FileListModel::permuteRows(const std::vector<qsizetype>& order, LayoutChang
     Q_ASSERT(order.size() == m_rows.size());
     if (isIdentity(order))
         return;
+    Q_EMIT rowsAboutToBeRearranged();
     Q_EMIT layoutAboutToBeChanged({}, hint);
     indexMovedRows();
     std::vector<int> newPosition(m_rows.size());
@@ -313,6 +316,7 @@ void FileListModel::permuteRows(const std::vector<qsizetype>& order, LayoutChang
     arrange(order);
     movePersistentIndexes(newPosition);
     Q_EMIT layoutChanged({}, hint);
+    Q_EMIT rowsRearranged(newPosition);
 }
 
 void FileListModel::permuteContents(const std::vector<qsizetype>& order) {

@@ -96,6 +96,13 @@ public:
     // Sizes are sorted by their numbers and, unlike the texts, leave the selection marks where they were.
     void sortByHeader(FileColumn column);
 
+Q_SIGNALS:
+    // Around a change of layout that moves or removes rows; newPosition[i] is where the old row i went, or -1
+    // when it was removed. A view carries a large selection through it as row numbers far more cheaply than
+    // as the persistent indexes the layout change would make of it, one per selected row.
+    void rowsAboutToBeRearranged();
+    void rowsRearranged(const std::vector<int>& newPosition);
+
 private:
     // Puts the present keys of the rows that got new ones into the table.
     void indexMovedRows() const;

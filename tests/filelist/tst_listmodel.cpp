@@ -2,7 +2,9 @@
 #include "filelist/RowOrder.h"
 
 #include <QAbstractItemModelTester>
+#include <QCollator>
 #include <QItemSelectionModel>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <memory>
@@ -110,6 +112,46 @@ private Q_SLOTS:
             sortedRowOrder(m_model->rows(), static_cast<FileColumn>(column), m_model->sortOrder());
         for (std::size_t i = 0; i < again.size(); ++i)
             QCOMPARE(again[i], static_cast<qsizetype>(i));
+    }
+
+    // Names of plain ASCII are read without the collator; they must end in the collator's own order, as any
+    // other names do, whatever characters and digits they hold.
+    void namesEndInTheCollatorsOrder_data() {
+        QTest::addColumn<bool>("ascii");
+        QTest::newRow("printable ASCII") << true;
+        QTest::newRow("with a name of other characters") << false;
+    }
+    void namesEndInTheCollatorsOrder() {
+        QFETCH(bool, ascii);
+        QRandomGenerator random(11);
+        QStringList names;
+        for (int i = 0; i < 3000; ++i) {
+            QString name;
+            const int length = random.bounded(1, 8);
+            for (int c = 0; c < length; ++c) {
+                // Digits and a few letters often, so that numbers and letter case meet.
+                const int pick = random.bounded(4);
+                name += pick == 0   ? QChar(u'0' + random.bounded(10))
+                        : pick == 1 ? QChar(u"aAbB"[random.bounded(4)])
+                                    : QChar(char16_t(0x20 + random.bounded(0x5F)));
+            }
+            names.append(name);
+        }
+        if (!ascii)
+            names.append(QStringLiteral("ﾃｽﾄ"));
+        std::vector<FileRow> rows;
+        for (const QString& name : names)
+            rows.push_back({name, QStringLiteral("/f/"), {}, {}, {}});
+        const std::vector<qsizetype> order = sortedRowOrder(rows, FileColumn::FileName, Qt::AscendingOrder);
+        QCollator collator{QLocale(QLocale::Japanese)};
+        collator.setNumericMode(true);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            const QString& before = rows[static_cast<std::size_t>(order[i - 1])].name;
+            const QString& after = rows[static_cast<std::size_t>(order[i])].name;
+            const int reading = collator.compare(before, after);
+            QVERIFY2(reading < 0 || (reading == 0 && before <= after), qPrintable(before + u'|' + after));
+        }
     }
 
     void everyHeaderClickTurnsTheDirection() {

@@ -100,6 +100,30 @@ FileListView::FileListView(QWidget* parent)
 void FileListView::setFileListModel(FileListModel* model) {
     setModel(model);
     setDefaultColumnWidths();
+    // Qt carries a selection through a change of layout as one persistent index per selected row, and its
+    // table of them slows down out of proportion as they grow: the selection goes through as row numbers.
+    connect(model, &FileListModel::rowsAboutToBeRearranged, this, &FileListView::takeSelectionAside);
+    connect(model, &FileListModel::rowsRearranged, this, &FileListView::putSelectionBack);
+}
+
+void FileListView::takeSelectionAside() {
+    m_selectionAside.clear();
+    if (!selectionModel()->hasSelection())
+        return;
+    m_selectionAside = selectedRowFlags();
+    selectionModel()->clearSelection();
+}
+
+void FileListView::putSelectionBack(const std::vector<int>& newPosition) {
+    if (m_selectionAside.empty())
+        return;
+    std::vector<bool> selected(static_cast<std::size_t>(model()->rowCount()), false);
+    for (std::size_t old = 0; old < m_selectionAside.size() && old < newPosition.size(); ++old) {
+        if (m_selectionAside[old] && newPosition[old] >= 0)
+            selected[static_cast<std::size_t>(newPosition[old])] = true;
+    }
+    m_selectionAside.clear();
+    selectOnly(selected);
 }
 
 void FileListView::setDefaultColumnWidths() {

@@ -63,6 +63,8 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
+    void takeSelectionAside();
+    void putSelectionBack(const std::vector<int>& newPosition);
     void setDropHighlight(const QModelIndex& index);
     void updateDropHighlight(const QPoint& position);
     void endRowDrag();
@@ -72,6 +74,8 @@ private:
     bool m_draggingRows = false;
     QPoint m_pressPosition;
     QPersistentModelIndex m_dropHighlight;
+    // The selection while the model rearranges its rows, as one flag per old row.
+    std::vector<bool> m_selectionAside;
 };
 
 // The local files a drop from the shell offers (text/uri-list), as absolute paths; empty when it offers none.

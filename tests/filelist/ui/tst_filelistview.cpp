@@ -104,6 +104,22 @@ private Q_SLOTS:
         QCOMPARE(selectedRows(), QList<int>({0, 2}));
     }
 
+    // The model's own rearrangements take the selection along, whatever the rows' number.
+    void selectionFollowsTheModelsRearrangements() {
+        m_view->selectOnly({false, true, false, true, true});
+        m_view->setCurrentIndex(m_model->index(4, 0));
+        m_view->selectOnly({false, true, false, true, true});
+        m_model->removeRowsAt({0, 2});
+        QCOMPARE(selectedRows(), QList<int>({0, 1, 2}));
+        m_model->sortByName(false);
+        QCOMPARE(m_model->row(0).name, QStringLiteral("e"));
+        QCOMPARE(selectedRows(), QList<int>({0, 1, 2}));
+        m_view->selectOnly({true, false, false});
+        m_model->sortByName(true);
+        QCOMPARE(selectedRows(), QList<int>({2}));
+        QCOMPARE(m_view->currentIndex().row(), 2);
+    }
+
     // What ends a press without a drop: a click, a shake of the hand, Esc, a release over no row.
     void noDrop_data() {
         QTest::addColumn<QPoint>("offset");
