@@ -68,6 +68,10 @@ public:
     // A folder that cannot be read gives an empty listing.
     [[nodiscard]] virtual FolderListing findFiles(const QString& folder, const QString& wildcard) const = 0;
 
+    // The folders directly inside folder, in the order of findFiles. Links to folders are left out, so that a
+    // walk down the tree stays inside it and ends; empty when the folder cannot be read.
+    [[nodiscard]] virtual QStringList subfolderNames(const QString& folder) const = 0;
+
     // The names in a folder, without looking at the entries themselves; empty when it cannot be read.
     [[nodiscard]] virtual QStringList entryNames(const QString& folder) const = 0;
 

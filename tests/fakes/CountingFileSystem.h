@@ -44,6 +44,10 @@ public:
         ++folderReads[withoutClosingSlash(folder)];
         return m_real.findFiles(folder, wildcard);
     }
+    [[nodiscard]] QStringList subfolderNames(const QString& folder) const override {
+        ++folderReads[withoutClosingSlash(folder)];
+        return m_real.subfolderNames(folder);
+    }
     [[nodiscard]] QStringList entryNames(const QString& folder) const override {
         ++folderReads[withoutClosingSlash(folder)];
         const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');

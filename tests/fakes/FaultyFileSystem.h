@@ -17,6 +17,8 @@ public:
     QSet<QString> vanished;
     QSet<QString> refuseAttributes;
     QSet<QString> refuseTimes;
+    // Folders (ending in '/') that cannot be read, whoever asks: as for a folder without read permission.
+    QSet<QString> unreadable;
     // Stands for a file system that keeps other times than it is given (a range or a step of its own).
     std::function<qint64(qint64)> storedTime;
     // Creation times a test gives files, which Linux cannot set.
@@ -40,9 +42,14 @@ public:
         return !refuseTimes.contains(path) && m_real.setFileTime(path, kind, storedTime ? storedTime(secs) : secs);
     }
     [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override {
-        return m_real.findFiles(folder, wildcard);
+        return isUnreadable(folder) ? FolderListing() : m_real.findFiles(folder, wildcard);
     }
-    [[nodiscard]] QStringList entryNames(const QString& folder) const override { return m_real.entryNames(folder); }
+    [[nodiscard]] QStringList subfolderNames(const QString& folder) const override {
+        return isUnreadable(folder) ? QStringList() : m_real.subfolderNames(folder);
+    }
+    [[nodiscard]] QStringList entryNames(const QString& folder) const override {
+        return isUnreadable(folder) ? QStringList() : m_real.entryNames(folder);
+    }
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override {
         return m_real.storedName(path);
     }
@@ -54,5 +61,9 @@ public:
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }
 
 private:
+    [[nodiscard]] bool isUnreadable(const QString& folder) const {
+        return unreadable.contains(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+    }
+
     FileSystem& m_real;
 };

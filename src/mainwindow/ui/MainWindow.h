@@ -21,7 +21,9 @@ class FileSystem;
 class FormatBox;
 class FormatCommands;
 class HelpCommands;
+class ListController;
 class OptionActions;
+class QActionGroup;
 class Rebar;
 class QMenu;
 class QToolBar;
@@ -63,6 +65,9 @@ public:
     void setFileChooser(FileChooser chooser) { m_chooseFiles = std::move(chooser); }
     // The font dialog of the font commands; tests put a chooser of their own here.
     void setFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
+    // The folder browser of the folder dialog; tests put a chooser of their own here.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+    void setFolderChooser(FolderChooser chooser);
 
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
@@ -75,6 +80,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildActions();
@@ -95,6 +103,10 @@ private:
     void chooseListFont();
     void chooseLogFont();
     void moveSelectedRows(bool up);
+    void removeSelectedRows();
+    void setSortDirection(bool ascending);
+    void showTargetFolder();
+    bool toolbarDragEvent(QEvent* event);
     void addThroughDialog();
     void editWildCard();
     void shutDown();
@@ -115,8 +127,10 @@ private:
     FileAdder* m_adder;
     FileListView* m_list;
     RunController* m_run;
+    ListController* m_listEdits;
     ActionRegistry m_actions;
     std::unique_ptr<HelpCommands> m_help;
+    QActionGroup* m_sortDirection = nullptr;
     std::unique_ptr<OptionActions> m_optionActions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <utility>
+
 namespace {
 
 QLabel* makePanel(QStatusBar* bar, const char* key, const QString& text, const QString& tag, int stretch) {
@@ -30,7 +32,10 @@ StatusPanels::StatusPanels(QStatusBar* bar)
 }
 
 void StatusPanels::setFileCount(const QString& text) {
-    m_numberOfFiles->setText(text);
+    if (m_holding)
+        m_heldFileCount = text;
+    else
+        m_numberOfFiles->setText(text);
 }
 
 void StatusPanels::setWildCard(const QString& text) {
@@ -38,7 +43,35 @@ void StatusPanels::setWildCard(const QString& text) {
 }
 
 void StatusPanels::setStatus(const QString& text) {
-    m_status->setText(text);
+    if (m_holding)
+        m_heldStatus = text;
+    else
+        m_status->setText(text);
+}
+
+void StatusPanels::holdTexts() {
+    m_holding = true;
+    m_sinceShown.start();
+}
+
+void StatusPanels::showHeldTexts() {
+    constexpr qint64 kShowEveryMs = 40;
+    if (m_holding && m_sinceShown.elapsed() >= kShowEveryMs) {
+        showHeld();
+        m_sinceShown.restart();
+    }
+}
+
+void StatusPanels::releaseTexts() {
+    m_holding = false;
+    showHeld();
+}
+
+void StatusPanels::showHeld() {
+    if (m_heldFileCount)
+        m_numberOfFiles->setText(*std::exchange(m_heldFileCount, std::nullopt));
+    if (m_heldStatus)
+        m_status->setText(*std::exchange(m_heldStatus, std::nullopt));
 }
 
 void StatusPanels::setTagsShown(bool shown) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+
+#include <optional>
 
 class QLabel;
 class QStatusBar;
@@ -20,6 +23,14 @@ public:
     // The panels' tags as their tooltips, or none.
     void setTagsShown(bool shown);
 
+    // Long work sets the texts once per folder or file, far more often than anyone can read them, and a
+    // label laid out again each time costs more than the work. While held, the file count and the status
+    // are kept and shown by showHeldTexts at most every few tens of milliseconds; releaseTexts shows the
+    // last ones and ends the hold.
+    void holdTexts();
+    void showHeldTexts();
+    void releaseTexts();
+
 Q_SIGNALS:
     void wildCardClicked();
 
@@ -30,4 +41,10 @@ private:
     QLabel* m_numberOfFiles;
     QLabel* m_wildCard;
     QLabel* m_status;
+    bool m_holding = false;
+    std::optional<QString> m_heldFileCount;
+    std::optional<QString> m_heldStatus;
+    QElapsedTimer m_sinceShown;
+
+    void showHeld();
 };

@@ -13,6 +13,7 @@ public:
     [[nodiscard]] std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const override;
     [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) override;
     [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override;
+    [[nodiscard]] QStringList subfolderNames(const QString& folder) const override;
     [[nodiscard]] QStringList entryNames(const QString& folder) const override;
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override;

@@ -269,7 +269,8 @@ private Q_SLOTS:
         QCOMPARE(items,
                  QStringList({"mnuListViewPopup1_0 一つ上へ(&U)", "mnuListViewPopup1_1 一つ下へ(&D)",
                               "mnuListViewPopup1_2 削除(&D)", "mnuListViewPopup1_3 リストのクリア(&C)",
-                              "mnuListViewPopup1_4 すべて選択(&L)", "-", "mnuListViewPopup2_0 ファイルを追加(&A)", "-",
+                              "mnuListViewPopup1_4 すべて選択(&L)", "-", "mnuListViewPopup2_0 ファイルを追加(&A)",
+                              "mnuListViewPopup2_1 ファイルを一括追加(&F)", "-",
                               "mnuListViewPopup3_0 リネームのテスト(&T)", "mnuListViewPopup3_1 リネームの実行(&S)"}));
         // Every name is found once.
         for (const char* name : {"mnuRun_0", "mnuRun_1", "mnuMenu_0", "mnuAttributes_5"})
