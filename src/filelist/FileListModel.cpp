@@ -39,6 +39,21 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto column = static_cast<FileColumn>(index.column());
+    if (column == FileColumn::NewName) {
+        if (m_preview.empty())
+            return {};
+        const NamePreview& preview = m_preview[static_cast<std::size_t>(index.row())];
+        switch (role) {
+        case Qt::DisplayRole:
+            return preview.name;
+        case Qt::ToolTipRole:
+            return preview.reason.isEmpty() ? QVariant() : QVariant(preview.reason);
+        case kPreviewStateRole:
+            return static_cast<int>(preview.state);
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -74,6 +89,8 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return tr("更新日時");
     case FileColumn::Attribute:
         return tr("属性");
+    case FileColumn::NewName:
+        return tr("新しい名前");
     }
     return {};
 }
@@ -168,6 +185,8 @@ void FileListModel::Appender::commit() {
     m_model.beginInsertRows(QModelIndex(), first, first + static_cast<int>(m_pending.size()) - 1);
     m_model.m_rows.insert(m_model.m_rows.end(), std::make_move_iterator(m_pending.begin()),
                           std::make_move_iterator(m_pending.end()));
+    if (!m_model.m_preview.empty())
+        m_model.m_preview.resize(m_model.m_rows.size());
     m_model.endInsertRows();
     m_pending.clear();
 }
@@ -182,6 +201,8 @@ void FileListModel::replaceRow(qsizetype index, FileRow row) {
     if (!(keyOf(current) == keyOf(row)))
         m_unindexed.push_back(index);
     current = std::move(row);
+    if (!m_preview.empty())
+        m_preview[static_cast<std::size_t>(index)] = {};
     const int r = static_cast<int>(index);
     Q_EMIT dataChanged(this->index(r, 0), this->index(r, kFileColumnCount - 1));
 }
@@ -191,6 +212,8 @@ void FileListModel::moveRowFile(qsizetype index, const QString& folder, const QS
     m_unindexed.push_back(index);
     current.path = folder;
     current.name = name;
+    if (!m_preview.empty())
+        m_preview[static_cast<std::size_t>(index)] = {};
     // A run moves every row: without a view there is nobody to tell.
     static const QMetaMethod changed = QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged);
     if (!isSignalConnected(changed))
@@ -204,6 +227,8 @@ void FileListModel::removeRowAt(qsizetype index) {
     beginRemoveRows(QModelIndex(), r, r);
     indexMovedRows();
     m_rows.erase(m_rows.begin() + index);
+    if (!m_preview.empty())
+        m_preview.erase(m_preview.begin() + index);
     reindexFrom(index);
     dropStaleKeys(true);
     endRemoveRows();
@@ -221,6 +246,8 @@ void FileListModel::removeRowsAt(std::vector<qsizetype> indexes) {
         beginRemoveRows(QModelIndex(), first, static_cast<int>(indexes.back()));
         indexMovedRows();
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + first + count);
+        if (!m_preview.empty())
+            m_preview.erase(m_preview.begin() + first, m_preview.begin() + first + count);
         endRemoveRows();
     } else {
         removeRunsAsLayoutChange(indexes);
@@ -243,11 +270,16 @@ void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sorte
             continue;
         }
         newPosition[i] = static_cast<int>(kept);
-        if (kept != i)
+        if (kept != i) {
             m_rows[kept] = std::move(m_rows[i]);
+            if (!m_preview.empty())
+                m_preview[kept] = std::move(m_preview[i]);
+        }
         ++kept;
     }
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
+    if (!m_preview.empty())
+        m_preview.erase(m_preview.begin() + static_cast<std::ptrdiff_t>(kept), m_preview.end());
     movePersistentIndexes(newPosition);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     Q_EMIT rowsRearranged(newPosition);
@@ -269,6 +301,7 @@ void FileListModel::clear() {
         return;
     beginResetModel();
     m_rows.clear();
+    m_preview.clear();
     m_positions.clear();
     m_unindexed.clear();
     endResetModel();
@@ -279,6 +312,8 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
         return;
     indexMovedRows();
     std::swap(m_rows.at(static_cast<std::size_t>(a)), m_rows.at(static_cast<std::size_t>(b)));
+    if (!m_preview.empty())
+        std::swap(m_preview[static_cast<std::size_t>(a)], m_preview[static_cast<std::size_t>(b)]);
     m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(a)]), a);
     m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(b)]), b);
     for (const qsizetype r : {a, b})
@@ -296,7 +331,15 @@ void FileListModel::sortByHeader(FileColumn column) {
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     if (m_rows.size() < 2)
         return;
-    const std::vector<qsizetype> order = sortedRowOrder(m_rows, column, m_sortOrder);
+    std::vector<qsizetype> order;
+    if (column == FileColumn::NewName) {
+        std::vector<QString> names(m_rows.size());
+        for (std::size_t i = 0; i < m_preview.size(); ++i)
+            names[i] = m_preview[i].name;
+        order = sortedTextOrder(names, m_sortOrder);
+    } else {
+        order = sortedRowOrder(m_rows, column, m_sortOrder);
+    }
     if (column == FileColumn::Size)
         permuteContents(order);
     else
@@ -334,5 +377,42 @@ void FileListModel::arrange(const std::vector<qsizetype>& order) {
     for (const qsizetype from : order)
         arranged.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(arranged);
+    arrangePreview(order);
     reindexFrom(0);
+}
+
+void FileListModel::arrangePreview(const std::vector<qsizetype>& order) {
+    if (m_preview.empty())
+        return;
+    std::vector<NamePreview> arranged;
+    arranged.reserve(m_preview.size());
+    for (const qsizetype from : order)
+        arranged.push_back(std::move(m_preview[static_cast<std::size_t>(from)]));
+    m_preview = std::move(arranged);
+}
+
+void FileListModel::showPreview(qsizetype first, qsizetype last, const std::vector<NamePreview>& preview) {
+    if (preview.size() != m_rows.size() || first > last)
+        return;
+    if (m_preview.empty()) {
+        m_preview.resize(m_rows.size());
+        first = 0;
+        last = size() - 1;
+    }
+    std::copy(preview.begin() + first, preview.begin() + last + 1, m_preview.begin() + first);
+    emitPreviewChanged(first, last);
+}
+
+void FileListModel::clearPreview() {
+    if (m_preview.empty())
+        return;
+    m_preview.clear();
+    emitPreviewChanged(0, size() - 1);
+}
+
+void FileListModel::emitPreviewChanged(qsizetype first, qsizetype last) {
+    if (first > last)
+        return;
+    const int column = static_cast<int>(FileColumn::NewName);
+    Q_EMIT dataChanged(index(static_cast<int>(first), column), index(static_cast<int>(last), column));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filelist/FileRow.h"
+#include "filelist/NamePreview.h"
 #include "platform/TextKeys.h"
 
 #include <QAbstractTableModel>
@@ -28,6 +29,9 @@ class FileListModel final : public QAbstractTableModel {
     Q_DISABLE_COPY_MOVE(FileListModel)
 
 public:
+    // The state of a row's new name (a PreviewState as int) in the new-name column.
+    static constexpr int kPreviewStateRole = Qt::UserRole + 1;
+
     explicit FileListModel(QObject* parent = nullptr);
     ~FileListModel() override;
 
@@ -92,6 +96,13 @@ public:
     void setSortOrder(Qt::SortOrder order) { m_sortOrder = order; }
     // Rows ordered by name as a reader orders them (see sortedRowOrder); the selection follows the rows.
     void sortByName(bool ascending);
+    // The preview of the new names, one per row, which moves and goes with its rows; empty while none is
+    // shown. A row added since the preview was made shows nothing until the next one.
+    [[nodiscard]] const std::vector<NamePreview>& preview() const { return m_preview; }
+    // Rows first to last take their entries of preview, which has one per row of the list.
+    void showPreview(qsizetype first, qsizetype last, const std::vector<NamePreview>& preview);
+    void clearPreview();
+
     // A click on a column's header: the sort direction turns round, then the rows are sorted by the column.
     // Sizes are sorted by their numbers and, unlike the texts, leave the selection marks where they were.
     void sortByHeader(FileColumn column);
@@ -121,7 +132,12 @@ private:
     // Row i takes the row now at order[i]; the key table follows.
     void arrange(const std::vector<qsizetype>& order);
 
+    // Row i takes the preview entry now at order[i], when there is a preview.
+    void arrangePreview(const std::vector<qsizetype>& order);
+    void emitPreviewChanged(qsizetype first, qsizetype last);
+
     std::vector<FileRow> m_rows;
+    std::vector<NamePreview> m_preview;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     // Key to row position: the duplicate test and the look-up of a file's row. A row that gets a new key
     // leaves its old entry behind as stale, and its new key goes in only when the table is next used, so

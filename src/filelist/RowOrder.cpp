@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <compare>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <optional>
@@ -88,21 +89,25 @@ private:
     quint16 m_rank[0x80] = {};
 };
 
+using TextOf = std::function<const QString&(std::size_t)>;
+
 // One reading key per distinct text: the rows of a folder share its text. Plain ASCII, the usual case, is
 // keyed without the collator, which costs many times more per text.
 class ReadingKeys {
 public:
-    ReadingKeys(const std::vector<FileRow>& rows, FileColumn column)
-        : m_keyOfRow(rows.size()) {
+    // textOf(i) is the text of row i; shared says that many rows hold the same text.
+    ReadingKeys(std::size_t count, const TextOf& textOf, bool shared)
+        : m_keyOfRow(count) {
         const QCollator collator = readerCollator();
-        m_ascii = std::all_of(rows.begin(), rows.end(),
-                              [column](const FileRow& row) { return isPrintableAscii(columnText(row, column)); });
+        m_ascii = true;
+        for (std::size_t i = 0; i < count && m_ascii; ++i)
+            m_ascii = isPrintableAscii(textOf(i));
         const std::optional<AsciiReading> ascii =
             m_ascii ? std::optional<AsciiReading>(std::in_place, collator) : std::nullopt;
         QHash<QString, std::size_t> known;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const QString& text = columnText(rows[i], column);
-            if (column == FileColumn::Path) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const QString& text = textOf(i);
+            if (shared) {
                 const auto it = known.constFind(text);
                 if (it != known.constEnd()) {
                     m_keyOfRow[i] = *it;
@@ -147,16 +152,13 @@ private:
 };
 
 // Texts the collator finds equal ("A" and "a", "ｶﾅ" and "カナ") are put in order of their characters.
-void sortByReading(const std::vector<FileRow>& rows,
-                   FileColumn column,
-                   Qt::SortOrder direction,
-                   std::vector<qsizetype>& order) {
-    const ReadingKeys keys(rows, column);
+void sortByReading(
+    std::size_t count, const TextOf& textOf, bool shared, Qt::SortOrder direction, std::vector<qsizetype>& order) {
+    const ReadingKeys keys(count, textOf, shared);
     sortStably(order, direction, [&](qsizetype a, qsizetype b) {
         if (const int byReading = keys.compare(static_cast<std::size_t>(a), static_cast<std::size_t>(b)))
             return byReading < 0;
-        return columnText(rows[static_cast<std::size_t>(a)], column) <
-               columnText(rows[static_cast<std::size_t>(b)], column);
+        return textOf(static_cast<std::size_t>(a)) < textOf(static_cast<std::size_t>(b));
     });
 }
 
@@ -244,7 +246,10 @@ std::vector<qsizetype> sortedRowOrder(const std::vector<FileRow>& rows, FileColu
     switch (column) {
     case FileColumn::FileName:
     case FileColumn::Path:
-        sortByReading(rows, column, order, result);
+    case FileColumn::NewName:
+        sortByReading(
+            rows.size(), [&rows, column](std::size_t i) -> const QString& { return columnText(rows[i], column); },
+            column == FileColumn::Path, order, result);
         break;
     case FileColumn::Size:
     case FileColumn::LastWriteTime: {
@@ -262,5 +267,12 @@ std::vector<qsizetype> sortedRowOrder(const std::vector<FileRow>& rows, FileColu
         });
         break;
     }
+    return result;
+}
+
+std::vector<qsizetype> sortedTextOrder(const std::vector<QString>& texts, Qt::SortOrder order) {
+    std::vector<qsizetype> result = identityOrder(texts.size());
+    sortByReading(
+        texts.size(), [&texts](std::size_t i) -> const QString& { return texts[i]; }, false, order, result);
     return result;
 }

@@ -13,6 +13,9 @@
 // their letters. Rows that compare equal keep their order, so that a second sort changes nothing.
 std::vector<qsizetype> sortedRowOrder(const std::vector<FileRow>& rows, FileColumn column, Qt::SortOrder order);
 
+// The same for texts of one per row (the new names of a preview), ordered as names are.
+std::vector<qsizetype> sortedTextOrder(const std::vector<QString>& texts, Qt::SortOrder order);
+
 // The byte count a size text stands for ("1,200,000"); nothing when the text is no whole number.
 std::optional<qint64> sizeFromText(QStringView text);
 

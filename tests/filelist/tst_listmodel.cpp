@@ -247,6 +247,61 @@ private Q_SLOTS:
             QVERIFY(!m_model->contains(QStringLiteral("/f/"), QString(QLatin1Char(char('a' + gone)))));
     }
 
+    // The new names stay beside their rows through every edit of the list; rows added later show none.
+    void previewGoesWithItsRows_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("remove one") << "remove one"
+                                    << "a b d";
+        QTest::newRow("remove runs") << "remove runs"
+                                     << "b d";
+        QTest::newRow("sort by name") << "sort by name"
+                                      << "d c b a";
+        // The first header click sorts downwards.
+        QTest::newRow("sort by new name") << "sort by new name"
+                                          << "b d a c";
+        QTest::newRow("swap") << "swap"
+                              << "d b c a";
+        QTest::newRow("append") << "append"
+                                << "a b c d e";
+        QTest::newRow("rename a file") << "rename"
+                                       << "a b c d";
+    }
+    void previewGoesWithItsRows() {
+        QFETCH(QString, edit);
+        QFETCH(QString, rows);
+        fill({"a", "b", "c", "d"});
+        // New names that sort differently from the old ones.
+        const QHash<QString, QString> newName{{"a", "2"}, {"b", "4"}, {"c", "1"}, {"d", "3"}};
+        std::vector<NamePreview> preview;
+        for (const FileRow& row : m_model->rows())
+            preview.push_back({newName.value(row.name), PreviewState::Renamed, {}});
+        m_model->showPreview(0, 3, preview);
+        if (edit == QLatin1String("remove one"))
+            m_model->removeRowAt(2);
+        else if (edit == QLatin1String("remove runs"))
+            m_model->removeRowsAt({0, 2});
+        else if (edit == QLatin1String("sort by name"))
+            m_model->sortByName(false);
+        else if (edit == QLatin1String("sort by new name"))
+            m_model->sortByHeader(FileColumn::NewName);
+        else if (edit == QLatin1String("swap"))
+            m_model->swapRows(0, 3);
+        else if (edit == QLatin1String("append"))
+            fill({"e"});
+        else
+            m_model->moveRowFile(1, QStringLiteral("/f/"), QStringLiteral("b"));
+        QCOMPARE(names(*m_model), rows);
+        const int column = static_cast<int>(FileColumn::NewName);
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            const QString name = m_model->row(row).name;
+            const bool stale = name == QLatin1String("e") || (edit == QLatin1String("rename") && row == 1);
+            QCOMPARE(m_model->index(row, column).data().toString(), stale ? QString() : newName.value(name));
+        }
+        m_model->clearPreview();
+        QVERIFY(!m_model->index(0, column).data().isValid());
+    }
+
     void sizeAndDateTexts_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("isSize");

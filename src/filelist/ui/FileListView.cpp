@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QHash>
 #include <QHeaderView>
+#include <QIcon>
 #include <QItemSelection>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -18,7 +21,7 @@
 
 namespace {
 
-constexpr int kDefaultWidths[kFileColumnCount] = {150, 180, 80, 100, 70};
+constexpr int kDefaultWidths[kFileColumnCount] = {150, 180, 80, 100, 70, 180};
 
 // Hands an edited name to the view instead of writing it into the model: only a rename of the file may
 // change the row.
@@ -37,6 +40,63 @@ public:
 
 private:
     Committed m_committed;
+};
+
+// A small round mark in the state's colour, drawn once per colour and size.
+QIcon stateMark(const QColor& colour) {
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(colour.darker(140));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(3.5, 3.5, 9, 9));
+    return QIcon(picture);
+}
+
+// The new name with a mark in the colour of its state: none and grey text for no change, green for a
+// rename, amber when characters were removed, red, and red text, when the name is taken or cannot be made.
+class PreviewDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant state = index.data(FileListModel::kPreviewStateRole);
+        if (!state.isValid())
+            return;
+        QColor mark;
+        bool tintText = false;
+        switch (static_cast<PreviewState>(state.toInt())) {
+        case PreviewState::Pending:
+            return;
+        case PreviewState::Unchanged:
+            option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
+            return;
+        case PreviewState::Renamed:
+            mark = QColor(0x1e, 0x8a, 0x3c);
+            break;
+        case PreviewState::CharactersRemoved:
+            mark = QColor(0xc0, 0x7a, 0x00);
+            break;
+        case PreviewState::InUse:
+        case PreviewState::Duplicate:
+        case PreviewState::Error:
+            mark = QColor(0xc6, 0x28, 0x28);
+            tintText = true;
+            break;
+        }
+        static QHash<QRgb, QIcon> marks;
+        auto icon = marks.constFind(mark.rgb());
+        if (icon == marks.constEnd())
+            icon = marks.insert(mark.rgb(), stateMark(mark));
+        option->icon = *icon;
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->decorationSize = QSize(16, 16);
+        if (tintText)
+            option->palette.setColor(QPalette::Text, mark);
+    }
 };
 
 // What a drop from the shell may do: never a move, so that the source never removes the files it offered.
@@ -92,6 +152,7 @@ FileListView::FileListView(QWidget* parent)
     setItemDelegateForColumn(
         static_cast<int>(FileColumn::FileName),
         new NameDelegate(this, [this](const QModelIndex& index, const QString& text) { nameCommitted(index, text); }));
+    setItemDelegateForColumn(static_cast<int>(FileColumn::NewName), new PreviewDelegate(this));
     // Rows scrolled under a resting pointer become the drop target.
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (m_draggingRows)
@@ -130,8 +191,12 @@ void FileListView::putSelectionBack(const std::vector<int>& newPosition) {
 
 // The first-start widths, each widened where its header or its longest usual text would be cut.
 void FileListView::setDefaultColumnWidths() {
-    const QString samples[kFileColumnCount] = {QString(), QString(), QStringLiteral("999,999,999"),
-                                               QStringLiteral("2000/12/31 23:59:59"), QStringLiteral("RHSA")};
+    const QString samples[kFileColumnCount] = {QString(),
+                                               QString(),
+                                               QStringLiteral("999,999,999"),
+                                               QStringLiteral("2000/12/31 23:59:59"),
+                                               QStringLiteral("RHSA"),
+                                               QString()};
     const QFontMetrics metrics(font());
     constexpr int kPadding = 16;
     for (int column = 0; column < kFileColumnCount; ++column) {

@@ -20,7 +20,7 @@ public:
     explicit FileListView(QWidget* parent = nullptr);
 
     void setFileListModel(FileListModel* model);
-    // Widths in pixels in creation order: file name, path, size, date modified, attributes.
+    // Widths in pixels in creation order: file name, path, size, date modified, attributes, new name.
     void setDefaultColumnWidths();
 
     // The selected rows as numbers, in ascending order, and as one flag per row.

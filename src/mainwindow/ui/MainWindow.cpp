@@ -15,6 +15,7 @@
 #include "mainwindow/ui/ListController.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
+#include "mainwindow/ui/PreviewController.h"
 #include "mainwindow/ui/Rebar.h"
 #include "mainwindow/ui/RunController.h"
 #include "mainwindow/ui/StatusPanels.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(Options& options,
     buildActions();
     buildMenus();
     buildStatusBar();
+    buildPreview(fs, clock);
     // The count follows the list, whatever changed it.
     auto count = [this] {
         setFileCountText(FileAdder::fileCountText(m_model->size()));
@@ -165,8 +167,10 @@ void MainWindow::buildActions() {
         // Its caption is the target folder itself.
         {"mnuFolderName", QString(),
          [this] {
-             if (m_listEdits->chooseTargetFolder())
+             if (m_listEdits->chooseTargetFolder()) {
                  showTargetFolder();
+                 m_preview->schedule();
+             }
          }},
         {"add", QStringLiteral("&Add"), list(ListCommand::Add), Qt::Key_A, {}, tr("リストに追加")},
         {"remove", QStringLiteral("&Remove"), list(ListCommand::Remove), Qt::Key_R, {}, tr("リストから削除")},
@@ -237,7 +241,7 @@ void MainWindow::buildMenus() {
     QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
     m_actions.addMenu(view, "mnuCoolbar", tr("ｸｰﾙﾊﾞｰ(&C)"), {"mnuShowCoolbar_0", "mnuShowCoolbar_1"});
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
-    m_actions.fill(view, {"mnuStatusbar", "-"});
+    m_actions.fill(view, {"mnuStatusbar", "mnuPreview", "-"});
     m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort", "-", "mnuAscending", "mnuDescending"});
     m_actions.fill(view, {"-"});
     m_actions.addMenu(view, "mnuFont", tr("ﾌｫﾝﾄ(&F)"), {"mnuFontOfList", "mnuFontOfLog"});
@@ -308,12 +312,36 @@ void MainWindow::buildStatusBar() {
     connect(m_panels, &StatusPanels::wildCardClicked, this, &MainWindow::editWildCard);
 }
 
+// The new names follow the format as it is typed, and the rows and options as they change.
+void MainWindow::buildPreview(const FileSystem& fs, const Clock& clock) {
+    m_preview = new PreviewController(*m_model, *m_list, fs, clock, this);
+    m_preview->format = [this] {
+        return formatText();
+    };
+    m_preview->options = [this] {
+        return m_options.runOptions();
+    };
+    m_preview->showSummary = [this](const QString& text) {
+        m_panels->setPreview(text);
+    };
+    m_preview->showMessage = [this](const QString& text) {
+        setStatusText(text);
+    };
+    connect(m_formatBox->edit(), &QLineEdit::textChanged, m_preview, &PreviewController::schedule);
+}
+
+void MainWindow::applyPreviewSwitch() {
+    m_list->header()->setSectionHidden(static_cast<int>(FileColumn::NewName), !m_options.preview);
+    m_preview->setEnabled(m_options.preview);
+}
+
 CommandOutcome MainWindow::runCommand(RunMode mode) {
     return m_run->runCommand(mode, formatText(), m_options.runOptions());
 }
 
 void MainWindow::applyOptionsToMenus() {
     m_optionActions->applyToMenus();
+    applyPreviewSwitch();
     setSortDirection(m_options.ascending);
     showTargetFolder();
     statusBar()->setVisible(m_options.showStatusBar);
@@ -334,6 +362,10 @@ void MainWindow::optionToggled(const OptionKey& option, bool checked) {
         applyToolbarCaptions();
     else if (name == QLatin1String("mnuToolTip"))
         applyTooltips();
+    else if (name == QLatin1String("mnuPreview"))
+        applyPreviewSwitch();
+    // Most switches change the new names.
+    m_preview->schedule();
 }
 
 // With captions the buttons show their texts under their pictures, and the band widens to hold them.
@@ -527,6 +559,7 @@ void MainWindow::setBusy(bool busy) {
         unsetCursor();
         m_panels->releaseTexts();
     }
+    m_preview->setHeld(busy);
 }
 
 void MainWindow::setListVisible(bool visible) {

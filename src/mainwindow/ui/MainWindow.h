@@ -23,6 +23,7 @@ class FormatCommands;
 class HelpCommands;
 class ListController;
 class OptionActions;
+class PreviewController;
 class QActionGroup;
 class Rebar;
 class QMenu;
@@ -90,9 +91,11 @@ private:
     void buildToolbar();
     void buildFormatBox();
     void buildStatusBar();
+    void buildPreview(const FileSystem& fs, const Clock& clock);
     void optionToggled(const OptionKey& option, bool checked);
     void applyToolbarCaptions();
     void applyTooltips();
+    void applyPreviewSwitch();
     // The settings: read once at start-up, applied in order; written once at shutdown.
     void loadSettings();
     void applyWindowSettings();
@@ -139,6 +142,7 @@ private:
     QMenu* m_registerMenu = nullptr;
     FormatBox* m_formatBox = nullptr;
     StatusPanels* m_panels = nullptr;
+    PreviewController* m_preview = nullptr;
     FormatCommands* m_formats = nullptr;
     QString m_baseFolder;
     FileChooser m_chooseFiles;

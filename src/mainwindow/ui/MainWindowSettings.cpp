@@ -96,11 +96,15 @@ void MainWindow::captureWindowSettings() {
     m_window.leftTwips = normal.x() * kTwipsPerPixel;
     m_window.heightTwips = normal.height() * kTwipsPerPixel;
     m_window.widthTwips = normal.width() * kTwipsPerPixel;
-    const QHeaderView* header = m_list->header();
+    QHeaderView* header = m_list->header();
     m_window.columns.clear();
     for (int position = 0; position < header->count(); ++position) {
         const int section = header->logicalIndex(position);
+        // A hidden column measures nothing; the width it comes back with is kept.
+        const bool hidden = header->isSectionHidden(section);
+        header->setSectionHidden(section, false);
         m_window.columns.push_back({columnKey(static_cast<FileColumn>(section)), header->sectionSize(section)});
+        header->setSectionHidden(section, hidden);
     }
     m_window.bands = m_rebar->state();
     const LogViewSettings& log = m_run->logSettings();

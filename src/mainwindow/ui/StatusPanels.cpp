@@ -26,7 +26,9 @@ StatusPanels::StatusPanels(QStatusBar* bar)
     : QObject(bar)
     , m_numberOfFiles(makePanel(bar, "NumberOfFiles", FileAdder::fileCountText(0), tr("ﾘｽﾄに登録されているﾌｧｲﾙ数"), 0))
     , m_wildCard(makePanel(bar, "WildCard", QStringLiteral("*.*"), tr("追加するﾌｧｲﾙ名"), 0))
-    , m_status(makePanel(bar, "Status", QString(), tr("ﾒｯｾｰｼﾞ"), 1)) {
+    , m_status(makePanel(bar, "Status", QString(), tr("ﾒｯｾｰｼﾞ"), 1))
+    , m_preview(makePanel(bar, "Preview", QString(), tr("新しい名前の内訳"), 0)) {
+    m_preview->hide();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     m_wildCard->installEventFilter(this);
 }
@@ -47,6 +49,11 @@ void StatusPanels::setStatus(const QString& text) {
         m_heldStatus = text;
     else
         m_status->setText(text);
+}
+
+void StatusPanels::setPreview(const QString& text) {
+    m_preview->setText(text);
+    m_preview->setVisible(!text.isEmpty());
 }
 
 void StatusPanels::holdTexts() {
@@ -78,6 +85,7 @@ void StatusPanels::setTagsShown(bool shown) {
     m_numberOfFiles->setToolTip(shown ? tr("ﾘｽﾄに登録されているﾌｧｲﾙ数") : QString());
     m_wildCard->setToolTip(shown ? tr("追加するﾌｧｲﾙ名") : QString());
     m_status->setToolTip(shown ? tr("ﾒｯｾｰｼﾞ") : QString());
+    m_preview->setToolTip(shown ? tr("新しい名前の内訳") : QString());
 }
 
 bool StatusPanels::eventFilter(QObject* watched, QEvent* event) {

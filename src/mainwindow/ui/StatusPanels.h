@@ -8,8 +8,8 @@
 class QLabel;
 class QStatusBar;
 
-// The three panels of the status bar: NumberOfFiles, WildCard (a click on it asks for a new filter) and
-// Status, each with its tag as tooltip.
+// The panels of the status bar: NumberOfFiles, WildCard (a click on it asks for a new filter), Status and
+// Preview (the sums of the new names; hidden while it has none), each with its tag as tooltip.
 class StatusPanels final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(StatusPanels)
@@ -20,6 +20,7 @@ public:
     void setFileCount(const QString& text);
     void setWildCard(const QString& text);
     void setStatus(const QString& text);
+    void setPreview(const QString& text);
     // The panels' tags as their tooltips, or none.
     void setTagsShown(bool shown);
 
@@ -41,6 +42,7 @@ private:
     QLabel* m_numberOfFiles;
     QLabel* m_wildCard;
     QLabel* m_status;
+    QLabel* m_preview;
     bool m_holding = false;
     std::optional<QString> m_heldFileCount;
     std::optional<QString> m_heldStatus;
