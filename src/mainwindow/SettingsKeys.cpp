@@ -66,8 +66,8 @@ std::optional<ColumnSetting> readColumn(const QString& text) {
 }
 
 // The columns of the list by display position; the defaults unless every entry names another column.
-// Settings saved before the list had its new-name column hold five entries: that column then stays last,
-// at its first-start width.
+// Settings saved before the list had its new-name column hold five entries; that column then takes its
+// first-start place and width.
 std::vector<ColumnSetting> readColumns(const SettingsStore& store) {
     constexpr int kClassicColumns = 5;
     std::vector<ColumnSetting> columns;

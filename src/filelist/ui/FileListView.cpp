@@ -48,13 +48,13 @@ QIcon stateMark(const QColor& colour) {
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(colour.darker(140));
+    painter.setPen(colour.alpha() == 0 ? QColor(Qt::transparent) : colour.darker(140));
     painter.setBrush(colour);
     painter.drawEllipse(QRectF(3.5, 3.5, 9, 9));
     return QIcon(picture);
 }
 
-// The new name with a mark in the colour of its state: none and grey text for no change, green for a
+// The new name with a mark in the colour of its state: an empty one and grey text for no change, green for a
 // rename, amber when characters were removed, red, and red text, when the name is taken or cannot be made.
 class PreviewDelegate final : public QStyledItemDelegate {
 public:
@@ -72,8 +72,10 @@ protected:
         case PreviewState::Pending:
             return;
         case PreviewState::Unchanged:
+            // An empty mark keeps the names of every row in line.
             option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
-            return;
+            mark = QColor(Qt::transparent);
+            break;
         case PreviewState::Renamed:
             mark = QColor(0x1e, 0x8a, 0x3c);
             break;

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -80,6 +81,14 @@ void MainWindow::applyWindowSettings() {
             header->resizeSection(section, column.width);
             header->moveSection(header->visualIndex(section), position);
         }
+    }
+    // Unless the settings put it elsewhere, the new name stands beside the old one.
+    const bool placed = std::any_of(m_window.columns.begin(), m_window.columns.end(), [](const ColumnSetting& column) {
+        return columnForKey(column.key) == FileColumn::NewName;
+    });
+    if (!placed) {
+        header->moveSection(header->visualIndex(static_cast<int>(FileColumn::NewName)),
+                            header->visualIndex(static_cast<int>(FileColumn::FileName)) + 1);
     }
 
     LogViewSettings& log = m_run->logSettings();
