@@ -1,6 +1,7 @@
 #include "execution/PlanUndo.h"
 
 #include "execution/PlanExecutor.h"
+#include "execution/PlanOrder.h"
 #include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
@@ -51,9 +52,9 @@ bool PlanUndo::startUndo() {
 }
 
 std::optional<qsizetype> PlanUndo::findRowForEntry(qsizetype entry) const {
-    // Names on this file system differ by letter case, so the row is the one whose path is the
-    // entry's new path exactly.
-    return m_list.findRow(m_state.plan->entry(entry).destPath);
+    // Names on this file system differ by letter case, so the row is the one whose path is where the
+    // entry's file is now, exactly.
+    return m_list.findRow(m_state.plan->entry(entry).currentPath());
 }
 
 qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
@@ -92,23 +93,39 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     QHash<PlaceKey, qsizetype> heldBy;
     for (qsizetype u = 1; u <= n; ++u) {
         if (plan.entry(u).doneSteps & (DoneStep::kMoved | DoneStep::kCopied))
-            heldBy.insert(places.keyOf(plan.entry(u).destPath), u);
+            heldBy.insert(places.keyOf(plan.entry(u).currentPath()), u);
     }
-    auto release = [&](qsizetype u) {
-        const auto it = heldBy.constFind(places.keyOf(plan.entry(u).destPath));
+    auto release = [&](qsizetype u, const QString& from) {
+        const auto it = heldBy.constFind(places.keyOf(from));
         if (it != heldBy.constEnd() && *it == u)
             heldBy.erase(it);
     };
+    // The moves back, from the last entry to the first, in an order that frees each old name before its file
+    // comes back: a chain from the end where the run finished it, a cycle again through a temporary name.
+    std::vector<PlannedMove> back(static_cast<std::size_t>(n));
+    for (qsizetype u = 1; u <= n; ++u) {
+        const RenameEntry& entry = plan.entry(u);
+        PlannedMove& move = back[static_cast<std::size_t>(n - u)];
+        move.moves = (entry.doneSteps & DoneStep::kMoved) != 0;
+        if (move.moves) {
+            move.from = places.keyOf(entry.currentPath());
+            move.to = places.keyOf(entry.sourcePath);
+        }
+    }
+    const std::vector<MoveStep> steps = orderMoves(back);
+    qsizetype done = 0;
     // One list each, refilled for every file.
     QStringList movedFrom(QString{});
     QStringList movedTo(QString{});
     bool stopped = false;
-    // From the last entry back: each file then finds its old name as the run left it, free, also when an
-    // entry took the name another had given up (a -> c, then b -> a).
-    for (qsizetype u = n; u >= 1; --u) {
+    for (const MoveStep& move : steps) {
+        const qsizetype u = n - move.move;
         RenameEntry& entry = plan.entry(u);
+        if (move.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
+            continue;
         if (entry.doneSteps != 0) {
-            const QString& dest = entry.destPath;
+            // A copy of the path: the steps below move the file on.
+            const QString dest = entry.currentPath();
             if (host.showsProgress())
                 host.setProgressLabel(dest + tr(" を元に戻しています。"));
             log.emptyLine();
@@ -142,13 +159,27 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                     failed(tr(step.notRestored) + text + QLatin1Char(')'));
                 }
             }
-            // The name goes back even when a restore above failed.
-            if (entry.doneSteps & DoneStep::kMoved) {
+            // The name goes back even when a restore above failed; the file that breaks a cycle steps aside first.
+            if ((entry.doneSteps & DoneStep::kMoved) && move.kind == MoveStep::Kind::ToTemporary) {
+                movedFrom[0] = dest;
+                movedTo[0] = temporaryPathBeside(dest, u, m_fs);
+                if (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
+                    release(u, dest);
+                    entry.temporaryPath = movedTo[0];
+                    log.line(tr("移動："), withVisibleControls(entry.temporaryPath));
+                    if (row)
+                        PlanRows::showFileAt(m_list, *row, entry.temporaryPath);
+                } else {
+                    failed(tr("名前を元に戻す：失敗しました。(") + withVisibleControls(entry.sourcePath) +
+                           QLatin1Char(')'));
+                }
+            } else if (entry.doneSteps & DoneStep::kMoved) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
                 const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
                 if (holder == u && m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
-                    release(u);
+                    release(u, dest);
+                    entry.temporaryPath.clear();
                     log.line(nameRestored, withVisibleControls(entry.sourcePath));
                     if (row && !removedRows.count(*row))
                         PlanRows::showFileAt(m_list, *row, entry.sourcePath);
@@ -161,7 +192,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 if (host.showsProgress())
                     host.setProgressLabel(dest + tr(" を削除"));
                 if (m_files.run(FileOperation::Delete, QStringList(dest), none, flags).result == 0) {
-                    release(u);
+                    release(u, dest);
                     log.line(tr("削除：完了。"));
                     if (row)
                         removedRows.insert(*row);
@@ -171,7 +202,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 }
             }
         }
-        host.setProgressValue(n - u + 1);
+        if (move.kind != MoveStep::Kind::ToTemporary)
+            host.setProgressValue(++done);
         host.processEvents();
         if (host.stopRequested())
             m_state.stopRequest = StopRequest::Stop;
