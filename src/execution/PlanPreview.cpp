@@ -41,14 +41,11 @@ struct PlanPreview::CheckState {
 
     PlaceKeys places;
     QString target;
-    // The keys hold views of these paths.
-    std::vector<QString> sources;
-    std::vector<QString> dests;
     std::vector<PlaceKey> sourceKeys;
     QSet<PlaceKey> sourcePlaces;
     QHash<PlaceKey, std::size_t> firstAt;
     // The names in the folders the rows go to, read meanwhile on a thread of their own.
-    QHash<QString, QSet<QString>> listings;
+    QHash<QString, FolderNameSets> listings;
 };
 
 PlanPreview::PlanPreview(const FileSystem& fs, const Clock& clock)
@@ -59,6 +56,8 @@ PlanPreview::PlanPreview(const FileSystem& fs, const Clock& clock)
 PlanPreview::~PlanPreview() {
     if (m_listings.valid())
         m_listings.wait();
+    if (m_disposal.valid())
+        m_disposal.wait();
 }
 
 bool PlanPreview::start(const QString& format, std::vector<FileRow> rows, const RunOptions& options, QString& message) {
@@ -102,10 +101,13 @@ bool PlanPreview::start(const QString& format, std::vector<FileRow> rows, const 
     }
     const FileSystem& fs = m_fs;
     m_listings = std::async(std::launch::async, [&fs, folders] {
-        QHash<QString, QSet<QString>> listings;
+        QHash<QString, FolderNameSets> listings;
         for (const QString& folder : folders) {
             const QStringList names = fs.entryNames(folder);
-            listings.insert(folder, QSet<QString>(names.begin(), names.end()));
+            FolderNameSets& listing = listings[folder];
+            listing.names = QSet<QString>(names.begin(), names.end());
+            for (const QString& name : names)
+                listing.folded.insert(name.toCaseFolded());
         }
         return listings;
     });
@@ -189,9 +191,7 @@ bool PlanPreview::work(std::chrono::microseconds budget) {
             m_check->listings = m_listings.get();
         m_check->target = m_options.targetFolder.endsWith(QLatin1Char('/')) ? m_options.targetFolder
                                                                             : m_options.targetFolder + QLatin1Char('/');
-        m_check->sources.resize(m_rows.size());
         m_check->sourceKeys.resize(m_rows.size());
-        m_check->dests.resize(m_rows.size());
         m_check->sourcePlaces.reserve(count);
         m_check->firstAt.reserve(count);
     }
@@ -212,14 +212,16 @@ bool PlanPreview::work(std::chrono::microseconds budget) {
         m_next = 0;
         m_phase = phase == Phase::Sources ? Phase::Checking : Phase::Done;
     }
-    m_check.reset();
+    if (m_disposal.valid())
+        m_disposal.wait();
+    m_disposal = std::async(std::launch::async, [check = std::move(m_check)]() mutable { check.reset(); });
     return true;
 }
 
 void PlanPreview::addSource(qsizetype index) {
     const auto i = static_cast<std::size_t>(index);
-    m_check->sources[i] = m_rows[i].fullPath();
-    m_check->sourceKeys[i] = m_check->places.keyOf(m_check->sources[i]);
+    // The keys hold views of the rows' names, and of the new names below.
+    m_check->sourceKeys[i] = m_check->places.keyOf(m_rows[i].path, m_rows[i].name);
     m_check->sourcePlaces.insert(m_check->sourceKeys[i]);
 }
 
@@ -232,8 +234,7 @@ void PlanPreview::checkRow(qsizetype index) {
     if (preview.state == PreviewState::Error || preview.state == PreviewState::Pending)
         return;
     const QString& folder = m_options.moveToFolder ? check.target : m_rows[i].path;
-    check.dests[i] = folder + preview.name;
-    const PlaceKey dest = check.places.keyOf(check.dests[i]);
+    const PlaceKey dest = check.places.keyOf(folder, preview.name);
     if (dest == check.sourceKeys[i]) {
         preview.state = PreviewState::Unchanged;
         preview.reason.clear();
@@ -255,9 +256,15 @@ void PlanPreview::checkRow(qsizetype index) {
     check.firstAt.insert(dest, i);
     if (preview.state == PreviewState::Unchanged || check.sourcePlaces.contains(dest))
         return;
-    // One look at the place, spread over the slices like the rest; under other letters on a file system that
-    // ignores case it may be the row's own file.
-    if (m_fs.exists(check.dests[i]) && m_fs.storedName(check.dests[i]).value_or(preview.name) != m_rows[i].name) {
+    // A name the folder did not hold when it was read, under any letters, is free. Any other place is looked
+    // at, spread over the slices like the rest; under other letters on a file system that ignores case it may
+    // be the row's own file.
+    const auto listed = check.listings.constFind(folder);
+    if (listed != check.listings.constEnd() && !listed->names.contains(preview.name) &&
+        !listed->folded.contains(preview.name.toCaseFolded()))
+        return;
+    const QString path = folder + preview.name;
+    if (m_fs.exists(path) && m_fs.storedName(path).value_or(preview.name) != m_rows[i].name) {
         preview.state = PreviewState::InUse;
         preview.reason = tr("リストにないファイルがこの名前を使っています。");
         touched(index);

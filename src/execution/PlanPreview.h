@@ -27,6 +27,12 @@ struct PreviewSummary {
 // The new name of every row and its state, built as a test builds them but without a message box, a slice
 // at a time so that the window stays responsive. Rows are named first (the preferred ones first when the
 // names do not depend on the order), then checked against each other and against the folders.
+// The names in a folder, as they are and case-folded (for a file system that ignores letter case).
+struct FolderNameSets {
+    QSet<QString> names;
+    QSet<QString> folded;
+};
+
 class PlanPreview final {
     Q_DECLARE_TR_FUNCTIONS(PlanPreview)
 
@@ -68,7 +74,9 @@ private:
     std::vector<NamePreview> m_preview;
     std::vector<bool> m_named;
     std::unique_ptr<CheckState> m_check;
-    std::future<QHash<QString, QSet<QString>>> m_listings;
+    std::future<QHash<QString, FolderNameSets>> m_listings;
+    // The check's tables of a whole list, freed on a thread of their own: that takes longer than a slice.
+    std::future<void> m_disposal;
     Phase m_phase = Phase::Idle;
     qsizetype m_next = 0;
     qsizetype m_preferredFirst = 0;

@@ -36,9 +36,13 @@ const PlaceKeys::Folder& PlaceKeys::folderOf(QStringView folder) {
 
 PlaceKey PlaceKeys::keyOf(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const Folder& folder = folderOf(QStringView(path).left(slash + 1));
+    return keyOf(QStringView(path).left(slash + 1), QStringView(path).sliced(slash + 1));
+}
+
+PlaceKey PlaceKeys::keyOf(QStringView folderText, QStringView name) {
+    const Folder& folder = folderOf(folderText);
     PlaceKey key;
-    key.name = QStringView(path).sliced(slash + 1);
+    key.name = name;
     if (folder.identity)
         key.folder = *folder.identity;
     else

@@ -36,6 +36,9 @@ public:
 
     // The path must outlive the key.
     [[nodiscard]] PlaceKey keyOf(const QString& path);
+    // The same for a folder (ending in '/') and a name in it, without putting the path together; the name
+    // must outlive the key.
+    [[nodiscard]] PlaceKey keyOf(QStringView folder, QStringView name);
     [[nodiscard]] bool samePlace(const QString& a, const QString& b);
 
 private:
