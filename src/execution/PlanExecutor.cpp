@@ -3,6 +3,7 @@
 #include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
+#include "execution/RunRecorder.h"
 #include "execution/RunState.h"
 #include "filelist/FileListModel.h"
 #include "platform/AttributeBits.h"
@@ -89,13 +90,18 @@ private:
 
 } // namespace
 
-PlanExecutor::PlanExecutor(
-    RunState& state, FileListModel& list, FileSystem& fs, ShellFileOperation& files, const Clock& clock)
+PlanExecutor::PlanExecutor(RunState& state,
+                           FileListModel& list,
+                           FileSystem& fs,
+                           ShellFileOperation& files,
+                           const Clock& clock,
+                           RunRecorder* recorder)
     : m_state(state)
     , m_list(list)
     , m_fs(fs)
     , m_files(files)
-    , m_clock(clock) {}
+    , m_clock(clock)
+    , m_recorder(recorder) {}
 
 FileOperationFlags PlanExecutor::operationFlags(const RunOptions& options, bool bulk) {
     FileOperationFlags flags = bulk ? FileOperationFlag::MultiDestFiles : FileOperationFlag::Silent;
@@ -242,7 +248,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             if (!skipped)
                 changeAttributesAndTimes(i, host);
             host.setProgressValue(i);
-            if (letUserIn(host))
+            if (!recordEntry(i) || letUserIn(host))
                 break;
         }
     }
@@ -293,6 +299,8 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOpera
                 plan.entry(entryOfPair[k]).doneSteps = 0;
         }
     }
+    for (const qsizetype i : entryOfPair)
+        static_cast<void>(recordEntry(i));
     if (result.result != 0 || result.aborted || leftOut) {
         log.line(tr("* MULTIDESTFILES での作業が正常に完了しなかったため、ログはとれませんでした。"));
         log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));
@@ -326,6 +334,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
     RunLog log(m_state.logText);
     const std::uint16_t mask = plan.changeMask();
     const QString& path = entry.destPath;
+    m_before = {};
     auto failed = [this, &log](const QString& text) {
         log.line(text);
         ++m_outcome.failedSteps;
@@ -353,6 +362,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
             log.line(tr("属性の変更：") + attributeLetters(old) + tr(" から ") + attributeLetters(entry.attributes));
             updateRow(i, [&](FileRow& row) { row.attribute = attributeLetters(entry.attributes); });
             entry.attributes = old;
+            m_before.attributes = old;
             entry.doneSteps |= DoneStep::kAttributes;
         }
     }
@@ -383,8 +393,24 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
         if (step.kind == FileTimeKind::LastWrite)
             updateRow(i, [&](FileRow& row) { row.lastWriteTime = DateValue::generalDateText(kept); });
         value = old;
+        m_before.times[static_cast<std::size_t>(step.kind)] = oldSecs;
         entry.doneSteps |= step.done;
     }
+}
+
+bool PlanExecutor::recordEntry(qsizetype i) {
+    if (m_recorder == nullptr)
+        return true;
+    RenameEntry& entry = m_state.plan->entry(i);
+    if (entry.doneSteps != 0)
+        m_recorder->entryDone(i, entry, m_before);
+    m_before = {};
+    if (!m_recorder->failed())
+        return true;
+    RunLog(m_state.logText)
+        .line(tr("* 作業の記録を書き込めないため、作業を中止します。(") + m_recorder->error() + QLatin1Char(')'));
+    m_state.stopRequest = StopRequest::Stop;
+    return false;
 }
 
 void PlanExecutor::showRowAt(qsizetype i, const QString& path) {

@@ -5,6 +5,7 @@
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
+#include "execution/UndoRecorder.h"
 #include "filelist/FileListModel.h"
 #include "platform/AttributeBits.h"
 #include "platform/Clock.h"
@@ -26,13 +27,15 @@ PlanUndo::PlanUndo(RunState& state,
                    FileSystem& fs,
                    ShellFileOperation& files,
                    const Clock& clock,
-                   UserPrompt& prompt)
+                   UserPrompt& prompt,
+                   UndoRecorder* recorder)
     : m_state(state)
     , m_list(list)
     , m_fs(fs)
     , m_files(files)
     , m_clock(clock)
-    , m_prompt(prompt) {}
+    , m_prompt(prompt)
+    , m_recorder(recorder) {}
 
 bool PlanUndo::startUndo() {
     if (!m_state.plan || m_state.undoState == UndoState::Nothing) {
@@ -71,7 +74,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     m_state.stopRequest = StopRequest::None;
     RunOptions undoOptions = options;
     undoOptions.renameOnCollision = false;
-    const FileOperationFlags flags = PlanExecutor::operationFlags(undoOptions, false);
+    const FileOperationFlags flags = PlanExecutor::operationFlags(undoOptions, false) | FileOperationFlag::NeverReplace;
     const QStringList none;
     // Rows of deleted copies leave the list together at the end, so that positions stay put meanwhile.
     std::set<qsizetype> removedRows;
@@ -107,7 +110,17 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     // entry took the name another had given up (a -> c, then b -> a).
     for (qsizetype u = n; u >= 1; --u) {
         RenameEntry& entry = plan.entry(u);
-        if (entry.doneSteps != 0) {
+        const std::uint8_t stepsBefore = entry.doneSteps;
+        bool alreadyBack = false;
+        const std::optional<QString> refused = stepsBefore != 0 ? refusal(entry, alreadyBack) : std::nullopt;
+        if (alreadyBack) {
+            release(u);
+            entry.doneSteps = 0;
+        } else if (refused) {
+            log.emptyLine();
+            log.line(QLatin1String("* "), withVisibleControls(entry.destPath));
+            failed(*refused);
+        } else if (entry.doneSteps != 0) {
             const QString& dest = entry.destPath;
             if (host.showsProgress())
                 host.setProgressLabel(dest + tr(" を元に戻しています。"));
@@ -171,6 +184,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 }
             }
         }
+        if (m_recorder != nullptr && entry.doneSteps != stepsBefore)
+            m_recorder->entryUndone(u, stepsBefore & ~entry.doneSteps);
         host.setProgressValue(n - u + 1);
         host.processEvents();
         if (host.stopRequested())
@@ -189,4 +204,26 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     }
     host.setStatusText(tr("元に戻す終了"));
     return failures;
+}
+
+std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) const {
+    alreadyBack = false;
+    // A plan kept in memory only knows no identities; one from a journal always does.
+    if (!entry.sourceIdentity)
+        return std::nullopt;
+    if (!entry.placedIdentity)
+        return tr("元に戻す：失敗しました。(作業の記録からファイルを確かめられません)");
+    const std::optional<FileIdentity> here = m_fs.fileIdentity(entry.destPath);
+    if (here != entry.placedIdentity) {
+        if ((entry.doneSteps & DoneStep::kMoved) != 0 && m_fs.fileIdentity(entry.sourcePath) == entry.sourceIdentity) {
+            alreadyBack = true;
+            return std::nullopt;
+        }
+        return here ? tr("元に戻す：失敗しました。(作業の後、別のファイルに置き換えられています)")
+                    : tr("元に戻す：失敗しました。(作業の後、移動または削除されています)");
+    }
+    // A copy whose original is gone is the only one left.
+    if ((entry.doneSteps & DoneStep::kCopied) != 0 && m_fs.fileIdentity(entry.sourcePath) != entry.sourceIdentity)
+        return tr("削除：失敗しました。(コピー元のファイルがありません)");
+    return std::nullopt;
 }

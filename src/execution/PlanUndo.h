@@ -9,12 +9,15 @@ class WorkHost;
 class FileListModel;
 class FileSystem;
 class ShellFileOperation;
+class UndoRecorder;
 class UserPrompt;
+struct RenameEntry;
 struct RunOptions;
 struct RunState;
 
 // Reverses the last real run from what it recorded in the plan: old attributes and times first, then
-// the file moved back or the copy deleted. A stopped undo can be resumed.
+// the file moved back or the copy deleted. A stopped undo can be resumed. Nothing is ever replaced; and
+// for a plan read from a journal, a file that is not the one the run left is not touched at all.
 class PlanUndo final {
     Q_DECLARE_TR_FUNCTIONS(PlanUndo)
 
@@ -24,7 +27,8 @@ public:
              FileSystem& fs,
              ShellFileOperation& files,
              const Clock& clock,
-             UserPrompt& prompt);
+             UserPrompt& prompt,
+             UndoRecorder* recorder = nullptr);
 
     // Whether an undo may start, asking the user where the records may be doubtful or an undo was
     // stopped before.
@@ -35,10 +39,15 @@ public:
     [[nodiscard]] std::optional<qsizetype> findRowForEntry(qsizetype entry) const;
 
 private:
+    // Why the entry's file must not be touched, or nothing when it is where the run left it. A moved file
+    // found back at its old place counts as undone: an earlier undo ended before it could record so.
+    std::optional<QString> refusal(RenameEntry& entry, bool& alreadyBack) const;
+
     RunState& m_state;
     FileListModel& m_list;
     FileSystem& m_fs;
     ShellFileOperation& m_files;
     const Clock& m_clock;
     UserPrompt& m_prompt;
+    UndoRecorder* m_recorder;
 };

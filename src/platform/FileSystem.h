@@ -74,6 +74,11 @@ public:
 
     // The folder a folder text leads to, links followed; nothing when it cannot be looked at.
     [[nodiscard]] virtual std::optional<FileIdentity> folderIdentity(const QString& folder) const = 0;
+    // Which file the path is, the path itself and not where a link leads; nothing when it cannot be looked at.
+    [[nodiscard]] virtual std::optional<FileIdentity> fileIdentity(const QString& path) const = 0;
+    // The mount a folder is reached through, links followed: a rename cannot leave it, so a file moved to a
+    // folder of another mount is a new file, even on the same file system. Nothing when it cannot be looked at.
+    [[nodiscard]] virtual std::optional<std::uint64_t> folderMount(const QString& folder) const = 0;
 
     // Why the path cannot be used (the system's text), or an empty text when it can: it exists and, when
     // it is a folder, its entries can be read.

@@ -64,6 +64,12 @@ public:
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override {
         return m_real.folderIdentity(folder);
     }
+    [[nodiscard]] std::optional<FileIdentity> fileIdentity(const QString& path) const override {
+        return m_real.fileIdentity(path);
+    }
+    [[nodiscard]] std::optional<std::uint64_t> folderMount(const QString& folder) const override {
+        return m_real.folderMount(folder);
+    }
     [[nodiscard]] QString accessProblem(const QString& path) const override { return m_real.accessProblem(path); }
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }
 

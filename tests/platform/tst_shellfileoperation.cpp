@@ -34,6 +34,7 @@ constexpr int NoConfirmation = 16;
 constexpr int AllowUndo = 64;
 constexpr int NoConfirmMkdir = 512;
 constexpr int NoErrorUi = 1024;
+constexpr int NeverReplace = 0x10000; // the program's own
 } // namespace Flag
 
 namespace {
@@ -297,6 +298,38 @@ private Q_SLOTS:
         QCOMPARE(question.icon, PromptIcon::Exclamation);
         QCOMPARE(question.buttons, PromptButtons::YesNo);
         QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+    }
+
+    // What undo moves with: a file in the way makes that file fail, unasked, whatever else the flags say.
+    void neverReplaceFailsUnasked_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("crossDevice");
+        QTest::newRow("a move") << Op::Move << 0 << false;
+        QTest::newRow("a move that would not ask either")
+            << Op::Move << (Flag::NoConfirmation | Flag::AllowUndo) << false;
+        QTest::newRow("a move across devices") << Op::Move << Flag::NoConfirmation << true;
+        QTest::newRow("a copy") << Op::Copy << Flag::NoConfirmation << false;
+    }
+    void neverReplaceFailsUnasked() {
+        QFETCH(int, operation);
+        QFETCH(int, flags);
+        QFETCH(bool, crossDevice);
+        const QString source = file("a.txt", "new");
+        const QString target = file("b.txt", "old");
+        if (crossDevice)
+            injectExdevFor(source);
+
+        const FileOperationResult result =
+            run(operation, {source}, {target}, flags | Flag::NeverReplace | Flag::NoErrorUi);
+
+        QCOMPARE(result.result, EEXIST);
+        QVERIFY(!result.aborted);
+        QVERIFY(m_prompt->shown().isEmpty());
+        QCOMPARE(TestFiles::read(target), QByteArray("old"));
+        QCOMPARE(TestFiles::read(source), QByteArray("new"));
+        QCOMPARE(entries(m_dir->path()), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(trashed("b.txt"), QByteArray());
     }
 
     // Without a home there is no trash: a replacement that asks for the trash fails and says why, and nothing

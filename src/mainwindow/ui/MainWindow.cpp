@@ -41,6 +41,7 @@ MainWindow::MainWindow(Options& options,
                        SettingsStore& settings,
                        FileSystem& fs,
                        ShellFileOperation& files,
+                       JournalStore& journal,
                        UserPrompt& prompt,
                        const Clock& clock,
                        QWidget* parent)
@@ -52,7 +53,7 @@ MainWindow::MainWindow(Options& options,
     , m_model(new FileListModel(this))
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
-    , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
+    , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock, journal))
     , m_actions(this)
     , m_chooseFiles(askFilesToAdd)
     , m_chooseFont(askFont) {
@@ -93,6 +94,7 @@ void MainWindow::startUp(const QStringList& arguments, const QString& currentFol
     m_list->setFileListModel(m_model);
     buildToolbar();
     loadSettings();
+    m_run->startUp(m_options.runOptions());
     // Files named on the command line, after the settings, so that the restored filter applies.
     if (!arguments.isEmpty())
         addBatch(prepareCommandLine(m_fs, arguments, currentFolder));

@@ -277,6 +277,24 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
     return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
 }
 
+std::optional<FileIdentity> LinuxFileSystem::fileIdentity(const QString& path) const {
+    struct stat st {};
+    if (lstat(nativePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
+}
+
+std::optional<std::uint64_t> LinuxFileSystem::folderMount(const QString& folder) const {
+    struct statx stx {};
+    if (statx(AT_FDCWD, nativePath(folder).constData(), 0, STATX_TYPE | STATX_MNT_ID, &stx) != 0 ||
+        !S_ISDIR(stx.stx_mode))
+        return std::nullopt;
+    if ((stx.stx_mask & STATX_MNT_ID) != 0)
+        return stx.stx_mnt_id;
+    // An older kernel tells no mount: the device stands in, marked so that it never equals a mount's number.
+    return (std::uint64_t(1) << 63) | (std::uint64_t(stx.stx_dev_major) << 32) | stx.stx_dev_minor;
+}
+
 QString LinuxFileSystem::accessProblem(const QString& path) const {
     const QByteArray native = nativePath(path);
     struct stat st {};

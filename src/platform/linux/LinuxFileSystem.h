@@ -15,6 +15,8 @@ public:
     [[nodiscard]] QStringList entryNames(const QString& folder) const override;
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override;
+    [[nodiscard]] std::optional<FileIdentity> fileIdentity(const QString& path) const override;
+    [[nodiscard]] std::optional<std::uint64_t> folderMount(const QString& folder) const override;
     [[nodiscard]] QString accessProblem(const QString& path) const override;
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override;
 };

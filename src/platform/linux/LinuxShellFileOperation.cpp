@@ -157,6 +157,7 @@ private:
     int makeMissingFolder(const QByteArray& dst);
     int makeFolders(const QByteArray& folder);
     bool heldByCall(const QString& path) const { return m_held != nullptr && m_held->holds(path); }
+    bool neverReplaces() const { return m_flags.testFlag(FileOperationFlag::NeverReplace); }
     bool confirmReplace(const QString& path);
     int trash(const QString& path);
 
@@ -232,7 +233,7 @@ int FileJob::moveOntoExisting(const QString& from, const QString& to, const QByt
         QByteArray placed;
         return renameToFreeName(to, src, dst, placed);
     }
-    if (S_ISDIR(existing.st_mode) || heldByCall(to))
+    if (S_ISDIR(existing.st_mode) || heldByCall(to) || neverReplaces())
         return EEXIST; // a folder is never replaced, nor a file another pair still needs
     if (!confirmReplace(to))
         return kDeclined;
@@ -334,7 +335,7 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
         if (sameFile(existing, status))
             return EEXIST;
         if (!m_flags.testFlag(FileOperationFlag::RenameOnCollision)) {
-            if (S_ISDIR(existing.st_mode) || heldByCall(to))
+            if (S_ISDIR(existing.st_mode) || heldByCall(to) || neverReplaces())
                 return EEXIST;
             if (!confirmReplace(to))
                 return kDeclined;
@@ -390,7 +391,8 @@ int FileJob::placeCopy(
     if (!replace) {
         // The name was taken while the copy was written.
         struct stat existing {};
-        if ((m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) || heldByCall(to))
+        if ((m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) || heldByCall(to) ||
+            neverReplaces())
             return EEXIST;
         if (!confirmReplace(to))
             return kDeclined;
