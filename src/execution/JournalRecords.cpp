@@ -31,15 +31,20 @@ std::optional<std::optional<FileIdentity>> identity(QByteArrayView device, QByte
     return std::optional<FileIdentity>(FileIdentity{*d, *i});
 }
 
-// Attributes and the three times from four fields.
+// Attributes, write permissions and the three times from five fields.
 bool oldValues(const Fields& fields, qsizetype first, OldValues& values) {
     const auto attributes = optionalNumber(fields[first]);
     if (!attributes || (*attributes && (**attributes < 0 || **attributes > 0xffff)))
         return false;
     if (*attributes)
         values.attributes = static_cast<qint32>(**attributes);
+    const auto permissions = optionalNumber(fields[first + 1]);
+    if (!permissions || (*permissions && (**permissions < 0 || **permissions > 0777)))
+        return false;
+    if (*permissions)
+        values.writePermissions = static_cast<std::uint32_t>(**permissions);
     for (std::size_t k = 0; k < values.times.size(); ++k) {
-        const auto time = optionalNumber(fields[first + 1 + static_cast<qsizetype>(k)]);
+        const auto time = optionalNumber(fields[first + 2 + static_cast<qsizetype>(k)]);
         if (!time)
             return false;
         values.times[k] = *time;
@@ -196,6 +201,8 @@ private:
         }
         if (tag == JournalTag::kUndone)
             return m_summary.undoOpen && takeUndone(f);
+        if (tag == JournalTag::kMovingBack)
+            return m_summary.undoOpen && takeMovingBack(f);
         if (tag == JournalTag::kUndoEnd) {
             const auto stopped = f.size() == 2 ? flag(f[1]) : std::nullopt;
             if (!m_summary.undoOpen || !stopped)
@@ -235,7 +242,7 @@ private:
     }
 
     bool takeEntry(const Fields& f) {
-        if (f.size() != 11 || m_entriesRead >= m_summary.entryCount || JournalFormat::number(f[1]) != m_entriesRead + 1)
+        if (f.size() != 12 || m_entriesRead >= m_summary.entryCount || JournalFormat::number(f[1]) != m_entriesRead + 1)
             return false;
         ++m_entriesRead;
         if (!m_withEntries)
@@ -273,8 +280,8 @@ private:
     }
 
     bool takeDone(const Fields& f) {
-        const auto index = f.size() == 9 ? entryIndex(f[1]) : std::nullopt;
-        const auto steps = f.size() == 9 ? JournalFormat::number(f[2]) : std::nullopt;
+        const auto index = f.size() == 10 ? entryIndex(f[1]) : std::nullopt;
+        const auto steps = f.size() == 10 ? JournalFormat::number(f[2]) : std::nullopt;
         if (!index || !steps || *steps < 0 || (*steps & ~qint64(allowedSteps())) != 0)
             return false;
         const auto placed = identity(f[3], f[4]);
@@ -294,11 +301,23 @@ private:
 
     bool takeUndone(const Fields& f) {
         const auto index = f.size() == 3 ? entryIndex(f[1]) : std::nullopt;
-        const auto steps = f.size() == 3 ? JournalFormat::number(f[2]) : std::nullopt;
-        if (!index || !steps || *steps < 0 || (*steps & ~qint64(allowedSteps())) != 0)
+        const qint64 steps = f.size() == 3 ? JournalFormat::number(f[2]).value_or(-1) : -1;
+        // A move to another mount that ended between its copy and the removal of its source left a copy,
+        // which its undo deletes.
+        const std::uint8_t allowed = allowedSteps() | DoneStep::kCopied;
+        if (!index || steps < 0 || (steps & ~qint64(allowed)) != 0)
             return false;
         if (m_withEntries)
-            m_content.entries[*index].undoneSteps |= static_cast<std::uint8_t>(*steps);
+            m_content.entries[*index].undoneSteps |= static_cast<std::uint8_t>(steps);
+        return true;
+    }
+
+    bool takeMovingBack(const Fields& f) {
+        const auto index = f.size() == 2 ? entryIndex(f[1]) : std::nullopt;
+        if (!index)
+            return false;
+        if (m_withEntries)
+            m_content.entries[*index].movingBack = true;
         return true;
     }
 

@@ -14,12 +14,16 @@
 // The records of a run's journal, in the order they come (see JournalFormat for the line form):
 //   TOKRENU-JOURNAL version
 //   RUN      started operation change-mask bulk entries source-folder target-folder
-//   E        entry source destination device inode flags attributes creation access write   (one per entry)
+//   E        entry source destination device inode flags attributes permissions creation access write
+//                                                                             (one per entry)
 //   PLAN-END entries                        the plan is on disk; only now is a file touched
-//   D        entry done-steps device inode attributes creation access write   (an entry finished its steps)
+//   D        entry done-steps device inode attributes permissions creation access write
+//                                           (an entry finished its steps)
 //   RUN-END  stopped bulk-incomplete
 //   KEPT     when                           an interrupted run is to stay as it is
 //   UNDO     when,  U entry undone-steps,  UNDO-END stopped
+//   B        entry                          (in an undo) the entry's file is about to be copied back to
+//                                           another mount; written through before the copy begins
 // Times are seconds since the epoch; "-" is a value not read. In E the values are those the source had before
 // the run; in D those the entry had before its own steps, and the identity of the new file a copy made.
 namespace JournalTag {
@@ -32,6 +36,7 @@ constexpr char kKept[] = "KEPT";
 constexpr char kUndo[] = "UNDO";
 constexpr char kUndone[] = "U";
 constexpr char kUndoEnd[] = "UNDO-END";
+constexpr char kMovingBack[] = "B";
 } // namespace JournalTag
 
 namespace JournalEntryFlag {
@@ -44,6 +49,8 @@ constexpr std::uint8_t kDestinationFree = 2;
 // Old attributes and times: those a file had before something changed them; nothing where not read.
 struct OldValues {
     std::optional<qint32> attributes;
+    // The write permissions behind the read-only attribute, so that clearing it gives back exactly those.
+    std::optional<std::uint32_t> writePermissions;
     std::array<std::optional<qint64>, 3> times; // by FileTimeKind
 };
 
@@ -61,6 +68,7 @@ struct JournalEntry {
     OldValues doneBefore;
 
     std::uint8_t undoneSteps = 0;
+    bool movingBack = false; // a B record was read
 };
 
 enum class JournalCondition : std::uint8_t {

@@ -348,6 +348,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
         if (host.showsProgress())
             host.setProgressLabel(path + tr(" 属性を変更中"));
         const qint32 old = m_fs.attributes(path);
+        const std::optional<std::uint32_t> oldPermissions = m_fs.writePermissions(path);
         // Bits that could not be read when the plan was built are no bits to set.
         if (old == AttributeBits::kMissing || entry.attributes == AttributeBits::kMissing ||
             !m_fs.setAttributes(path, entry.attributes)) {
@@ -356,13 +357,17 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
                    read == AttributeBits::kMissing ||
                    (read & AttributeBits::kSettable) != (entry.attributes & AttributeBits::kSettable)) {
             static_cast<void>(m_fs.setAttributes(path, old));
+            if (oldPermissions)
+                static_cast<void>(m_fs.restoreWritePermissions(path, *oldPermissions));
             failed(tr("属性の変更：失敗しました。") +
                    (read == AttributeBits::kMissing ? QString() : keptAs(attributeLetters(read))));
         } else {
             log.line(tr("属性の変更：") + attributeLetters(old) + tr(" から ") + attributeLetters(entry.attributes));
             updateRow(i, [&](FileRow& row) { row.attribute = attributeLetters(entry.attributes); });
             entry.attributes = old;
+            entry.writePermissions = oldPermissions;
             m_before.attributes = old;
+            m_before.writePermissions = oldPermissions;
             entry.doneSteps |= DoneStep::kAttributes;
         }
     }

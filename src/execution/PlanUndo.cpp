@@ -133,7 +133,11 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
 
             if (entry.doneSteps & DoneStep::kAttributes) {
                 const QString letters = attributeLetters(entry.attributes);
-                if (m_fs.setAttributes(dest, entry.attributes)) {
+                // Clearing read-only gives the owner write permission; the run may have taken more away.
+                const bool restored = m_fs.setAttributes(dest, entry.attributes) &&
+                                      ((entry.attributes & AttributeBits::kReadOnly) != 0 || !entry.writePermissions ||
+                                       m_fs.restoreWritePermissions(dest, *entry.writePermissions));
+                if (restored) {
                     log.line(tr("属性を元に戻す：") + letters);
                     updateRow(row, [&](FileRow& r) { r.attribute = letters; });
                     entry.doneSteps &= ~DoneStep::kAttributes;
@@ -160,7 +164,10 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
                 const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
-                if (holder == u && m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
+                if (holder == u && m_recorder != nullptr && leftItsMount(entry))
+                    m_recorder->movingBack(u);
+                if (holder == u && (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0 ||
+                                    copiedBackEarlier(entry, flags))) {
                     release(u);
                     log.line(nameRestored, withVisibleControls(entry.sourcePath));
                     if (row && !removedRows.count(*row))
@@ -206,6 +213,21 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     return failures;
 }
 
+bool PlanUndo::leftItsMount(const RenameEntry& entry) {
+    return entry.sourceIdentity && entry.placedIdentity && entry.placedIdentity != entry.sourceIdentity;
+}
+
+bool PlanUndo::copiedBackEarlier(const RenameEntry& entry, FileOperationFlags flags) {
+    // Only a file that left its mount is copied back, and only such a copy can be there before its original
+    // went: an undo that ended between the two left both, the copy under the old name.
+    if (!entry.moveBackBegun || !leftItsMount(entry))
+        return false;
+    const std::optional<FileIdentity> atOldName = m_fs.fileIdentity(entry.sourcePath);
+    if (!atOldName || atOldName == entry.placedIdentity || !m_fs.sameContent(entry.destPath, entry.sourcePath))
+        return false;
+    return m_files.run(FileOperation::Delete, QStringList(entry.destPath), QStringList(), flags).result == 0;
+}
+
 std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) const {
     alreadyBack = false;
     // A plan kept in memory only knows no identities; one from a journal always does.
@@ -215,7 +237,11 @@ std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) 
         return tr("元に戻す：失敗しました。(作業の記録からファイルを確かめられません)");
     const std::optional<FileIdentity> here = m_fs.fileIdentity(entry.destPath);
     if (here != entry.placedIdentity) {
-        if ((entry.doneSteps & DoneStep::kMoved) != 0 && m_fs.fileIdentity(entry.sourcePath) == entry.sourceIdentity) {
+        // A copy back to another mount is a new file; it is there only once its original is, and this one
+        // went only after the copy was safely in place.
+        const std::optional<FileIdentity> atOldName = m_fs.fileIdentity(entry.sourcePath);
+        if ((entry.doneSteps & DoneStep::kMoved) != 0 &&
+            (atOldName == entry.sourceIdentity || (entry.moveBackBegun && !here && atOldName))) {
             alreadyBack = true;
             return std::nullopt;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ShellFileOperation.h"
+
 #include <QCoreApplication>
 
 #include <optional>
@@ -42,6 +44,11 @@ private:
     // Why the entry's file must not be touched, or nothing when it is where the run left it. A moved file
     // found back at its old place counts as undone: an earlier undo ended before it could record so.
     std::optional<QString> refusal(RenameEntry& entry, bool& alreadyBack) const;
+    // For an undo that goes on from one that ended part way: the file's copy is under its old name already,
+    // its original not yet removed. The original goes now; true when it went.
+    bool copiedBackEarlier(const RenameEntry& entry, FileOperationFlags flags);
+    // The run moved the file to another mount: what it left there is a copy, with an identity of its own.
+    static bool leftItsMount(const RenameEntry& entry);
 
     RunState& m_state;
     FileListModel& m_list;

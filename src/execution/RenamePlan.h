@@ -44,6 +44,11 @@ struct RenameEntry {
     // (the same file after a move within one mount). Undo touches a file only while it is still that one.
     std::optional<FileIdentity> sourceIdentity;
     std::optional<FileIdentity> placedIdentity;
+    // The write permissions the file had before its attributes changed (once that step is done), where the
+    // platform has them: clearing read-only then gives back exactly these.
+    std::optional<std::uint32_t> writePermissions;
+    // From a journal: an earlier undo began to copy this file back to its old mount, and may have finished.
+    bool moveBackBegun = false;
 };
 
 // The one plan of a test, run and undo: entry i (from 1) belongs to list row i at build time.

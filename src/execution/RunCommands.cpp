@@ -108,6 +108,7 @@ bool RunCommands::loadUndoRun(CommandOutcome& outcome, qint64& wholeLength) {
         outcome.journalFailed = true;
         return false;
     }
+    removeUnfinishedCopies(source);
     m_state.undoState = source.state;
     if (source.plan)
         m_state.plan = std::move(source.plan);
@@ -148,6 +149,8 @@ void RunCommands::recoverInterruptedRuns(const RunOptions& options, qint64 excep
         // A journal that cannot be read is told of when it is to be undone.
         if (!source.problem.isEmpty() || !source.plan)
             continue;
+        // Whatever the answer, a copy the process had not finished is of no use.
+        removeUnfinishedCopies(source);
         const auto changed = std::count_if(source.plan->entries().cbegin(), source.plan->entries().cend(),
                                            [](const RenameEntry& entry) { return entry.doneSteps != 0; });
         QString error;
@@ -176,6 +179,11 @@ void RunCommands::recoverInterruptedRuns(const RunOptions& options, qint64 excep
         undoSteps(options, outcome, source.wholeLength);
         m_state.logText.clear();
     }
+}
+
+void RunCommands::removeUnfinishedCopies(const UndoSource& source) {
+    for (const QString& folder : source.copyFolders)
+        static_cast<void>(m_files.removeUnfinishedCopies(folder));
 }
 
 void RunCommands::findRunToUndo() {

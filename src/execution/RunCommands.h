@@ -16,6 +16,7 @@ class UserPrompt;
 struct RunOptions;
 struct RunRecord;
 struct RunState;
+struct UndoSource;
 
 enum class RunMode : std::uint8_t { Test = 0, Run = 1, Undo = 2 };
 
@@ -74,6 +75,7 @@ public:
     CommandOutcome undoJournalRun(qint64 run, const RunOptions& options);
 
 private:
+    void removeUnfinishedCopies(const UndoSource& source);
     void chooseUndoRun(const std::vector<RunRecord>& runs, qint64 run);
     void undo(const RunOptions& options, CommandOutcome& outcome);
     // Replaces the plan in memory with the run's journal; false, after telling the user, when it cannot.

@@ -5,7 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/JournalStore.h"
 
-#include <ranges>
+#include <QSet>
 
 namespace {
 
@@ -14,9 +14,10 @@ constexpr std::uint8_t kPlaced = DoneStep::kMoved | DoneStep::kCopied;
 // Puts the old values into the entry for the steps it has done, and drops a step whose old value is unknown:
 // there is nothing to put back then.
 void takeOldValues(RenameEntry& entry, const OldValues& values) {
-    if (values.attributes)
+    if (values.attributes) {
         entry.attributes = *values.attributes;
-    else
+        entry.writePermissions = values.writePermissions;
+    } else
         entry.doneSteps &= ~DoneStep::kAttributes;
     for (const TimeStep& step : timeSteps()) {
         const std::optional<qint64>& secs = values.times[static_cast<std::size_t>(step.kind)];
@@ -59,7 +60,8 @@ std::vector<RunRecord> RunJournal::history() const {
 }
 
 qint64 RunJournal::lastRunToUndo(const std::vector<RunRecord>& runs) {
-    for (const RunRecord& record : std::views::reverse(runs)) {
+    for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
+        const RunRecord& record = *it;
         if (record.inUse)
             continue;
         if (!record.readError.isEmpty() || record.summary.condition != JournalCondition::Readable)
@@ -72,7 +74,8 @@ qint64 RunJournal::lastRunToUndo(const std::vector<RunRecord>& runs) {
 
 std::vector<qint64> RunJournal::unansweredInterruptions(const std::vector<RunRecord>& runs) {
     std::vector<qint64> found;
-    for (const RunRecord& record : std::views::reverse(runs)) {
+    for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
+        const RunRecord& record = *it;
         const JournalSummary& s = record.summary;
         if (!record.inUse && record.readError.isEmpty() && s.condition == JournalCondition::Readable &&
             s.planComplete && !s.ended && !s.kept && !s.undoStarted)
@@ -119,6 +122,17 @@ UndoSource RunJournal::loadForUndo(qint64 run) const {
     if (!summary.planComplete)
         return source;
     source.interrupted = !summary.ended;
+    if (source.interrupted || summary.undoOpen) {
+        QSet<QString> folders;
+        for (const JournalEntry& entry : content.entries) {
+            if ((entry.flags & JournalEntryFlag::kNewFile) == 0)
+                continue;
+            folders.insert(entry.source.left(entry.source.lastIndexOf(QLatin1Char('/')) + 1));
+            folders.insert(entry.destination.left(entry.destination.lastIndexOf(QLatin1Char('/')) + 1));
+        }
+        source.copyFolders = folders.values();
+        source.copyFolders.sort();
+    }
 
     std::vector<RenameEntry> entries(content.entries.size());
     for (std::size_t k = 0; k < entries.size(); ++k) {
@@ -137,8 +151,10 @@ UndoSource RunJournal::loadForUndo(qint64 run) const {
     }
     if (source.interrupted)
         findFiles(content, entries);
-    for (std::size_t k = 0; k < entries.size(); ++k)
+    for (std::size_t k = 0; k < entries.size(); ++k) {
         entries[k].doneSteps &= ~content.entries[k].undoneSteps;
+        entries[k].moveBackBegun = content.entries[k].movingBack;
+    }
     source.plan.emplace(std::move(entries), summary.changeMask);
     if (summary.ended && summary.bulkIncomplete)
         source.plan->setRowsShowOldPaths();

@@ -5,6 +5,7 @@
 #include "execution/RunState.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -28,6 +29,9 @@ struct UndoSource {
     qint64 wholeLength = 0;   // where the undo's records go
     qint64 startedSecs = 0;   // when the run began
     QString problem;          // set when the journal cannot be used: the message to show
+    // Where a process that ended without finishing the run or its undo may have left a copy half written:
+    // the folders files left their mount from or to.
+    QStringList copyFolders;
 };
 
 // The runs kept in the journal: what they did, which one an undo is for, and what undoing one means now.

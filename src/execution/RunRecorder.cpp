@@ -59,6 +59,7 @@ private:
 
 void appendOldValues(JournalLine& line, const OldValues& values) {
     line.optionalNumber(values.attributes);
+    line.optionalNumber(values.writePermissions);
     for (const std::optional<qint64>& time : values.times)
         line.optionalNumber(time);
 }
@@ -123,6 +124,7 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         if ((mask & ChangeMask::kAttributes) != 0) {
             if (const qint32 bits = fs.attributes(entry.sourcePath); bits != AttributeBits::kMissing)
                 before.attributes = bits;
+            before.writePermissions = fs.writePermissions(entry.sourcePath);
         }
         for (const TimeStep& step : timeSteps()) {
             if ((mask & step.mask) != 0)

@@ -45,6 +45,13 @@ void UndoRecorder::entryUndone(qsizetype i, std::uint8_t steps) {
     m_file->append(m_line);
 }
 
+void UndoRecorder::movingBack(qsizetype i) {
+    m_line.clear();
+    JournalLine(m_line, JournalTag::kMovingBack).number(i).end();
+    m_file->append(m_line);
+    m_file->flush();
+}
+
 bool UndoRecorder::finish(bool stopped) {
     m_line.clear();
     JournalLine(m_line, JournalTag::kUndoEnd).number(stopped ? 1 : 0).end();

@@ -26,6 +26,9 @@ public:
     UndoRecorder(UndoRecorder&&) = delete;
     UndoRecorder& operator=(UndoRecorder&&) = delete;
 
+    // Entry i's file is about to be copied back to another mount; on disk before the copy begins, so that
+    // an undo ended in the middle of it is known to have begun it.
+    void movingBack(qsizetype i);
     // Entry i (from 1) had these steps reversed.
     void entryUndone(qsizetype i, std::uint8_t steps);
     bool finish(bool stopped);

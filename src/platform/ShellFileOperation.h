@@ -47,4 +47,7 @@ public:
                                     const QStringList& sources,
                                     const QStringList& destinations,
                                     FileOperationFlags flags) = 0;
+    // Removes from the folder the copies a process began and never finished, because it was killed in the
+    // middle of one (none that a live process is writing); how many went.
+    virtual int removeUnfinishedCopies(const QString& folder) = 0;
 };

@@ -23,7 +23,7 @@ QByteArray record(const char* tag, const std::function<void(JournalLine&)>& fiel
 QByteArray entryRecord(qint64 i, const QString& source, const QString& dest, qint64 inode) {
     return record(JournalTag::kEntry, [&](JournalLine& l) {
         l.number(i).text(source).text(dest).unsignedNumber(2049).unsignedNumber(std::uint64_t(inode)).number(0);
-        l.number(32).optionalNumber(std::optional<qint64>()).optionalNumber(std::optional<qint64>());
+        l.number(32).number(0222).optionalNumber(std::optional<qint64>()).optionalNumber(std::optional<qint64>());
         l.number(1700000000);
     });
 }
@@ -31,7 +31,7 @@ QByteArray entryRecord(qint64 i, const QString& source, const QString& dest, qin
 QByteArray doneRecord(qint64 i, qint64 steps) {
     return record(JournalTag::kDone, [&](JournalLine& l) {
         l.number(i).number(steps).optionalNumber(std::optional<qint64>()).optionalNumber(std::optional<qint64>());
-        l.number(32).optionalNumber(std::optional<qint64>()).optionalNumber(std::optional<qint64>());
+        l.number(32).number(0222).optionalNumber(std::optional<qint64>()).optionalNumber(std::optional<qint64>());
         l.number(1700000000);
     });
 }
@@ -159,6 +159,7 @@ private Q_SLOTS:
         QCOMPARE(content.entries[1].destination, QStringLiteral("/d/x\\b"));
         QVERIFY(first.sourceIdentity == (FileIdentity{2049, 11}));
         QCOMPARE(first.before.attributes, std::optional<qint32>(32));
+        QCOMPARE(first.before.writePermissions, std::optional<std::uint32_t>(0200 | 0020 | 0002));
         QCOMPARE(first.before.times[std::size_t(FileTimeKind::LastWrite)], std::optional<qint64>(1700000000));
         QCOMPARE(first.before.times[std::size_t(FileTimeKind::Creation)], std::optional<qint64>());
         QCOMPARE(first.doneSteps, std::uint8_t(DoneStep::kMoved | DoneStep::kLastWriteTime));
@@ -257,6 +258,12 @@ private Q_SLOTS:
         QTest::newRow("undo ended by a crash")
             << QList<QByteArray>{end, undo, undone} << UndoState::UndoInterrupted << false;
         QTest::newRow("an interrupted run put back") << QList<QByteArray>{undo, undoEnd} << UndoState::Nothing << false;
+        // A move to another disk cut off between its copy and the removal of its source: undo deletes the copy.
+        const QByteArray copyDeleted = record(JournalTag::kUndone, [](JournalLine& l) {
+            l.number(2).number(DoneStep::kCopied | DoneStep::kLastWriteTime);
+        });
+        QTest::newRow("an interrupted move's copy deleted")
+            << QList<QByteArray>{undo, copyDeleted, undoEnd} << UndoState::Nothing << false;
         QTest::newRow("undone once stopped, then through")
             << QList<QByteArray>{end, undo, undoStopped, undo, undoEnd} << UndoState::Nothing << false;
     }

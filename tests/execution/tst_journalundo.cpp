@@ -2,6 +2,7 @@
 #include "execution/RunCommands.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
+#include "execution/UndoRecorder.h"
 #include "fakes/FaultyJournalStore.h"
 #include "fakes/FixedClock.h"
 #include "fakes/RecordingFrontEnd.h"
@@ -22,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -42,6 +44,7 @@ public:
             std::exchange(beforeFirst, {})();
         return m_real.run(operation, sources, destinations, flags);
     }
+    int removeUnfinishedCopies(const QString& folder) override { return m_real.removeUnfinishedCopies(folder); }
 
 private:
     ShellFileOperation& m_real;
@@ -200,6 +203,39 @@ private Q_SLOTS:
         QCOMPARE(m_prompt.texts(), QStringList({QStringLiteral("元に戻せません。")}));
         restart();
         QCOMPARE(m_state->undoState, UndoState::Nothing);
+    }
+
+    // Read-only takes every write bit away; its undo gives back the very bits the file had, not just the
+    // owner's, also when the run was interrupted and its records of the entry lost.
+    void readOnlyGoesBackToTheWritePermissionsItHad_data() {
+        QTest::addColumn<uint>("mode");
+        QTest::addColumn<bool>("interrupted");
+        for (const uint mode : {0664U, 0666U, 0600U, 0444U, 0620U}) {
+            QTest::addRow("%o", mode) << mode << false;
+            QTest::addRow("%o, interrupted", mode) << mode << true;
+        }
+    }
+    void readOnlyGoesBackToTheWritePermissionsItHad() {
+        QFETCH(uint, mode);
+        QFETCH(bool, interrupted);
+        files({QStringLiteral("a")});
+        const QString path = m_root + QStringLiteral("a");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+        command(RunMode::Run, QStringLiteral("\"x\" & name & setattr(\"+r\")"));
+        QCOMPARE(m_fs.writePermissions(m_root + QStringLiteral("xa")), std::optional<std::uint32_t>(0));
+        if (interrupted)
+            interrupt(lastRun(), 0);
+
+        m_prompt.reset();
+        m_prompt.queueAnswer(PromptAnswer::Yes);
+        restart();
+        if (!interrupted)
+            QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
+        QCOMPARE(filesThere(), QStringList({QStringLiteral("a")}));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(path).constData(), &st) == 0);
+        QCOMPARE(uint(st.st_mode & 07777), mode);
     }
 
     // Before a file goes back it is checked by its identity: one that is no longer where the run put it, or
@@ -429,13 +465,22 @@ private Q_SLOTS:
 
     // A file moved to another file system is a new file; its identity is the one recorded after the move, also
     // when that record is lost with the process.
+    // A file moved to another disk comes back as a copy, and the moved file goes only once the copy is in
+    // place. An undo that died anywhere in that is taken up again: a copy it had not finished goes, a copy it
+    // had placed is kept and the moved file goes, and a file it had brought back counts as back.
     void movesToAnotherDiskGoBack_data() {
         QTest::addColumn<bool>("interrupted");
-        QTest::newRow("after a restart") << false;
-        QTest::newRow("after the process died") << true;
+        QTest::addColumn<QString>("undoDiedAt");
+        QTest::newRow("after a restart") << false << "";
+        QTest::newRow("after the process died") << true << "";
+        QTest::newRow("undo died while copying") << false << "copying";
+        QTest::newRow("undo died before removing the moved file") << false << "copied";
+        QTest::newRow("undo died before its record") << false << "moved";
+        QTest::newRow("run and undo died") << true << "copied";
     }
     void movesToAnotherDiskGoBack() {
         QFETCH(bool, interrupted);
+        QFETCH(QString, undoDiedAt);
         if (!QFileInfo(QStringLiteral("/dev/shm")).isWritable())
             QSKIP("no second file system at /dev/shm");
         QTemporaryDir otherDisk(QStringLiteral("/dev/shm/tokrenu-XXXXXX"));
@@ -443,19 +488,37 @@ private Q_SLOTS:
         m_options.moveToFolder = true;
         m_options.targetFolder = otherDisk.path();
         QCOMPARE(command(RunMode::Run, QStringLiteral("\"x\" & name")).failedSteps, 0);
-        QVERIFY(QFileInfo::exists(otherDisk.filePath(QStringLiteral("xa"))));
+        const QString moved = otherDisk.filePath(QStringLiteral("xb"));
+        QVERIFY(QFileInfo::exists(moved));
         if (interrupted)
             interrupt(lastRun(), 0);
-        m_prompt.queueAnswer(PromptAnswer::Yes);
+        if (!undoDiedAt.isEmpty()) {
+            // What an undo of entry 2 left when it died: its first records, and the files as they were then.
+            const qint64 length = JournalReader::read(m_store->read(lastRun()).bytes, false).summary.wholeLength;
+            QString error;
+            std::unique_ptr<UndoRecorder> undo = UndoRecorder::begin(*m_store, lastRun(), length, m_clock, error);
+            QVERIFY2(undo, qPrintable(error));
+            undo->movingBack(2);
+            undo.reset();
+            if (undoDiedAt == QLatin1String("copying"))
+                QVERIFY(TestFiles::write(m_root + QStringLiteral(".tokrenu-1f2e3d.part"), "b, half"));
+            if (undoDiedAt != QLatin1String("copying"))
+                QVERIFY(QFile::copy(moved, m_root + QStringLiteral("b")));
+            if (undoDiedAt == QLatin1String("moved"))
+                QVERIFY(QFile::remove(moved));
+        }
+        // An interrupted run is offered at start-up, unless an undo of it had begun: that one goes on when asked.
+        const bool offered = interrupted && undoDiedAt.isEmpty();
+        m_prompt.queueAnswer(offered ? PromptAnswer::Yes : PromptAnswer::Ok);
         restart();
-        if (!interrupted)
+        if (!offered)
             QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
         QCOMPARE(filesThere(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(content(QStringLiteral("b")), QByteArray("b"));
         QVERIFY(QDir(otherDisk.path()).isEmpty());
+        QCOMPARE(m_state->undoState, UndoState::Nothing);
     }
 
-    // The list may be hours old: the identity is the file's when the run begins.
     void identitiesAreTakenWhenTheRunBegins() {
         files({QStringLiteral("a")});
         QVERIFY(QFile::remove(m_root + QStringLiteral("a")));

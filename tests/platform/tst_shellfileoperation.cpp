@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -610,6 +611,35 @@ private Q_SLOTS:
         QCOMPARE(m_prompt->shown().first().title, "Tokrenu");
         QCOMPARE(m_prompt->shown().first().icon, PromptIcon::Critical);
         QCOMPARE(m_prompt->shown().first().buttons, PromptButtons::Ok);
+    }
+
+    // A copy a killed process left half written goes; one a live process still writes, a file under a
+    // temporary name (which may be the only name a file has), and every other name stay.
+    void unfinishedCopiesAreRemoved() {
+        const QString live = file(".tokrenu-1a2b.part", "being written");
+        const int fd = ::open(live.toUtf8().constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+        file(".tokrenu-dead01.part", "left by a killed process");
+        const QStringList kept{".tokrenu-1a2b.part", ".tokrenu-77.tmp", ".tokrenu-xyz.part", "a.part", "b"};
+        for (const QString& name : kept.mid(1))
+            file(name, "kept");
+
+        LinuxShellFileOperation shell(*m_prompt, m_sys.get());
+        QCOMPARE(shell.removeUnfinishedCopies(m_dir->path()), 1);
+        ::close(fd);
+        QCOMPARE(entries(m_dir->path()), kept);
+        QCOMPARE(shell.removeUnfinishedCopies(path(QStringLiteral("missing"))), 0);
+    }
+
+    // Copying a file reads it without changing its access time, so that a copy given up half way leaves its
+    // source exactly as it was.
+    void aCopyLeavesTheSourceAccessTimeAlone() {
+        const QString source = file("a.txt", randomBytes(64 * 1024));
+        const struct timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, source.toUtf8().constData(), times, 0), 0);
+        QCOMPARE(run(Op::Copy, {source}, {path("b.txt")}, Flag::NoConfirmation).result, 0);
+        QCOMPARE(statOf(source).st_atim.tv_sec, time_t(1000000000));
+        QCOMPARE(statOf(path("b.txt")).st_atim.tv_sec, time_t(1000000000));
     }
 
     void hardLinksOfOneFileAreRefused_data() {

@@ -47,6 +47,7 @@ public:
         }
         return m_real.run(operation, sources, destinations, flags);
     }
+    int removeUnfinishedCopies(const QString& folder) override { return m_real.removeUnfinishedCopies(folder); }
 
 private:
     ShellFileOperation& m_real;
