@@ -60,8 +60,9 @@ std::vector<RunRecord> RunJournal::history() const {
 }
 
 qint64 RunJournal::lastRunToUndo(const std::vector<RunRecord>& runs) {
-    for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
-        const RunRecord& record = *it;
+    // Newest first.
+    for (std::size_t k = runs.size(); k-- > 0;) {
+        const RunRecord& record = runs[k];
         if (record.inUse)
             continue;
         if (!record.readError.isEmpty() || record.summary.condition != JournalCondition::Readable)
@@ -74,8 +75,9 @@ qint64 RunJournal::lastRunToUndo(const std::vector<RunRecord>& runs) {
 
 std::vector<qint64> RunJournal::unansweredInterruptions(const std::vector<RunRecord>& runs) {
     std::vector<qint64> found;
-    for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
-        const RunRecord& record = *it;
+    // Newest first.
+    for (std::size_t k = runs.size(); k-- > 0;) {
+        const RunRecord& record = runs[k];
         const JournalSummary& s = record.summary;
         if (!record.inUse && record.readError.isEmpty() && s.condition == JournalCondition::Readable &&
             s.planComplete && !s.ended && !s.kept && !s.undoStarted)
