@@ -154,8 +154,10 @@ def one_round(cli, seed, count, work, other_disk, run_seconds):
         options += ["--move-to", target]
         tops.append(target)
     fmt = rng.choice(FORMATS)
-    # Far more moments inside the run than before or after it; now and then right at the start.
-    delay = rng.choice([rng.uniform(0.0, 0.05), rng.uniform(0.0, run_seconds), rng.uniform(0.0, run_seconds)])
+    # Mostly moments while files move (the later part of a run; the start reads the folder and writes the
+    # plan), now and then any moment, or right at the start.
+    delay = rng.choice([rng.uniform(0.0, 0.05), rng.uniform(0.0, run_seconds)] +
+                       [rng.uniform(0.4 * run_seconds, run_seconds)] * 3)
     status = kill_at(cli, options + ["--", fmt, folder], env, delay)
     moved = count - sum(1 for name in expected if os.path.exists(os.path.join(folder, name)))
     report = {"seed": seed, "where": where, "delay": round(delay, 3), "status": status, "moved": moved}
