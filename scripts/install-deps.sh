@@ -3,7 +3,10 @@
 # Usage: scripts/install-deps.sh [build|run]   ("run" adds the fonts the Japanese interface wants)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy)
+# Besides the compilers and Qt: Qt's SVG plug-ins and Japanese translations (build and run), help2man for
+# the manual page, and what checks and makes the Debian package (scripts/check-package.sh).
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy
+    libqt6svg6 qt6-translations-l10n help2man desktop-file-utils appstream dpkg-dev file)
 if [ "${1:-build}" = run ]; then
     packages+=(fonts-noto-cjk fonts-ipafont-gothic qt6-wayland)
 fi

@@ -6,15 +6,22 @@
 #include "platform/linux/LinuxJournalStore.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/QtUserPrompt.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tokrenu"));
     QApplication::setApplicationVersion(QStringLiteral(TOKRENU_VERSION));
+    // The desktop finds the program's name and icon through its desktop file.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TOKRENU_APP_ID));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(TOKRENU_APP_ID), QIcon(QStringLiteral(":/tokrenu.svg"))));
+    installQtTranslations(app);
     installFontSubstitutes();
 
     LinuxFileSystem fileSystem;

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/ConsolePrompt.h"
 #include "execution/PlanChecks.h"
+#include "execution/PlanPreview.h"
 #include "execution/RenamePlan.h"
 #include "execution/RunCommands.h"
 #include "execution/RunJournal.h"
@@ -189,6 +190,8 @@ private:
     int printNames(const CliOptions& options) {
         ConsolePrompt prompt(m_errStream, nullptr, false);
         addFiles(options, prompt);
+        if (options.status)
+            return printStates(options);
         BuildResult result = buildPlan(options.format, {m_list.rows(), options.run.build, prompt, m_clock, m_fs});
         if (result.status == BuildStatus::Failed)
             return kExitFailed;
@@ -207,6 +210,50 @@ private:
         }
         m_out.write(names);
         return kExitOk;
+    }
+
+    // The preview of the window, line by line: the state, a tab, the new name, and the reason where it fails.
+    int printStates(const CliOptions& options) {
+        PlanPreview preview(m_fs, m_clock);
+        QString message;
+        if (!preview.start(options.format, m_list.rows(), options.run, message)) {
+            fail(message);
+            return kExitFailed;
+        }
+        while (!preview.work(std::chrono::seconds(1))) {
+        }
+        QString lines;
+        bool failing = false;
+        for (const NamePreview& row : preview.rows()) {
+            const char* state = "unchanged";
+            switch (row.state) {
+            case PreviewState::Pending:
+            case PreviewState::Unchanged:
+                break;
+            case PreviewState::Renamed:
+                state = "renamed";
+                break;
+            case PreviewState::CharactersRemoved:
+                state = "removed";
+                break;
+            case PreviewState::InUse:
+                state = "in-use";
+                break;
+            case PreviewState::Duplicate:
+                state = "duplicate";
+                break;
+            case PreviewState::Error:
+                state = "error";
+                break;
+            }
+            const bool fails = row.state == PreviewState::InUse || row.state == PreviewState::Duplicate ||
+                               row.state == PreviewState::Error;
+            failing = failing || fails;
+            lines += QLatin1String(state) % QLatin1Char('\t') % withVisibleControls(row.name) %
+                     (fails ? QLatin1Char('\t') + withVisibleControls(row.reason) : QString()) % QLatin1Char('\n');
+        }
+        m_out.write(lines);
+        return failing ? kExitFailed : kExitOk;
     }
 
     int runPlan(CliOptions& options) {
@@ -232,7 +279,8 @@ private:
     static int exitStatus(const CommandOutcome& outcome) {
         if (outcome.buildFailed || outcome.journalFailed)
             return kExitFailed;
-        if (outcome.refused || outcome.stopped)
+        // A bulk call that a stop signal cut short was stopped, not failed.
+        if (outcome.refused || outcome.stopped || (outcome.bulkIncomplete && StopSignals::stopRequested()))
             return kExitRefused;
         return outcome.failedSteps > 0 ? kExitFailed : kExitOk;
     }

@@ -67,6 +67,10 @@ const Switch kSwitches[] = {
      [](CliOptions& o) {
          o.answerYes = true;
      }},
+    {"--status",
+     [](CliOptions& o) {
+         o.status = true;
+     }},
 };
 
 struct Action {
@@ -230,6 +234,16 @@ QString cliUsage() {
         "  --no-recycle              what is replaced is removed\n"
         "  --no-confirmation         answer every question of the file operations with yes\n"
         "  --multidest               move or copy all files in one operation\n"
+        "  --status                  with --names: each line is the row's state, a tab and its new name,\n"
+        "                            and for a row that cannot be renamed a tab and the reason; the states\n"
+        "                            are unchanged, renamed, removed (characters a name cannot hold were\n"
+        "                            deleted), in-use (a file outside the list holds the name), duplicate\n"
+        "                            and error; the exit status is 1 when a row is one of the last three\n"
+        "  --status                  with --names: each line is the row's state, a tab and its new name,\n"
+        "                            and for a row that cannot be renamed a tab and the reason; the states\n"
+        "                            are unchanged, renamed, removed (characters a name cannot hold were\n"
+        "                            deleted), in-use (a file outside the list holds the name), duplicate\n"
+        "                            and error; the exit status is 1 when a row is one of the last three\n"
         "  --yes                     without a terminal, answer the questions with yes\n"
         "                            (otherwise they are answered with no, which stops or skips)\n"
         "  --                        end of the options\n"

@@ -13,6 +13,8 @@ struct CliOptions {
     RunOptions run;
     bool answerYes = false;
     qint64 undoRun = 0; // the run --undo names; 0: the last one not yet undone
+    // --names prints each row's state beside its new name.
+    bool status = false;
     QString format;
     QStringList paths;
 };

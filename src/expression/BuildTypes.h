@@ -20,6 +20,8 @@ struct NameChange {
     double lastWriteTime = 0.0;
     // The name is longer than a folder entry may be: destName keeps only its start, for messages.
     bool nameTooLong = false;
+    // Characters a name cannot hold were deleted from it.
+    bool charactersRemoved = false;
 };
 
 enum class BuildStatus : std::uint8_t {

@@ -103,7 +103,8 @@ bool isBlankFormat(const QString& formatText) {
     return formatText.trimmed().isEmpty();
 }
 
-std::optional<QString> finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt) {
+std::optional<QString>
+finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt, bool* removed) {
     qsizetype end = name.size();
     while (end > 0 && (name[end - 1] == QLatin1Char('.') || name[end - 1] == QLatin1Char(' ')))
         --end;
@@ -123,6 +124,8 @@ std::optional<QString> finishName(const QString& name, FormatStyle style, bool d
         return std::nullopt;
     }
     // Deleting may leave a trailing full stop or blank; the name is not trimmed a second time.
+    if (removed != nullptr)
+        *removed = true;
     QString kept;
     kept.reserve(finished.size());
     for (const QChar c : finished) {
@@ -140,8 +143,8 @@ void setDestName(NameChange& change, QString name) {
         qsizetype cut = kShownLength;
         if (name[cut - 1].isHighSurrogate())
             --cut;
-        name.truncate(cut);
-        name += QChar(0x2026);
+        // A new, short text: truncating would keep the long one's memory.
+        name = name.left(cut) + QChar(0x2026);
     }
     change.destName = std::move(name);
 }

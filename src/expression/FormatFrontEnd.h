@@ -23,8 +23,10 @@ struct BuildResult;
 std::optional<BuildResult> startBuild(const QString& formatText, std::size_t rowCount);
 
 // The finishing step of every built name: trailing full stops and blanks go, then the characters a
-// file name cannot hold are deleted or refused (the user is told; nothing is returned).
-std::optional<QString> finishName(const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt);
+// file name cannot hold are deleted or refused (the user is told; nothing is returned). `removed`, when
+// given, learns whether characters were deleted.
+std::optional<QString> finishName(
+    const QString& name, FormatStyle style, bool deleteInvalidChars, UserPrompt& prompt, bool* removed = nullptr);
 
 struct NameChange;
 

@@ -5,6 +5,7 @@
 #include "expression/FormatFrontEnd.h"
 #include "expression/FormatValue.h"
 #include "expression/NumberText.h"
+#include "expression/RowNamer.h"
 #include "filelist/FileRow.h"
 #include "platform/Clock.h"
 #include "platform/DateValue.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <utility>
 #include <variant>
 
@@ -198,29 +200,47 @@ private:
     SequenceCounters& m_counters;
 };
 
+// Names rows in the segment notation; the sequence counters go on from row to row.
+class FormatStyleNamer final : public RowNamer {
+public:
+    FormatStyleNamer(const QString& formatText, const BuildContext& context)
+        : m_context(context)
+        , m_parts(parseFormat(formatText))
+        , m_builder(context, m_counters)
+        , m_dependsOnOrder(std::any_of(m_parts.begin(), m_parts.end(), [](const Part& part) {
+            return std::holds_alternative<SequenceSegment>(part);
+        })) {}
+
+    bool nameRow(std::size_t index, NameChange& change) override {
+        QString name;
+        for (const Part& part : m_parts) {
+            if (!m_builder.append(part, m_context.rows[index], name))
+                return false;
+        }
+        auto finished = finishName(name, FormatStyle::Format, m_context.options.deleteInvalidChars, m_context.prompt,
+                                   &change.charactersRemoved);
+        if (!finished)
+            return false;
+        setDestName(change, std::move(*finished));
+        return true;
+    }
+    [[nodiscard]] bool dependsOnOrder() const override { return m_dependsOnOrder; }
+    [[nodiscard]] std::uint16_t changeMask() const override { return 0; }
+
+private:
+    const BuildContext& m_context;
+    std::vector<Part> m_parts;
+    SequenceCounters m_counters;
+    RowBuilder m_builder;
+    bool m_dependsOnOrder;
+};
+
 } // namespace
 
+std::unique_ptr<RowNamer> prepareFormatStyleNamer(const QString& formatText, const BuildContext& context) {
+    return std::make_unique<FormatStyleNamer>(formatText, context);
+}
+
 BuildResult buildPlanFormatStyle(const QString& formatText, const BuildContext& context) {
-    auto started = startBuild(formatText, context.rows.size());
-    if (!started)
-        return {};
-    BuildResult result = std::move(*started);
-    const std::vector<Part> parts = parseFormat(formatText);
-    SequenceCounters counters;
-    RowBuilder builder(context, counters);
-    QString name;
-    for (std::size_t i = 0; i < context.rows.size(); ++i) {
-        const FileRow& row = context.rows[i];
-        name.clear();
-        for (const Part& part : parts) {
-            if (!builder.append(part, row, name))
-                return result;
-        }
-        auto finished = finishName(name, FormatStyle::Format, context.options.deleteInvalidChars, context.prompt);
-        if (!finished)
-            return result;
-        setDestName(result.rows[i], std::move(*finished));
-    }
-    result.status = BuildStatus::Built;
-    return result;
+    return buildWithNamer(formatText, context, prepareFormatStyleNamer);
 }

@@ -4,11 +4,14 @@
 #include "expression/ExprParser.h"
 #include "expression/FormatFrontEnd.h"
 #include "expression/FunctionLibrary.h"
+#include "expression/RowNamer.h"
 #include "expression/Variables.h"
 #include "filelist/FileRow.h"
 #include "platform/UserPrompt.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 namespace {
 
@@ -213,36 +216,66 @@ std::optional<std::vector<CompiledRecord>> check(ParseTable& table, UserPrompt& 
 
 } // namespace
 
-BuildResult buildPlanFunctionStyle(const QString& formatText, const BuildContext& context) {
-    auto started = startBuild(formatText, context.rows.size());
-    if (!started)
-        return {};
-    BuildResult result = std::move(*started);
+namespace {
 
-    const auto prepared = prepareFunctionText(formatText, context.prompt);
-    if (!prepared)
-        return result;
-    auto table = parseFunctionText(*prepared, context.prompt);
-    if (!table)
-        return result;
-    auto compiled = check(*table, context.prompt, result.changeMask);
-    if (!compiled)
-        return result;
+// Names rows in the function style: the table is evaluated for every row in record order.
+class FunctionStyleNamer final : public RowNamer {
+public:
+    FunctionStyleNamer(const BuildContext& context,
+                       std::vector<CompiledRecord> records,
+                       std::vector<int> topLevel,
+                       std::uint16_t changeMask)
+        : m_context(context)
+        , m_dependsOnOrder(std::any_of(records.begin(),
+                                       records.end(),
+                                       [](const CompiledRecord& record) {
+                                           return record.kind == CompiledRecord::Kind::Call &&
+                                                  record.name == QLatin1String("number");
+                                       }))
+        , m_changeMask(changeMask)
+        , m_evaluator(context, std::move(records), std::move(topLevel)) {}
 
-    Evaluator evaluator(context, std::move(*compiled), std::move(table->topLevel));
-    for (std::size_t i = 0; i < context.rows.size(); ++i) {
-        NameChange& change = result.rows[i];
-        const auto name = evaluator.evaluateRow(i, change);
+    bool nameRow(std::size_t index, NameChange& change) override {
+        const auto name = m_evaluator.evaluateRow(index, change);
         if (!name)
-            return result;
-        auto finished = finishName(*name, FormatStyle::Function, context.options.deleteInvalidChars, context.prompt);
+            return false;
+        auto finished = finishName(*name, FormatStyle::Function, m_context.options.deleteInvalidChars, m_context.prompt,
+                                   &change.charactersRemoved);
         if (!finished)
-            return result;
+            return false;
+        // A name of blanks alone leaves the file its own name.
         if (finished->trimmed().isEmpty())
-            setDestName(change, context.rows[i].name);
+            setDestName(change, m_context.rows[index].name);
         else
             setDestName(change, std::move(*finished));
+        return true;
     }
-    result.status = BuildStatus::Built;
-    return result;
+    [[nodiscard]] bool dependsOnOrder() const override { return m_dependsOnOrder; }
+    [[nodiscard]] std::uint16_t changeMask() const override { return m_changeMask; }
+
+private:
+    const BuildContext& m_context;
+    bool m_dependsOnOrder;
+    std::uint16_t m_changeMask;
+    Evaluator m_evaluator;
+};
+
+} // namespace
+
+std::unique_ptr<RowNamer> prepareFunctionStyleNamer(const QString& formatText, const BuildContext& context) {
+    const auto prepared = prepareFunctionText(formatText, context.prompt);
+    if (!prepared)
+        return nullptr;
+    auto table = parseFunctionText(*prepared, context.prompt);
+    if (!table)
+        return nullptr;
+    std::uint16_t changeMask = 0;
+    auto compiled = check(*table, context.prompt, changeMask);
+    if (!compiled)
+        return nullptr;
+    return std::make_unique<FunctionStyleNamer>(context, std::move(*compiled), std::move(table->topLevel), changeMask);
+}
+
+BuildResult buildPlanFunctionStyle(const QString& formatText, const BuildContext& context) {
+    return buildWithNamer(formatText, context, prepareFunctionStyleNamer);
 }

@@ -1,14 +1,23 @@
 #include "filelist/FileListModel.h"
 
+#include "filelist/RowOrder.h"
+
 #include <QMetaMethod>
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
 RowKey keyOf(const FileRow& row) {
     return {row.path, row.name};
+}
+
+bool isIdentity(const std::vector<qsizetype>& order) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] != static_cast<qsizetype>(i))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -30,6 +39,21 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto column = static_cast<FileColumn>(index.column());
+    if (column == FileColumn::NewName) {
+        if (m_preview.empty())
+            return {};
+        const NamePreview& preview = m_preview[static_cast<std::size_t>(index.row())];
+        switch (role) {
+        case Qt::DisplayRole:
+            return preview.name;
+        case Qt::ToolTipRole:
+            return preview.reason.isEmpty() ? QVariant() : QVariant(preview.reason);
+        case kPreviewStateRole:
+            return static_cast<int>(preview.state);
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -65,8 +89,17 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return tr("更新日時");
     case FileColumn::Attribute:
         return tr("属性");
+    case FileColumn::NewName:
+        return tr("新しい名前");
     }
     return {};
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == static_cast<int>(FileColumn::FileName))
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }
 
 bool FileListModel::contains(const QString& folder, const QString& name) const {
@@ -152,6 +185,8 @@ void FileListModel::Appender::commit() {
     m_model.beginInsertRows(QModelIndex(), first, first + static_cast<int>(m_pending.size()) - 1);
     m_model.m_rows.insert(m_model.m_rows.end(), std::make_move_iterator(m_pending.begin()),
                           std::make_move_iterator(m_pending.end()));
+    if (!m_model.m_preview.empty())
+        m_model.m_preview.resize(m_model.m_rows.size());
     m_model.endInsertRows();
     m_pending.clear();
 }
@@ -166,6 +201,8 @@ void FileListModel::replaceRow(qsizetype index, FileRow row) {
     if (!(keyOf(current) == keyOf(row)))
         m_unindexed.push_back(index);
     current = std::move(row);
+    if (!m_preview.empty())
+        m_preview[static_cast<std::size_t>(index)] = {};
     const int r = static_cast<int>(index);
     Q_EMIT dataChanged(this->index(r, 0), this->index(r, kFileColumnCount - 1));
 }
@@ -175,6 +212,8 @@ void FileListModel::moveRowFile(qsizetype index, const QString& folder, const QS
     m_unindexed.push_back(index);
     current.path = folder;
     current.name = name;
+    if (!m_preview.empty())
+        m_preview[static_cast<std::size_t>(index)] = {};
     // A run moves every row: without a view there is nobody to tell.
     static const QMetaMethod changed = QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged);
     if (!isSignalConnected(changed))
@@ -188,6 +227,8 @@ void FileListModel::removeRowAt(qsizetype index) {
     beginRemoveRows(QModelIndex(), r, r);
     indexMovedRows();
     m_rows.erase(m_rows.begin() + index);
+    if (!m_preview.empty())
+        m_preview.erase(m_preview.begin() + index);
     reindexFrom(index);
     dropStaleKeys(true);
     endRemoveRows();
@@ -198,22 +239,61 @@ void FileListModel::removeRowsAt(std::vector<qsizetype> indexes) {
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     if (indexes.empty())
         return;
-    // Contiguous runs are removed together, from the last so that positions stay valid.
-    std::size_t end = indexes.size();
-    while (end > 0) {
-        std::size_t start = end - 1;
-        while (start > 0 && indexes[start - 1] + 1 == indexes[start])
-            --start;
-        const auto first = static_cast<int>(indexes[start]);
-        const auto last = static_cast<int>(indexes[end - 1]);
-        beginRemoveRows(QModelIndex(), first, last);
+    Q_ASSERT(indexes.front() >= 0 && indexes.back() < size());
+    const auto count = static_cast<qsizetype>(indexes.size());
+    if (indexes.back() - indexes.front() + 1 == count) {
+        const auto first = static_cast<int>(indexes.front());
+        beginRemoveRows(QModelIndex(), first, static_cast<int>(indexes.back()));
         indexMovedRows();
-        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + first + count);
+        if (!m_preview.empty())
+            m_preview.erase(m_preview.begin() + first, m_preview.begin() + first + count);
         endRemoveRows();
-        end = start;
+    } else {
+        removeRunsAsLayoutChange(indexes);
     }
     reindexFrom(indexes.front());
     dropStaleKeys(true);
+}
+
+void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sortedIndexes) {
+    Q_EMIT rowsAboutToBeRearranged();
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    indexMovedRows();
+    std::vector<int> newPosition(m_rows.size());
+    std::size_t next = 0;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (next < sortedIndexes.size() && static_cast<std::size_t>(sortedIndexes[next]) == i) {
+            newPosition[i] = -1;
+            ++next;
+            continue;
+        }
+        newPosition[i] = static_cast<int>(kept);
+        if (kept != i) {
+            m_rows[kept] = std::move(m_rows[i]);
+            if (!m_preview.empty())
+                m_preview[kept] = std::move(m_preview[i]);
+        }
+        ++kept;
+    }
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
+    if (!m_preview.empty())
+        m_preview.erase(m_preview.begin() + static_cast<std::ptrdiff_t>(kept), m_preview.end());
+    movePersistentIndexes(newPosition);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    Q_EMIT rowsRearranged(newPosition);
+}
+
+void FileListModel::movePersistentIndexes(const std::vector<int>& newPosition) {
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        const int row = newPosition[static_cast<std::size_t>(old.row())];
+        after.append(row < 0 ? QModelIndex() : index(row, old.column()));
+    }
+    changePersistentIndexList(before, after);
 }
 
 void FileListModel::clear() {
@@ -221,6 +301,7 @@ void FileListModel::clear() {
         return;
     beginResetModel();
     m_rows.clear();
+    m_preview.clear();
     m_positions.clear();
     m_unindexed.clear();
     endResetModel();
@@ -231,6 +312,8 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
         return;
     indexMovedRows();
     std::swap(m_rows.at(static_cast<std::size_t>(a)), m_rows.at(static_cast<std::size_t>(b)));
+    if (!m_preview.empty())
+        std::swap(m_preview[static_cast<std::size_t>(a)], m_preview[static_cast<std::size_t>(b)]);
     m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(a)]), a);
     m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(b)]), b);
     for (const qsizetype r : {a, b})
@@ -238,40 +321,98 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
 }
 
 void FileListModel::sortByName(bool ascending) {
+    m_sortOrder = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
     if (m_rows.size() < 2)
         return;
-    std::vector<qsizetype> order(m_rows.size());
-    std::iota(order.begin(), order.end(), qsizetype{0});
-    std::stable_sort(order.begin(), order.end(), [this, ascending](qsizetype a, qsizetype b) {
-        const QString& left = m_rows[static_cast<std::size_t>(ascending ? a : b)].name;
-        const QString& right = m_rows[static_cast<std::size_t>(ascending ? b : a)].name;
-        int c = left.compare(right, Qt::CaseInsensitive);
-        if (c == 0)
-            c = left.compare(right, Qt::CaseSensitive);
-        return c < 0;
-    });
-    permuteRows(order, QAbstractItemModel::VerticalSortHint);
+    permuteRows(sortedRowOrder(m_rows, FileColumn::FileName, m_sortOrder), QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::sortByHeader(FileColumn column) {
+    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    if (m_rows.size() < 2)
+        return;
+    std::vector<qsizetype> order;
+    if (column == FileColumn::NewName) {
+        std::vector<QString> names(m_rows.size());
+        for (std::size_t i = 0; i < m_preview.size(); ++i)
+            names[i] = m_preview[i].name;
+        order = sortedTextOrder(names, m_sortOrder);
+    } else {
+        order = sortedRowOrder(m_rows, column, m_sortOrder);
+    }
+    if (column == FileColumn::Size)
+        permuteContents(order);
+    else
+        permuteRows(order, QAbstractItemModel::VerticalSortHint);
 }
 
 void FileListModel::permuteRows(const std::vector<qsizetype>& order, LayoutChangeHint hint) {
     Q_ASSERT(order.size() == m_rows.size());
+    if (isIdentity(order))
+        return;
+    Q_EMIT rowsAboutToBeRearranged();
     Q_EMIT layoutAboutToBeChanged({}, hint);
     indexMovedRows();
-    const QModelIndexList before = persistentIndexList();
+    std::vector<int> newPosition(m_rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        newPosition[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    arrange(order);
+    movePersistentIndexes(newPosition);
+    Q_EMIT layoutChanged({}, hint);
+    Q_EMIT rowsRearranged(newPosition);
+}
+
+void FileListModel::permuteContents(const std::vector<qsizetype>& order) {
+    Q_ASSERT(order.size() == m_rows.size());
+    if (isIdentity(order))
+        return;
+    indexMovedRows();
+    arrange(order);
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, kFileColumnCount - 1));
+}
+
+void FileListModel::arrange(const std::vector<qsizetype>& order) {
     std::vector<FileRow> arranged;
     arranged.reserve(m_rows.size());
-    std::vector<int> newPosition(m_rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const auto from = static_cast<std::size_t>(order[i]);
-        newPosition[from] = static_cast<int>(i);
-        arranged.push_back(std::move(m_rows[from]));
-    }
+    for (const qsizetype from : order)
+        arranged.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(arranged);
+    arrangePreview(order);
     reindexFrom(0);
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& old : before)
-        after.append(index(newPosition[static_cast<std::size_t>(old.row())], old.column()));
-    changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged({}, hint);
+}
+
+void FileListModel::arrangePreview(const std::vector<qsizetype>& order) {
+    if (m_preview.empty())
+        return;
+    std::vector<NamePreview> arranged;
+    arranged.reserve(m_preview.size());
+    for (const qsizetype from : order)
+        arranged.push_back(std::move(m_preview[static_cast<std::size_t>(from)]));
+    m_preview = std::move(arranged);
+}
+
+void FileListModel::showPreview(qsizetype first, qsizetype last, const std::vector<NamePreview>& preview) {
+    if (preview.size() != m_rows.size() || first > last)
+        return;
+    if (m_preview.empty()) {
+        m_preview.resize(m_rows.size());
+        first = 0;
+        last = size() - 1;
+    }
+    std::copy(preview.begin() + first, preview.begin() + last + 1, m_preview.begin() + first);
+    emitPreviewChanged(first, last);
+}
+
+void FileListModel::clearPreview() {
+    if (m_preview.empty())
+        return;
+    m_preview.clear();
+    emitPreviewChanged(0, size() - 1);
+}
+
+void FileListModel::emitPreviewChanged(qsizetype first, qsizetype last) {
+    if (first > last)
+        return;
+    const int column = static_cast<int>(FileColumn::NewName);
+    Q_EMIT dataChanged(index(static_cast<int>(first), column), index(static_cast<int>(last), column));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filelist/FileRow.h"
+#include "filelist/NamePreview.h"
 #include "platform/TextKeys.h"
 
 #include <QAbstractTableModel>
@@ -28,6 +29,9 @@ class FileListModel final : public QAbstractTableModel {
     Q_DISABLE_COPY_MOVE(FileListModel)
 
 public:
+    // The state of a row's new name (a PreviewState as int) in the new-name column.
+    static constexpr int kPreviewStateRole = Qt::UserRole + 1;
+
     explicit FileListModel(QObject* parent = nullptr);
     ~FileListModel() override;
 
@@ -36,6 +40,8 @@ public:
     [[nodiscard]] QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     [[nodiscard]] QVariant
     headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Only the name can be edited, and only by the in-place rename, which renames the file first.
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
     [[nodiscard]] const FileRow& row(qsizetype index) const { return m_rows.at(static_cast<std::size_t>(index)); }
@@ -62,6 +68,7 @@ public:
         void reserve(qsizetype count);
         // False when a row for the same folder and name is listed or pending already.
         bool add(FileRow row);
+        [[nodiscard]] qsizetype pendingCount() const { return static_cast<qsizetype>(m_pending.size()); }
         void commit();
 
     private:
@@ -74,14 +81,38 @@ public:
     // The row's file now has this folder and name.
     void moveRowFile(qsizetype index, const QString& folder, const QString& name);
     void removeRowAt(qsizetype index);
-    // Removes the rows at the given positions in one pass.
+    // Removes the rows at the given positions in one pass; the rows that stay keep their marks in the views.
     void removeRowsAt(std::vector<qsizetype> indexes);
     void clear();
     void swapRows(qsizetype a, qsizetype b);
-    // Rows ordered by name, ignoring letter case first; equal names keep their order.
-    void sortByName(bool ascending);
     // Row i takes the row that is now at order[i]. Views keep their selection and current row with the rows.
     void permuteRows(const std::vector<qsizetype>& order, LayoutChangeHint hint = NoLayoutChangeHint);
+    // Row i takes the content that is now at order[i], as if its texts were written anew: the views'
+    // selection and current row stay at their positions.
+    void permuteContents(const std::vector<qsizetype>& order);
+
+    // The list's own sort direction. A sort by name sets it; every header sort turns it round first.
+    [[nodiscard]] Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    void setSortOrder(Qt::SortOrder order) { m_sortOrder = order; }
+    // Rows ordered by name as a reader orders them (see sortedRowOrder); the selection follows the rows.
+    void sortByName(bool ascending);
+    // The preview of the new names, one per row, which moves and goes with its rows; empty while none is
+    // shown. A row added since the preview was made shows nothing until the next one.
+    [[nodiscard]] const std::vector<NamePreview>& preview() const { return m_preview; }
+    // Rows first to last take their entries of preview, which has one per row of the list.
+    void showPreview(qsizetype first, qsizetype last, const std::vector<NamePreview>& preview);
+    void clearPreview();
+
+    // A click on a column's header: the sort direction turns round, then the rows are sorted by the column.
+    // Sizes are sorted by their numbers and, unlike the texts, leave the selection marks where they were.
+    void sortByHeader(FileColumn column);
+
+Q_SIGNALS:
+    // Around a change of layout that moves or removes rows; newPosition[i] is where the old row i went, or -1
+    // when it was removed. A view carries a large selection through it as row numbers far more cheaply than
+    // as the persistent indexes the layout change would make of it, one per selected row.
+    void rowsAboutToBeRearranged();
+    void rowsRearranged(const std::vector<int>& newPosition);
 
 private:
     // Puts the present keys of the rows that got new ones into the table.
@@ -93,8 +124,21 @@ private:
     // which belong to no row while no append is open.
     void dropStaleKeys(bool pastLastRow) const;
     void reindexFrom(qsizetype first);
+    // Removes several runs of rows as one change of layout: one signal per run would make every view walk
+    // its selection and persistent indexes once per run.
+    void removeRunsAsLayoutChange(const std::vector<qsizetype>& sortedIndexes);
+    // Old row i is now at newPosition[i], or gone when it is negative.
+    void movePersistentIndexes(const std::vector<int>& newPosition);
+    // Row i takes the row now at order[i]; the key table follows.
+    void arrange(const std::vector<qsizetype>& order);
+
+    // Row i takes the preview entry now at order[i], when there is a preview.
+    void arrangePreview(const std::vector<qsizetype>& order);
+    void emitPreviewChanged(qsizetype first, qsizetype last);
 
     std::vector<FileRow> m_rows;
+    std::vector<NamePreview> m_preview;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     // Key to row position: the duplicate test and the look-up of a file's row. A row that gets a new key
     // leaves its old entry behind as stale, and its new key goes in only when the table is next used, so
     // that a run that renames every row pays nothing for a table nobody reads. Positions past the last

@@ -4,9 +4,9 @@
 
 namespace {
 
-const std::array<QString, kFileColumnCount> kKeys = {QStringLiteral("filename"), QStringLiteral("path"),
-                                                     QStringLiteral("size"), QStringLiteral("lastwritetime"),
-                                                     QStringLiteral("attribute")};
+const std::array<QString, kFileColumnCount> kKeys = {QStringLiteral("filename"),  QStringLiteral("path"),
+                                                     QStringLiteral("size"),      QStringLiteral("lastwritetime"),
+                                                     QStringLiteral("attribute"), QStringLiteral("newname")};
 
 } // namespace
 
@@ -32,6 +32,10 @@ const QString& columnText(const FileRow& row, FileColumn column) {
         return row.lastWriteTime;
     case FileColumn::Attribute:
         return row.attribute;
+    case FileColumn::NewName: {
+        static const QString none;
+        return none;
+    }
     case FileColumn::FileName:
         break;
     }

@@ -25,13 +25,15 @@ enum class FileColumn : std::uint8_t {
     Size = 2,
     LastWriteTime = 3,
     Attribute = 4,
+    NewName = 5, // the preview of the name a run would give; the list keeps it beside the rows
 };
 
-constexpr int kFileColumnCount = 5;
+constexpr int kFileColumnCount = 6;
 
-// Columns are found by key: "filename", "path", "size", "lastwritetime", "attribute".
+// Columns are found by key: "filename", "path", "size", "lastwritetime", "attribute", "newname".
 QString columnKey(FileColumn column);
 std::optional<FileColumn> columnForKey(const QString& key);
+// The row's text in the column; the new name is no part of the row, and its text here is empty.
 const QString& columnText(const FileRow& row, FileColumn column);
 
 // "#,##0" with ',' between groups of three digits.

@@ -36,3 +36,38 @@ RowMove moveSelectedUp(const std::vector<bool>& selected) {
 RowMove moveSelectedDown(const std::vector<bool>& selected) {
     return move(selected, false);
 }
+
+RowMove dropSelectedOnto(const std::vector<bool>& selected, qsizetype target) {
+    const auto count = static_cast<qsizetype>(selected.size());
+    RowMove result;
+    if (target < 0 || target >= count || selected[static_cast<std::size_t>(target)]) {
+        result.order.resize(selected.size());
+        std::iota(result.order.begin(), result.order.end(), qsizetype{0});
+        result.selected = selected;
+        return result;
+    }
+    std::vector<qsizetype> block;
+    bool anyAbove = false;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (selected[static_cast<std::size_t>(i)]) {
+            block.push_back(i);
+            anyAbove = anyAbove || i < target;
+        }
+    }
+    result.order.reserve(selected.size());
+    result.selected.assign(selected.size(), false);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (selected[static_cast<std::size_t>(i)])
+            continue;
+        if (i == target && !anyAbove)
+            result.order.insert(result.order.end(), block.begin(), block.end());
+        result.order.push_back(i);
+        if (i == target && anyAbove)
+            result.order.insert(result.order.end(), block.begin(), block.end());
+    }
+    for (std::size_t i = 0; i < result.order.size(); ++i) {
+        result.selected[i] = selected[static_cast<std::size_t>(result.order[i])];
+        result.moved = result.moved || result.order[i] != static_cast<qsizetype>(i);
+    }
+    return result;
+}

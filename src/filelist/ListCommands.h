@@ -30,3 +30,8 @@ struct RowMove {
 RowMove moveSelectedUp(const std::vector<bool>& selected);
 // The mirror of moveSelectedUp, from the second-last row to the first.
 RowMove moveSelectedDown(const std::vector<bool>& selected);
+
+// Selected rows dropped onto the row `target`: they form one block in the order they had, directly after the
+// target when any of them lay above it and directly before it otherwise, and exactly they end selected.
+// Nothing moves when the target is selected itself or is no row.
+RowMove dropSelectedOnto(const std::vector<bool>& selected, qsizetype target);

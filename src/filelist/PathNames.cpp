@@ -130,3 +130,14 @@ PendingBatch splitDialogSelection(const QStringList& selectedPaths) {
     }
     return batch;
 }
+
+PendingBatch prepareDroppedPaths(const QStringList& paths) {
+    PendingBatch batch;
+    for (const QString& path : paths) {
+        if (path.startsWith(QLatin1Char('/')))
+            batch.names.append(QDir::cleanPath(path));
+    }
+    if (!batch.names.isEmpty())
+        batch.baseFolder = folderOf(batch.names.constLast());
+    return batch;
+}

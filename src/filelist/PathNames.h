@@ -17,3 +17,8 @@ PendingBatch prepareCommandLine(const FileSystem& fs, const QStringList& argumen
 
 // The paths the open dialog returned, all in one folder: that folder and the names in it.
 PendingBatch splitDialogSelection(const QStringList& selectedPaths);
+
+// Paths dropped from the shell, each taken whole, so that a drop gathered from several folders adds every
+// file from its own folder; the batch's base folder is the folder of the last one. Paths that are not
+// absolute are passed over.
+PendingBatch prepareDroppedPaths(const QStringList& paths);

@@ -53,6 +53,8 @@ const OptionKey kOptionKeys[] = {
      QT_TRANSLATE_NOOP("MainWindow", "作業終了時にﾛｸﾞを表示(&L)")},
     {"Settings", "HideList", SettingEncoding::Boolean, &Options::hideList, "mnuHideList",
      QT_TRANSLATE_NOOP("MainWindow", "ﾘｽﾄを一時的に隠す(&D)")},
+    {"Settings", "Preview", SettingEncoding::Boolean, &Options::preview, "mnuPreview",
+     QT_TRANSLATE_NOOP("MainWindow", "新しい名前をﾌﾟﾚﾋﾞｭｰ(&P)")},
 };
 
 template <typename... Ts> struct Overloaded : Ts... { using Ts::operator()...; };

@@ -40,6 +40,7 @@ struct Options {
     bool toolTip = true;
     bool showLog = true;
     bool hideList = false;
+    bool preview = true;
 
     [[nodiscard]] AddSettings addSettings() const {
         return {.wildCard = wildCard,

@@ -17,8 +17,8 @@ const QString kListColumn = QStringLiteral("ListColumn");
 const QString kFont = QStringLiteral("Font");
 const QString kSettings = QStringLiteral("Settings");
 const QString kCoolbar = QStringLiteral("Coolbar");
-const QString kColumnKeys[] = {QStringLiteral("filename"), QStringLiteral("path"), QStringLiteral("size"),
-                               QStringLiteral("lastwritetime"), QStringLiteral("attribute")};
+const QString kColumnKeys[] = {QStringLiteral("filename"),      QStringLiteral("path"),      QStringLiteral("size"),
+                               QStringLiteral("lastwritetime"), QStringLiteral("attribute"), QStringLiteral("newname")};
 
 std::optional<double> number(const QString& text) {
     bool ok = false;
@@ -66,14 +66,19 @@ std::optional<ColumnSetting> readColumn(const QString& text) {
 }
 
 // The columns of the list by display position; the defaults unless every entry names another column.
+// Settings saved before the list had its new-name column hold five entries; that column then takes its
+// first-start place and width.
 std::vector<ColumnSetting> readColumns(const SettingsStore& store) {
+    constexpr int kClassicColumns = 5;
     std::vector<ColumnSetting> columns;
     if (store.readSetting(kListColumn, QStringLiteral("1"), QString()).isEmpty())
         return columns;
     QStringList seen;
-    for (int position = 1; position <= 5; ++position) {
-        const auto column =
-            readColumn(store.readSetting(kListColumn, QString::number(position), QStringLiteral("150")));
+    for (int position = 1; position <= static_cast<int>(std::size(kColumnKeys)); ++position) {
+        const QString text = store.readSetting(kListColumn, QString::number(position), QString());
+        if (position > kClassicColumns && text.isEmpty())
+            break;
+        const auto column = readColumn(text);
         if (!column || seen.contains(column->key))
             return {};
         seen.append(column->key);
@@ -164,7 +169,7 @@ void SettingsKeys::save(SettingsStore& store,
                   "FunctionStyle", "MaxFileSize", "NoErrorUI", "NoConfirmation", "InitDir"});
     if (saveHistory)
         saveHistory();
-    writeOptions(store, options, {"ToolbarCaption"});
+    writeOptions(store, options, {"ToolbarCaption", "Preview"});
     for (std::size_t i = 0; i < window.bands.size(); ++i) {
         const BandSetting& band = window.bands[i];
         store.writeSetting(kCoolbar, QString::number(i + 1),

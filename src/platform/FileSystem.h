@@ -57,6 +57,8 @@ public:
     [[nodiscard]] virtual bool setAttributes(const QString& path, qint32 bits) = 0;
 
     [[nodiscard]] virtual std::optional<FileStatus> status(const QString& path) const = 0;
+    // Whether anything is at the path, looked at as cheaply as the system allows.
+    [[nodiscard]] virtual bool exists(const QString& path) const = 0;
 
     [[nodiscard]] virtual std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const = 0;
     [[nodiscard]] virtual bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) = 0;
@@ -65,6 +67,10 @@ public:
     // ignored first); "." and ".." never appear.
     // A folder that cannot be read gives an empty listing.
     [[nodiscard]] virtual FolderListing findFiles(const QString& folder, const QString& wildcard) const = 0;
+
+    // The folders directly inside folder, in the order of findFiles. Links to folders are left out, so that a
+    // walk down the tree stays inside it and ends; empty when the folder cannot be read.
+    [[nodiscard]] virtual QStringList subfolderNames(const QString& folder) const = 0;
 
     // The names in a folder, without looking at the entries themselves; empty when it cannot be read.
     [[nodiscard]] virtual QStringList entryNames(const QString& folder) const = 0;

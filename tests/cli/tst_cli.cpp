@@ -244,6 +244,22 @@ private Q_SLOTS:
         QCOMPARE(result.exitCode, 0);
     }
 
+    // --status prints the preview of the window: a state, a tab, the new name and, where it fails, the reason.
+    void namesWithTheirStates() {
+        const QString folder = freshFolder(QStringLiteral("status"));
+        for (const char* name : {"a", "b", "outside"})
+            TestFiles::write(folder + u'/' + QLatin1String(name));
+        const Run fine = run({"--status", "replace(replace(name,\"b\",\"c\"),\"a\",\"b\")", "a", "b"}, folder);
+        QCOMPARE(fine.out, QStringLiteral("renamed\tb\nrenamed\tc\n"));
+        QCOMPARE(fine.exitCode, 0);
+        const Run failing = run({"--status", "\"outside\"", "a", "b"}, folder);
+        QCOMPARE(failing.out, QStringLiteral("duplicate\toutside\t2 行目と同じ名前になります。\n"
+                                             "duplicate\toutside\t1 行目と同じ名前になります。\n"));
+        QCOMPARE(failing.exitCode, 1);
+        const Run unchanged = run({"--status", "name", "a"}, folder);
+        QCOMPARE(unchanged.out, QStringLiteral("unchanged\ta\n"));
+    }
+
     // Exit statuses tell the truth: 0 when every step went (or, for a test, can go) through, 1 when a step
     // failed (or will), 3 when the work was refused. Questions without a terminal get the safe No unless
     // --yes answers them.
@@ -306,20 +322,25 @@ private Q_SLOTS:
     void stopSignals_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("twice");
-        QTest::newRow("SIGINT") << SIGINT << false;
-        QTest::newRow("SIGTERM") << SIGTERM << false;
-        QTest::newRow("SIGHUP") << SIGHUP << false;
-        QTest::newRow("a second SIGTERM") << SIGTERM << true;
+        QTest::addColumn<bool>("bulk");
+        QTest::newRow("SIGINT") << SIGINT << false << false;
+        QTest::newRow("SIGTERM") << SIGTERM << false << false;
+        QTest::newRow("SIGHUP") << SIGHUP << false << false;
+        QTest::newRow("a second SIGTERM") << SIGTERM << true << false;
+        QTest::newRow("SIGINT in one call for all files") << SIGINT << false << true;
     }
     void stopSignals() {
         QFETCH(int, signal);
         QFETCH(bool, twice);
+        QFETCH(bool, bulk);
         // Copies onto another file system take long enough to be caught in the middle.
         QTemporaryDir target(QStringLiteral("/dev/shm/tokrenu-cli-test-XXXXXX"));
         if (!target.isValid())
             QSKIP("no /dev/shm");
         const QString folder = freshFolder(QString::fromLatin1(QTest::currentDataTag()));
         QStringList arguments{"--run", "--move-to", target.path(), "name"};
+        if (bulk)
+            arguments.prepend(QStringLiteral("--multidest"));
         const QByteArray content(48 << 20, 'x');
         for (int i = 0; i < 6; ++i) {
             TestFiles::write(folder + QStringLiteral("/f%1").arg(i), content);

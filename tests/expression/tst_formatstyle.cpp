@@ -120,6 +120,8 @@ private Q_SLOTS:
         QVERIFY(change.destName.size() <= 65);
         QVERIFY(name.startsWith(change.destName.chopped(1)));
         QVERIFY(change.destName.endsWith(u'\u2026'));
+        // Only the start is held, not the memory of the whole name.
+        QVERIFY(change.destName.capacity() < 256);
         QVERIFY(!change.destName.chopped(1).back().isHighSurrogate());
     }
 

@@ -44,6 +44,10 @@ public:
         ++folderReads[withoutClosingSlash(folder)];
         return m_real.findFiles(folder, wildcard);
     }
+    [[nodiscard]] QStringList subfolderNames(const QString& folder) const override {
+        ++folderReads[withoutClosingSlash(folder)];
+        return m_real.subfolderNames(folder);
+    }
     [[nodiscard]] QStringList entryNames(const QString& folder) const override {
         ++folderReads[withoutClosingSlash(folder)];
         const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
@@ -80,6 +84,7 @@ public:
         return m_real.sameContent(first, second);
     }
     [[nodiscard]] QString accessProblem(const QString& path) const override { return m_real.accessProblem(path); }
+    [[nodiscard]] bool exists(const QString& path) const override { return m_real.exists(path); }
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }
 
 private:

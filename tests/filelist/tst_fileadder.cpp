@@ -6,6 +6,7 @@
 #include "filelist/AddFilter.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
+#include "filelist/ListCommands.h"
 #include "filelist/PathNames.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -500,11 +501,11 @@ private Q_SLOTS:
             const QString folder = any(folders);
             const QString name = any(names);
             const auto size = static_cast<qsizetype>(reference.size());
-            switch (random.bounded(9)) {
+            switch (random.bounded(11)) {
             case 0:
             case 1: {
                 const bool fresh = !has(folder, name);
-                QCOMPARE(model.appendRow({name, folder, "0", "", ""}), fresh);
+                QCOMPARE(model.appendRow({name, folder, QString::number(random.bounded(4)), "", ""}), fresh);
                 if (fresh)
                     reference.emplace_back(folder, name);
                 break;
@@ -515,7 +516,7 @@ private Q_SLOTS:
                     const QString f = any(folders);
                     const QString n = any(names);
                     const bool fresh = !has(f, n);
-                    QCOMPARE(appender.add({n, f, "0", "", ""}), fresh);
+                    QCOMPARE(appender.add({n, f, QString::number(random.bounded(4)), "", ""}), fresh);
                     if (fresh)
                         reference.emplace_back(f, n);
                 }
@@ -554,6 +555,24 @@ private Q_SLOTS:
                     const qsizetype b = random.bounded(size);
                     model.swapRows(a, b);
                     std::swap(reference[static_cast<std::size_t>(a)], reference[static_cast<std::size_t>(b)]);
+                }
+                break;
+            case 9:
+                model.sortByHeader(static_cast<FileColumn>(random.bounded(kFileColumnCount)));
+                reference.clear();
+                for (const FileRow& row : model.rows())
+                    reference.emplace_back(row.path, row.name);
+                break;
+            case 10:
+                if (size > 1) {
+                    std::vector<bool> selected(static_cast<std::size_t>(size));
+                    for (auto&& flag : selected)
+                        flag = random.bounded(3) == 0;
+                    const RowMove drop = dropSelectedOnto(selected, random.bounded(size));
+                    model.permuteRows(drop.order);
+                    const auto before = reference;
+                    for (std::size_t i = 0; i < drop.order.size(); ++i)
+                        reference[i] = before[static_cast<std::size_t>(drop.order[i])];
                 }
                 break;
             default:

@@ -70,7 +70,9 @@ private Q_SLOTS:
         window.topTwips = 1234.5;
         window.leftTwips = -300;
         window.widthTwips = 9000;
-        window.columns = {{"size", 120}, {"filename", 150}, {"path", 180}, {"lastwritetime", 100}, {"attribute", 70}};
+        window.columns = {{"size", 120},          {"filename", 150}, {"newname", 200},
+                          {"lastwritetime", 100}, {"path", 180},     {"attribute", 70}};
+        options.preview = false;
         window.listFontName = QStringLiteral("IPAPGothic");
         window.listFontSize = 10.5;
         window.logFontSize = 12;
@@ -96,6 +98,17 @@ private Q_SLOTS:
         QCOMPARE(read.deleteInvalidChars, false);
         QCOMPARE(read.initDir, options.initDir);
         QCOMPARE(read.multidestFiles, false);
+        QCOMPARE(read.preview, false);
+
+        // Settings from before the new-name column: five columns, and that one stays where it starts.
+        restarted.deleteStoreKey(QStringLiteral("ListColumn"));
+        const char* const fiveColumns[] = {"size 120", "filename 150", "path 180", "lastwritetime 100", "attribute 70"};
+        for (int i = 0; i < 5; ++i)
+            restarted.writeSetting(QStringLiteral("ListColumn"), QString::number(i + 1),
+                                   QString::fromLatin1(fiveColumns[i]));
+        SettingsKeys::load(restarted, read, readWindow);
+        QCOMPARE(readWindow.columns.size(), std::size_t{5});
+        QCOMPARE(readWindow.columns[2].key, QStringLiteral("path"));
     }
 
     // A value that does not parse in its encoding falls back to its default, each on its own.

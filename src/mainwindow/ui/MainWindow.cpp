@@ -10,9 +10,12 @@
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/FormatBox.h"
 #include "mainwindow/ui/FormatCommands.h"
+#include "mainwindow/ui/HelpCommands.h"
 #include "mainwindow/ui/InsertionMenus.h"
+#include "mainwindow/ui/ListController.h"
 #include "mainwindow/ui/MenuArrays.h"
 #include "mainwindow/ui/OptionActions.h"
+#include "mainwindow/ui/PreviewController.h"
 #include "mainwindow/ui/Rebar.h"
 #include "mainwindow/ui/RunController.h"
 #include "mainwindow/ui/StatusPanels.h"
@@ -20,12 +23,14 @@
 #include "platform/UserPrompt.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -54,12 +59,17 @@ MainWindow::MainWindow(Options& options,
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock, journal))
+    , m_listEdits(new ListController(*this, *this, options, fs, files, prompt, *m_model, *m_list, *m_adder))
     , m_actions(this)
+    , m_help(std::make_unique<HelpCommands>(*this, prompt))
     , m_chooseFiles(askFilesToAdd)
     , m_chooseFont(askFont) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(programTitle());
     setCentralWidget(m_list);
+    setAcceptDrops(true);
+    m_list->setToolTip(tr("追加したいﾌｧｲﾙをﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟしてください"));
+    m_listEdits->setWildCardCommand([this] { editWildCard(); });
     buildFormatBox();
     m_formats = new FormatCommands(*m_formatBox, settings, prompt, this);
     m_formats->listFont = [this] {
@@ -74,6 +84,7 @@ MainWindow::MainWindow(Options& options,
     buildActions();
     buildMenus();
     buildStatusBar();
+    buildPreview(fs, clock);
     // The count follows the list, whatever changed it.
     auto count = [this] {
         setFileCountText(FileAdder::fileCountText(m_model->size()));
@@ -81,12 +92,23 @@ MainWindow::MainWindow(Options& options,
     connect(m_model, &QAbstractItemModel::rowsInserted, this, count);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, count);
     connect(m_model, &QAbstractItemModel::modelReset, this, count);
+    // Several runs of rows are removed as one change of layout.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, count);
+    connect(m_list, &FileListView::popupRequested, this, [this](const QPoint& at) { m_listPopup->popup(at); });
+    connect(m_list, &FileListView::rowsDropped, m_listEdits, &ListController::dropRowsOn);
+    connect(m_list, &FileListView::pathsDropped, m_listEdits, &ListController::dropPaths);
+    connect(m_list, &FileListView::nameEdited, m_listEdits, &ListController::renameRow);
+    connect(m_list->header(), &QHeaderView::sectionClicked, m_listEdits, &ListController::sortByHeader);
     qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     delete m_adder;
+}
+
+void MainWindow::setFolderChooser(FolderChooser chooser) {
+    m_listEdits->setFolderChooser(std::move(chooser));
 }
 
 void MainWindow::startUp(const QStringList& arguments, const QString& currentFolder) {
@@ -114,8 +136,12 @@ void MainWindow::buildActions() {
             runCommand(mode);
         };
     };
+    auto addFolder = [this] {
+        m_listEdits->addFolder();
+    };
     const ActionSpec commands[] = {
         {"mnuMenu_0", tr("ﾌｧｲﾙをﾘｽﾄに追加(&A)..."), list(ListCommand::Add)},
+        {"mnuAddFolder", tr("一括追加(&F)..."), addFolder},
         {"mnuRun_0", tr("ﾃｽﾄする(&T)"), run(RunMode::Test)},
         {"mnuRun_1", tr("実行する(&S)"), run(RunMode::Run)},
         {"mnuUndo", tr("元に戻す(&U)"), run(RunMode::Undo)},
@@ -140,6 +166,14 @@ void MainWindow::buildActions() {
          [this] {
              askMaxFileSize();
          }},
+        // Its caption is the target folder itself.
+        {"mnuFolderName", QString(),
+         [this] {
+             if (m_listEdits->chooseTargetFolder()) {
+                 showTargetFolder();
+                 m_preview->schedule();
+             }
+         }},
         {"add", QStringLiteral("&Add"), list(ListCommand::Add), Qt::Key_A, {}, tr("リストに追加")},
         {"remove", QStringLiteral("&Remove"), list(ListCommand::Remove), Qt::Key_R, {}, tr("リストから削除")},
         {"clear", QStringLiteral("&Clear"), list(ListCommand::Clear), Qt::Key_C, {}, tr("リストをクリア")},
@@ -157,8 +191,27 @@ void MainWindow::buildActions() {
              selectAll();
          }},
         {"mnuListViewPopup2_0", tr("ファイルを追加(&A)"), list(ListCommand::Add)},
+        {"mnuListViewPopup2_1", tr("ファイルを一括追加(&F)"), addFolder},
         {"mnuListViewPopup3_0", tr("リネームのテスト(&T)"), run(RunMode::Test)},
         {"mnuListViewPopup3_1", tr("リネームの実行(&S)"), run(RunMode::Run)},
+        {"mnuHelp", tr("Tokrenuのﾍﾙﾌﾟ(&M)"), [this] { m_help->showHelp(HelpTopic::Contents); }, Qt::Key_unknown,
+         QKeySequence::HelpContents},
+        {"mnuExpFmt", tr("関数、変数の説明(&F)"),
+         [this] {
+             m_help->showHelp(HelpTopic::FunctionsAndVariables);
+         }},
+        {"mnuMail", tr("ﾒｰﾙを送る(&E)"),
+         [this] {
+             m_help->sendMail();
+         }},
+        {"mnuURL", tr("ﾎｰﾑﾍﾟｰｼﾞを表示(&W)"),
+         [this] {
+             m_help->openWebPage();
+         }},
+        {"mnuVer", tr("ﾊﾞｰｼﾞｮﾝ情報(&A)"),
+         [this] {
+             m_help->showAbout();
+         }},
     };
     for (const ActionSpec& command : commands)
         m_actions.add(command);
@@ -172,18 +225,26 @@ void MainWindow::buildActions() {
                            [this](bool checked) { m_rebar->setBandVisible(QStringLiteral("toolbar"), checked); });
     m_actions.addCheckable(QStringLiteral("mnuShowCoolbar_1"), tr("ﾌｧｲﾙ名(&F)"),
                            [this](bool checked) { m_rebar->setBandVisible(QStringLiteral("filename"), checked); });
+
+    // The sort direction: exactly one of the two is checked, and a click changes nothing but the direction.
+    m_sortDirection = new QActionGroup(this);
+    m_sortDirection->addAction(m_actions.addCheckable(QStringLiteral("mnuAscending"), tr("昇順(&A)"),
+                                                      [this](bool) { setSortDirection(true); }));
+    m_sortDirection->addAction(m_actions.addCheckable(QStringLiteral("mnuDescending"), tr("降順(&D)"),
+                                                      [this](bool) { setSortDirection(false); }));
 }
 
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
-    m_actions.addMenu(bar, "mnuOptionFile", tr("ﾌｧｲﾙ(&F)"),
-                      {"mnuMenu_0", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuDeleteReg", "-", "mnuExit"});
+    m_actions.addMenu(
+        bar, "mnuOptionFile", tr("ﾌｧｲﾙ(&F)"),
+        {"mnuMenu_0", "mnuAddFolder", "-", "mnuRun_0", "mnuRun_1", "mnuUndo", "-", "mnuDeleteReg", "-", "mnuExit"});
 
     QMenu* view = m_actions.addMenu(bar, "mnuView", tr("表示(&V)"), {});
     m_actions.addMenu(view, "mnuCoolbar", tr("ｸｰﾙﾊﾞｰ(&C)"), {"mnuShowCoolbar_0", "mnuShowCoolbar_1"});
     m_actions.addMenu(view, "mnuToolbar", tr("ﾂｰﾙﾊﾞｰ(&T)"), {"mnuToolbarCaption"});
-    m_actions.fill(view, {"mnuStatusbar", "-"});
-    m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort"});
+    m_actions.fill(view, {"mnuStatusbar", "mnuPreview", "-"});
+    m_actions.addMenu(view, "mnuSortOrder", tr("自動整列(&O)"), {"mnuAutoSort", "-", "mnuAscending", "mnuDescending"});
     m_actions.fill(view, {"-"});
     m_actions.addMenu(view, "mnuFont", tr("ﾌｫﾝﾄ(&F)"), {"mnuFontOfList", "mnuFontOfLog"});
     m_actions.fill(view, {"-", "mnuToolTip", "mnuShowLog", "mnuHideList"});
@@ -201,20 +262,22 @@ void MainWindow::buildMenus() {
     m_actions.addMenu(files, "mnuIgnoreAttributes", tr("無視する属性(&A)"),
                       {"mnuAttributes_0", "mnuAttributes_1", "mnuAttributes_2", "mnuAttributes_3", "mnuAttributes_4",
                        "mnuAttributes_5"});
-    m_actions.fill(files, {"-", "mnuMoveToFolder", "-", "mnuCopy", "mnuRecycled"});
+    m_actions.fill(files, {"-", "mnuMoveToFolder", "mnuFolderName", "-", "mnuCopy", "mnuRecycled"});
     m_actions.addMenu(options, "mnuFilename", tr("ﾌｧｲﾙ名(&N)"),
                       {"mnuNoUseChr", "mnuNoFormat", "mnuRENAMEONCOLLISION", "mnuRenumberOnCollition"});
     m_actions.addMenu(options, "mnuOther", tr("その他(&O)"),
                       {"mnuClearAfterRename", "mnuAlwaysFunction", "mnuNOERRORUI", "mnuNOCONFIRMATION",
                        "mnuMaxFileSize", "mnuMultidestFiles"});
 
+    m_actions.addMenu(bar, "mnuMHelp", tr("ﾍﾙﾌﾟ(&H)"),
+                      {"mnuHelp", "mnuExpFmt", "-", "mnuMail", "mnuURL", "-", "mnuVer"});
+
     // The list's pop-up menu is a menu of the bar that the bar never shows.
     m_listPopup = m_actions.addMenu(bar, "mnuLVP", QStringLiteral("ListViewPopup"),
                                     {"mnuListViewPopup1_0", "mnuListViewPopup1_1", "mnuListViewPopup1_2",
-                                     "mnuListViewPopup1_3", "mnuListViewPopup1_4", "-", "mnuListViewPopup2_0", "-",
-                                     "mnuListViewPopup3_0", "mnuListViewPopup3_1"});
+                                     "mnuListViewPopup1_3", "mnuListViewPopup1_4", "-", "mnuListViewPopup2_0",
+                                     "mnuListViewPopup2_1", "-", "mnuListViewPopup3_0", "mnuListViewPopup3_1"});
     m_listPopup->menuAction()->setVisible(false);
-    m_list->viewport()->installEventFilter(this);
 }
 
 void MainWindow::buildToolbar() {
@@ -224,12 +287,15 @@ void MainWindow::buildToolbar() {
     m_actions.fill(m_toolbar, kToolbarButtons);
     for (const char* key : kToolbarButtons) {
         if (qstrcmp(key, "-") != 0)
-            m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key), *style()));
+            m_actions.find(QString::fromLatin1(key))->setIcon(toolbarIcon(QString::fromLatin1(key)));
     }
     m_rebar = new Rebar(*this, *m_toolbar, *m_formatBand);
     // Until the settings say otherwise: the toolbar, and the format box in a row of its own below it.
     m_rebar->restore({});
     connect(m_rebar, &Rebar::menuRequested, this, [this](const QPoint& at) { m_registerMenu->popup(at); });
+    // Files dropped on a button join its command; the buttons pass the drop on to the bar.
+    m_toolbar->setAcceptDrops(true);
+    m_toolbar->installEventFilter(this);
 }
 
 void MainWindow::buildFormatBox() {
@@ -248,12 +314,38 @@ void MainWindow::buildStatusBar() {
     connect(m_panels, &StatusPanels::wildCardClicked, this, &MainWindow::editWildCard);
 }
 
+// The new names follow the format as it is typed, and the rows and options as they change.
+void MainWindow::buildPreview(const FileSystem& fs, const Clock& clock) {
+    m_preview = new PreviewController(*m_model, *m_list, fs, clock, this);
+    m_preview->format = [this] {
+        return formatText();
+    };
+    m_preview->options = [this] {
+        return m_options.runOptions();
+    };
+    m_preview->showSummary = [this](const QString& text) {
+        m_panels->setPreview(text);
+    };
+    m_preview->showMessage = [this](const QString& text) {
+        setStatusText(text);
+    };
+    connect(m_formatBox->edit(), &QLineEdit::textChanged, m_preview, &PreviewController::schedule);
+}
+
+void MainWindow::applyPreviewSwitch() {
+    m_list->header()->setSectionHidden(static_cast<int>(FileColumn::NewName), !m_options.preview);
+    m_preview->setEnabled(m_options.preview);
+}
+
 CommandOutcome MainWindow::runCommand(RunMode mode) {
     return m_run->runCommand(mode, formatText(), m_options.runOptions());
 }
 
 void MainWindow::applyOptionsToMenus() {
     m_optionActions->applyToMenus();
+    applyPreviewSwitch();
+    setSortDirection(m_options.ascending);
+    showTargetFolder();
     statusBar()->setVisible(m_options.showStatusBar);
     applyToolbarCaptions();
     applyTooltips();
@@ -272,6 +364,10 @@ void MainWindow::optionToggled(const OptionKey& option, bool checked) {
         applyToolbarCaptions();
     else if (name == QLatin1String("mnuToolTip"))
         applyTooltips();
+    else if (name == QLatin1String("mnuPreview"))
+        applyPreviewSwitch();
+    // Most switches change the new names.
+    m_preview->schedule();
 }
 
 // With captions the buttons show their texts under their pictures, and the band widens to hold them.
@@ -294,7 +390,7 @@ void MainWindow::listCommand(ListCommand command) {
         addThroughDialog();
         break;
     case ListCommand::Remove:
-        m_model->removeRowsAt(m_list->selectedRowNumbers());
+        removeSelectedRows();
         break;
     case ListCommand::Clear:
         m_model->clear();
@@ -318,6 +414,29 @@ void MainWindow::moveSelectedRows(bool up) {
         return;
     m_model->permuteRows(moved.order);
     m_list->selectOnly(moved.selected);
+}
+
+void MainWindow::removeSelectedRows() {
+    const std::vector<qsizetype> rows = m_list->selectedRowNumbers();
+    if (rows.empty())
+        return;
+    // The rows to go are exactly the selected ones: cleared first, the selection need not be carried
+    // through the removal.
+    m_list->clearSelection();
+    m_model->removeRowsAt(rows);
+    m_list->setFocusRow(rows.front());
+}
+
+void MainWindow::setSortDirection(bool ascending) {
+    m_options.ascending = ascending;
+    m_actions.find(QString::fromLatin1(ascending ? "mnuAscending" : "mnuDescending"))->setChecked(true);
+    m_model->setSortOrder(ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void MainWindow::showTargetFolder() {
+    // An ampersand in a folder's name is shown, not taken for an access key.
+    QString caption = m_options.targetFolder;
+    m_actions.find(QStringLiteral("mnuFolderName"))->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 void MainWindow::selectAll() {
@@ -354,23 +473,53 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // The commands act on release; the press of their key must not reach the focused box, which would
         // type the letter into the format before the command reads it.
         if (event->type() == QEvent::KeyPress)
-            return command != nullptr;
+            return command != nullptr || key->key() == Qt::Key_F2;
         if (key->isAutoRepeat())
             return command != nullptr;
-        // In-place editing of the current row's name starts here.
-        if (key->key() == Qt::Key_F2)
+        if (key->key() == Qt::Key_F2) {
+            m_list->editCurrentName();
             return true;
+        }
         if (command != nullptr) {
             command->trigger();
             return true;
         }
     }
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        m_listPopup->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    if (watched == m_toolbar && toolbarDragEvent(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::toolbarDragEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        acceptShellDrop(static_cast<QDropEvent*>(event));
+        return true;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (acceptShellDrop(drop)) {
+            m_listEdits->dropOnToolbarButton(toolbarKeyAt(*m_toolbar, drop->position().toPoint().x()),
+                                             droppedLocalPaths(drop->mimeData()));
+        }
         return true;
     }
-    return QMainWindow::eventFilter(watched, event);
+    default:
+        return false;
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    acceptShellDrop(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    acceptShellDrop(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (acceptShellDrop(event))
+        m_listEdits->dropPaths(droppedLocalPaths(event->mimeData()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -400,14 +549,19 @@ void MainWindow::setFileCountText(const QString& text) {
 }
 
 void MainWindow::processEvents() {
+    m_panels->showHeldTexts();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::setBusy(bool busy) {
-    if (busy)
+    if (busy) {
         setCursor(Qt::WaitCursor);
-    else
+        m_panels->holdTexts();
+    } else {
         unsetCursor();
+        m_panels->releaseTexts();
+    }
+    m_preview->setHeld(busy);
 }
 
 void MainWindow::setListVisible(bool visible) {

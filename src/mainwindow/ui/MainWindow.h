@@ -21,7 +21,11 @@ class FileSystem;
 class FormatBox;
 class FormatCommands;
 class JournalStore;
+class HelpCommands;
+class ListController;
 class OptionActions;
+class PreviewController;
+class QActionGroup;
 class Rebar;
 class QMenu;
 class QToolBar;
@@ -65,6 +69,9 @@ public:
     void setFileChooser(FileChooser chooser) { m_chooseFiles = std::move(chooser); }
     // The font dialog of the font commands; tests put a chooser of their own here.
     void setFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
+    // The folder browser of the folder dialog; tests put a chooser of their own here.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+    void setFolderChooser(FolderChooser chooser);
 
     [[nodiscard]] FileListModel& fileList() { return *m_model; }
     [[nodiscard]] Options& options() { return m_options; }
@@ -77,6 +84,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildActions();
@@ -84,9 +94,11 @@ private:
     void buildToolbar();
     void buildFormatBox();
     void buildStatusBar();
+    void buildPreview(const FileSystem& fs, const Clock& clock);
     void optionToggled(const OptionKey& option, bool checked);
     void applyToolbarCaptions();
     void applyTooltips();
+    void applyPreviewSwitch();
     // The settings: read once at start-up, applied in order; written once at shutdown.
     void loadSettings();
     void applyWindowSettings();
@@ -97,6 +109,10 @@ private:
     void chooseListFont();
     void chooseLogFont();
     void moveSelectedRows(bool up);
+    void removeSelectedRows();
+    void setSortDirection(bool ascending);
+    void showTargetFolder();
+    bool toolbarDragEvent(QEvent* event);
     void addThroughDialog();
     void editWildCard();
     void shutDown();
@@ -117,7 +133,10 @@ private:
     FileAdder* m_adder;
     FileListView* m_list;
     RunController* m_run;
+    ListController* m_listEdits;
     ActionRegistry m_actions;
+    std::unique_ptr<HelpCommands> m_help;
+    QActionGroup* m_sortDirection = nullptr;
     std::unique_ptr<OptionActions> m_optionActions;
     QMenu* m_listPopup = nullptr;
     QToolBar* m_toolbar = nullptr;
@@ -126,6 +145,7 @@ private:
     QMenu* m_registerMenu = nullptr;
     FormatBox* m_formatBox = nullptr;
     StatusPanels* m_panels = nullptr;
+    PreviewController* m_preview = nullptr;
     FormatCommands* m_formats = nullptr;
     QString m_baseFolder;
     FileChooser m_chooseFiles;

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -81,6 +82,14 @@ void MainWindow::applyWindowSettings() {
             header->moveSection(header->visualIndex(section), position);
         }
     }
+    // Unless the settings put it elsewhere, the new name stands beside the old one.
+    const bool placed = std::any_of(m_window.columns.begin(), m_window.columns.end(), [](const ColumnSetting& column) {
+        return columnForKey(column.key) == FileColumn::NewName;
+    });
+    if (!placed) {
+        header->moveSection(header->visualIndex(static_cast<int>(FileColumn::NewName)),
+                            header->visualIndex(static_cast<int>(FileColumn::FileName)) + 1);
+    }
 
     LogViewSettings& log = m_run->logSettings();
     log.widthTwips = m_window.logWidthTwips;
@@ -96,11 +105,15 @@ void MainWindow::captureWindowSettings() {
     m_window.leftTwips = normal.x() * kTwipsPerPixel;
     m_window.heightTwips = normal.height() * kTwipsPerPixel;
     m_window.widthTwips = normal.width() * kTwipsPerPixel;
-    const QHeaderView* header = m_list->header();
+    QHeaderView* header = m_list->header();
     m_window.columns.clear();
     for (int position = 0; position < header->count(); ++position) {
         const int section = header->logicalIndex(position);
+        // A hidden column measures nothing; the width it comes back with is kept.
+        const bool hidden = header->isSectionHidden(section);
+        header->setSectionHidden(section, false);
         m_window.columns.push_back({columnKey(static_cast<FileColumn>(section)), header->sectionSize(section)});
+        header->setSectionHidden(section, hidden);
     }
     m_window.bands = m_rebar->state();
     const LogViewSettings& log = m_run->logSettings();

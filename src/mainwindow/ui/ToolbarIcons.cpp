@@ -1,31 +1,27 @@
 #include "mainwindow/ui/ToolbarIcons.h"
 
-#include <QCoreApplication>
-#include <QStyle>
+#include <QLatin1String>
 
 namespace {
 
-QStyle::StandardPixmap fallbackIcon(const QString& key) {
-    if (key == QLatin1String("add"))
-        return QStyle::SP_FileDialogNewFolder;
-    if (key == QLatin1String("remove") || key == QLatin1String("clear"))
-        return QStyle::SP_TrashIcon;
-    if (key == QLatin1String("up"))
-        return QStyle::SP_ArrowUp;
-    if (key == QLatin1String("down"))
-        return QStyle::SP_ArrowDown;
-    if (key == QLatin1String("exit"))
-        return QStyle::SP_DialogCloseButton;
-    if (key == QLatin1String("test"))
-        return QStyle::SP_FileDialogContentsView;
-    return QStyle::SP_MediaPlay;
-}
+struct ToolbarPicture {
+    const char* key;
+    const char* themeName; // the freedesktop icon name of the command
+};
+
+constexpr ToolbarPicture kPictures[] = {
+    {"add", "list-add"}, {"remove", "list-remove"},    {"clear", "edit-clear"}, {"up", "go-up"},
+    {"down", "go-down"}, {"exit", "application-exit"}, {"test", "edit-find"},   {"start", "media-playback-start"},
+};
 
 } // namespace
 
-QIcon toolbarIcon(const QString& key, const QStyle& style) {
-    QIcon icon(QCoreApplication::applicationDirPath() + QLatin1Char('/') + key + QStringLiteral(".bmp"));
-    if (icon.availableSizes().isEmpty())
-        icon = style.standardIcon(fallbackIcon(key));
-    return icon;
+QIcon toolbarIcon(const QString& key) {
+    for (const ToolbarPicture& picture : kPictures) {
+        if (key == QLatin1String(picture.key)) {
+            const QIcon own(QStringLiteral(":/toolbar/") + key + QStringLiteral(".svg"));
+            return QIcon::fromTheme(QString::fromLatin1(picture.themeName), own);
+        }
+    }
+    return {};
 }

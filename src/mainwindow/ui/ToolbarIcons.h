@@ -2,8 +2,6 @@
 
 #include <QIcon>
 
-class QStyle;
-
-// The picture of the toolbar button with this key: a file key + ".bmp" next to the program when there is
-// one, else a picture of the style.
-QIcon toolbarIcon(const QString& key, const QStyle& style);
+// The picture of the toolbar button with this key: the desktop icon theme's picture for the command, else
+// the program's own. A key without a picture gets a null icon, which leaves the button without one.
+QIcon toolbarIcon(const QString& key);

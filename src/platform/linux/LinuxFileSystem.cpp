@@ -101,6 +101,24 @@ bool setDosBits(const char* path, const struct stat& st, qint32 bits) {
     return lsetxattr(path, kDosAttrib, value.constData(), static_cast<size_t>(value.size()), 0) == 0;
 }
 
+// Letter case ignored first, then the exact names, as findFiles promises.
+template <typename List, typename NameOf> void sortByName(List& items, NameOf nameOf) {
+    std::vector<std::pair<QString, std::size_t>> keys;
+    keys.reserve(static_cast<std::size_t>(items.size()));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(items.size()); ++i)
+        keys.emplace_back(caseFolded(nameOf(items[i])), i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        if (const int order = a.first.compare(b.first))
+            return order < 0;
+        return nameOf(items[a.second]) < nameOf(items[b.second]);
+    });
+    List sorted;
+    sorted.reserve(items.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(items[key.second]));
+    items = std::move(sorted);
+}
+
 } // namespace
 
 qint32 LinuxFileSystem::attributes(const QString& path) const {
@@ -145,6 +163,11 @@ std::optional<FileStatus> LinuxFileSystem::status(const QString& path) const {
     if (lstat(native.constData(), &st) != 0)
         return std::nullopt;
     return fileStatus(native.constData(), st);
+}
+
+bool LinuxFileSystem::exists(const QString& path) const {
+    struct stat st {};
+    return lstat(nativePath(path).constData(), &st) == 0;
 }
 
 std::optional<qint64> LinuxFileSystem::fileTime(const QString& path, FileTimeKind kind) const {
@@ -211,21 +234,33 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     }
     closedir(dir);
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
-    std::vector<std::pair<QString, std::size_t>> keys;
-    keys.reserve(listing.entries.size());
-    for (std::size_t i = 0; i < listing.entries.size(); ++i)
-        keys.emplace_back(caseFolded(listing.entries[i].name), i);
-    std::sort(keys.begin(), keys.end(), [&listing](const auto& a, const auto& b) {
-        if (const int order = a.first.compare(b.first))
-            return order < 0;
-        return listing.entries[a.second].name < listing.entries[b.second].name;
-    });
-    std::vector<FolderEntry> sorted;
-    sorted.reserve(keys.size());
-    for (const auto& key : keys)
-        sorted.push_back(std::move(listing.entries[key.second]));
-    listing.entries = std::move(sorted);
+    sortByName(listing.entries, [](const FolderEntry& entry) -> const QString& { return entry.name; });
     return listing;
+}
+
+QStringList LinuxFileSystem::subfolderNames(const QString& folder) const {
+    QStringList names;
+    DIR* dir = opendir(nativePath(folder).constData());
+    if (dir == nullptr)
+        return names;
+    const int dirFd = dirfd(dir);
+    while (const struct dirent* entry = readdir(dir)) {
+        const char* rawName = entry->d_name;
+        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        // Some file systems do not say what an entry is; a look at it then does, without following a link.
+        struct stat st {};
+        if (entry->d_type == DT_UNKNOWN)
+            isFolder = fstatat(dirFd, rawName, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        if (!isFolder)
+            continue;
+        if (auto name = decodeName(rawName))
+            names.append(std::move(*name));
+    }
+    closedir(dir);
+    sortByName(names, [](const QString& name) -> const QString& { return name; });
+    return names;
 }
 
 QStringList LinuxFileSystem::entryNames(const QString& folder) const {

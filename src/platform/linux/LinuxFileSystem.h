@@ -9,9 +9,11 @@ public:
     [[nodiscard]] qint32 attributes(const QString& path) const override;
     [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override;
     [[nodiscard]] std::optional<FileStatus> status(const QString& path) const override;
+    [[nodiscard]] bool exists(const QString& path) const override;
     [[nodiscard]] std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const override;
     [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) override;
     [[nodiscard]] FolderListing findFiles(const QString& folder, const QString& wildcard) const override;
+    [[nodiscard]] QStringList subfolderNames(const QString& folder) const override;
     [[nodiscard]] QStringList entryNames(const QString& folder) const override;
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override;

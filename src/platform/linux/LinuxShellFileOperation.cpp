@@ -517,6 +517,14 @@ FileOperationResult LinuxShellFileOperation::run(FileOperation operation,
         }
     }
     for (qsizetype i = 0; i < sources.size(); ++i) {
+        // A call of many files stops between two of them when the process is asked to stop, as a run file by
+        // file does; what is left is reported as not done.
+        if (sources.size() > 1 && StopSignals::stopRequested()) {
+            result.aborted = true;
+            if (result.result == 0)
+                result.result = ECANCELED;
+            break;
+        }
         const QString& from = sources.at(i);
         QString to;
         int status = 0;

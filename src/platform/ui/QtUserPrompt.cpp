@@ -1,5 +1,7 @@
 #include "platform/ui/QtUserPrompt.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -46,6 +48,10 @@ qsizetype tailStart(const QString& text) {
 }
 
 } // namespace
+
+QString QtUserPrompt::cancelText() {
+    return QCoreApplication::translate("QtUserPrompt", "ｷｬﾝｾﾙ");
+}
 
 QString QtUserPrompt::displayText(const QString& text) {
     QString shown = text;
@@ -94,7 +100,11 @@ QtUserPrompt::QtUserPrompt(QWidget* parent)
 
 PromptAnswer QtUserPrompt::message(
     const QString& text, const QString& title, PromptIcon icon, PromptButtons buttons, PromptAnswer defaultAnswer) {
-    QMessageBox box(toQtIcon(icon), title, displayText(text), QMessageBox::NoButton, m_parent);
+    QString shown = displayText(text);
+    // Line ends that close the last entry would only leave an empty space above the buttons.
+    while (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    QMessageBox box(toQtIcon(icon), title, shown, QMessageBox::NoButton, m_parent);
     switch (buttons) {
     case PromptButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -106,6 +116,9 @@ PromptAnswer QtUserPrompt::message(
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
+    // The program's texts name this button "ｷｬﾝｾﾙ", so it shows that rather than Qt's own wording.
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+        cancel->setText(cancelText());
     box.setDefaultButton(toQtButton(defaultAnswer));
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -125,9 +138,12 @@ PromptAnswer QtUserPrompt::message(
 }
 
 std::optional<QString> QtUserPrompt::input(const QString& prompt, const QString& title, const QString& preset) {
-    bool ok = false;
-    QString answer = QInputDialog::getText(m_parent, title, displayText(prompt), QLineEdit::Normal, preset, &ok);
-    if (!ok)
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(displayText(prompt));
+    dialog.setTextValue(preset);
+    dialog.setCancelButtonText(cancelText());
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer;
+    return dialog.textValue();
 }

@@ -21,6 +21,8 @@ public:
     // The text as the box shows it: lines end in LF, and a text too long for the screen (one that quotes a
     // huge value or name) keeps its beginning and its end, which says what went wrong, around an ellipsis.
     static QString displayText(const QString& text);
+    // The caption of every Cancel button of these boxes, as the program's messages name it.
+    static QString cancelText();
 
 private:
     QWidget* m_parent;

@@ -8,11 +8,13 @@
 #include "mainwindow/Options.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "mainwindow/ui/MenuArrays.h"
+#include "mainwindow/ui/PreviewController.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,6 +24,7 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
 class TestMainWindow : public QObject {
@@ -56,6 +59,27 @@ private:
 
     QString panel(const char* key) const { return m_window->findChild<QLabel*>(QString::fromLatin1(key))->text(); }
 
+    static constexpr int kNewName = static_cast<int>(FileColumn::NewName);
+    QTreeView* list() const { return m_window->findChild<QTreeView*>(QStringLiteral("lvwFiles")); }
+    QLineEdit* formatEdit() const { return m_window->findChild<QLineEdit*>(QStringLiteral("txtFileName")); }
+    PreviewController& preview() const { return *m_window->findChild<PreviewController*>(); }
+    QStringList columnTexts(int column) const {
+        QStringList texts;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            texts.append(list()->model()->index(row, column).data().toString());
+        return texts;
+    }
+
+    // Types into the format box as the user does, the box focused and its text replaced.
+    void typeFormat(const QString& text) {
+        QLineEdit* edit = formatEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    void waitForPreview(int timeoutMs = 5000) { QTRY_VERIFY_WITH_TIMEOUT(preview().isIdle(), timeoutMs); }
+
     void releaseKey(Qt::Key key, Qt::KeyboardModifiers modifiers) {
         QTest::keyRelease(m_window->findChild<QTreeView*>(QStringLiteral("lvwFiles")), key, modifiers);
     }
@@ -67,6 +91,7 @@ private Q_SLOTS:
         TestFiles::write(m_root + QStringLiteral("a.txt"), "abc");
         TestFiles::write(m_root + QStringLiteral("b.txt"));
         TestFiles::write(m_root + QStringLiteral("c d.txt"));
+        TestFiles::write(m_root + QStringLiteral("outside.txt"));
     }
 
     void cleanup() {
@@ -272,7 +297,8 @@ private Q_SLOTS:
         QCOMPARE(items,
                  QStringList({"mnuListViewPopup1_0 一つ上へ(&U)", "mnuListViewPopup1_1 一つ下へ(&D)",
                               "mnuListViewPopup1_2 削除(&D)", "mnuListViewPopup1_3 リストのクリア(&C)",
-                              "mnuListViewPopup1_4 すべて選択(&L)", "-", "mnuListViewPopup2_0 ファイルを追加(&A)", "-",
+                              "mnuListViewPopup1_4 すべて選択(&L)", "-", "mnuListViewPopup2_0 ファイルを追加(&A)",
+                              "mnuListViewPopup2_1 ファイルを一括追加(&F)", "-",
                               "mnuListViewPopup3_0 リネームのテスト(&T)", "mnuListViewPopup3_1 リネームの実行(&S)"}));
         // Every name is found once.
         for (const char* name : {"mnuRun_0", "mnuRun_1", "mnuMenu_0", "mnuAttributes_5"})
@@ -319,6 +345,8 @@ private Q_SLOTS:
                                   << "作業終了時にﾛｸﾞを表示(&L)" << true;
         QTest::newRow("hide list") << "mnuHideList"
                                    << "ﾘｽﾄを一時的に隠す(&D)" << false;
+        QTest::newRow("preview") << "mnuPreview"
+                                 << "新しい名前をﾌﾟﾚﾋﾞｭｰ(&P)" << true;
     }
     void optionSwitches() {
         QFETCH(QString, name);
@@ -337,6 +365,109 @@ private Q_SLOTS:
         QCOMPARE(m_window->options().*std::get<bool Options::*>(option->member), !checked);
         if (name == QLatin1String("mnuStatusbar"))
             QCOMPARE(m_window->statusBar()->isHidden(), checked);
+        if (name == QLatin1String("mnuPreview"))
+            QCOMPARE(list()->isColumnHidden(kNewName), checked);
+    }
+
+    // The new names follow the format as it is typed into the box, with each row's state and the sums.
+    void previewFollowsTheFormat_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<int>>("states");
+        QTest::addColumn<QString>("summary");
+        const int renamed = static_cast<int>(PreviewState::Renamed);
+        const int duplicate = static_cast<int>(PreviewState::Duplicate);
+        const int unchanged = static_cast<int>(PreviewState::Unchanged);
+        const int inUse = static_cast<int>(PreviewState::InUse);
+        QTest::newRow("renamed") << "\"x_\" & name" << QStringList{"x_a.txt", "x_b.txt", "x_c d.txt"}
+                                 << QList<int>{renamed, renamed, renamed} << "変更 3件  重複 0件  エラー 0件";
+        QTest::newRow("unchanged") << "name" << QStringList{"a.txt", "b.txt", "c d.txt"}
+                                   << QList<int>{unchanged, unchanged, unchanged} << "変更 0件  重複 0件  エラー 0件";
+        QTest::newRow("one name for all")
+            << "\"same\"" << QStringList{"same", "same", "same"} << QList<int>{duplicate, duplicate, duplicate}
+            << "変更 0件  重複 3件  エラー 0件";
+        QTest::newRow("a chain frees its names")
+            << "replace(replace(name,\"b\",\"c\"),\"a\",\"b\")" << QStringList{"b.txt", "c.txt", "c d.txt"}
+            << QList<int>{renamed, renamed, unchanged} << "変更 2件  重複 0件  エラー 0件";
+        QTest::newRow("a file outside the list")
+            << "\"outside.txt\"" << QStringList{"outside.txt"} << QList<int>{inUse} << "変更 0件  重複 1件  エラー 0件";
+        QTest::newRow("numbers follow the rows")
+            << "number(\"n\",1,\"n+1\") & name" << QStringList{"1a.txt", "2b.txt", "3c d.txt"}
+            << QList<int>{renamed, renamed, renamed} << "変更 3件  重複 0件  エラー 0件";
+    }
+    void previewFollowsTheFormat() {
+        QFETCH(QString, format);
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, states);
+        QFETCH(QString, summary);
+        QStringList files{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c d.txt")};
+        files = files.mid(0, names.size());
+        start(files);
+        typeFormat(format);
+        waitForPreview();
+        const QAbstractItemModel* model = list()->model();
+        for (int row = 0; row < names.size(); ++row) {
+            const QModelIndex index = model->index(row, kNewName);
+            QCOMPARE(index.data().toString(), names.at(row));
+            QCOMPARE(index.data(FileListModel::kPreviewStateRole).toInt(), states.at(row));
+            const bool trouble = states.at(row) == static_cast<int>(PreviewState::Duplicate) ||
+                                 states.at(row) == static_cast<int>(PreviewState::InUse);
+            QCOMPARE(index.data(Qt::ToolTipRole).toString().isEmpty(), !trouble);
+        }
+        QCOMPARE(panel("Preview"), summary);
+        // Sorting by the new column orders the rows by their new names, which go along with them.
+        const QStringList before = columnTexts(kNewName);
+        list()->header()->sectionClicked(kNewName);
+        QStringList sorted = before;
+        std::sort(sorted.begin(), sorted.end());
+        QStringList after = columnTexts(kNewName);
+        if (after.size() > 1 && after.constFirst() > after.constLast())
+            std::reverse(after.begin(), after.end());
+        QCOMPARE(after, sorted);
+    }
+
+    // A format that does not build says why in the status bar and shows no names; the next one that builds
+    // takes the message away. Switched off, the column goes and nothing is built.
+    void previewOfAFormatThatDoesNotBuild() {
+        start({QStringLiteral("a.txt")});
+        typeFormat(QStringLiteral("left("));
+        waitForPreview();
+        QVERIFY(!panel("Status").isEmpty());
+        QVERIFY(!list()->model()->index(0, kNewName).data().isValid());
+        QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("Preview"))->isHidden());
+        typeFormat(QStringLiteral("\"b\" & name"));
+        waitForPreview();
+        QCOMPARE(panel("Status"), QString());
+        QCOMPARE(list()->model()->index(0, kNewName).data().toString(), QStringLiteral("ba.txt"));
+
+        m_window->findChild<QAction*>(QStringLiteral("mnuPreview"))->trigger();
+        QVERIFY(list()->isColumnHidden(kNewName));
+        typeFormat(QStringLiteral("\"c\" & name"));
+        QVERIFY(preview().isIdle());
+        QVERIFY(!list()->model()->index(0, kNewName).data().isValid());
+        m_window->findChild<QAction*>(QStringLiteral("mnuPreview"))->trigger();
+        waitForPreview();
+        QCOMPARE(list()->model()->index(0, kNewName).data().toString(), QStringLiteral("ca.txt"));
+    }
+
+    // Typing into the box of a long list: every key is taken at once and the column ends complete; the
+    // time between events is measured by the benchmark.
+    void previewOfALongListWhileTyping() {
+        start();
+        {
+            FileListModel::Appender rows(m_window->fileList());
+            for (int i = 0; i < 100000; ++i)
+                rows.add({QStringLiteral("f%1.txt").arg(i, 6, 10, QLatin1Char('0')), m_root, {}, {}, {}});
+        }
+        typeFormat(QStringLiteral("\"x\" & name"));
+        QCOMPARE(formatEdit()->text(), QStringLiteral("\"x\" & name"));
+        waitForPreview(60000);
+        const std::vector<NamePreview>& shown = m_window->fileList().preview();
+        QCOMPARE(shown.size(), std::size_t{100000});
+        QVERIFY(std::all_of(shown.begin(), shown.end(),
+                            [](const NamePreview& row) { return row.state == PreviewState::Renamed; }));
+        QCOMPARE(shown.back().name, QStringLiteral("xf099999.txt"));
+        QCOMPARE(panel("Preview"), QStringLiteral("変更 100000件  重複 0件  エラー 0件"));
     }
 
     void exitByKeyAndMenu() {

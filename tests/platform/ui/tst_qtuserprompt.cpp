@@ -1,7 +1,11 @@
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/QtUserPrompt.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -86,6 +90,58 @@ private Q_SLOTS:
         prompt.inform(QString(1000000, QLatin1Char('x')), QStringLiteral("Tokrenu"), PromptIcon::Critical);
         QVERIFY(height > 0);
         QVERIFY2(height < 600, qPrintable(QString::number(height)));
+    }
+
+    // Entries that each end in an empty line, as in the version box, leave no gap above the button.
+    void closingLineEndsLeaveNoGap() {
+        QtUserPrompt prompt;
+        QString shown;
+        QTimer::singleShot(0, this, [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            shown = box->text();
+            box->accept();
+        });
+        prompt.inform(QStringLiteral("製品名：Tokrenu\r\n\r\nバージョン：0.92.0\r\n\r\n"), QStringLiteral("Tokrenu"),
+                      PromptIcon::None);
+        QCOMPARE(shown, QStringLiteral("製品名：Tokrenu\n\nバージョン：0.92.0"));
+    }
+
+    // The program's texts tell the user to press 「ｷｬﾝｾﾙ」, so every Cancel button of the boxes says that.
+    void cancelButtonsSayWhatTheTextsCallThem() {
+        QtUserPrompt prompt;
+        QStringList captions;
+        QTimer::singleShot(0, this, [&captions] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            captions.append(box->button(QMessageBox::Cancel)->text());
+            box->button(QMessageBox::Cancel)->click();
+        });
+        QCOMPARE(prompt.message(QStringLiteral("a"), QStringLiteral("b"), PromptIcon::Question, PromptButtons::OkCancel,
+                                PromptAnswer::Ok),
+                 PromptAnswer::Cancel);
+        QTimer::singleShot(0, this, [&captions] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            captions.append(buttons->button(QDialogButtonBox::Cancel)->text());
+            buttons->button(QDialogButtonBox::Cancel)->click();
+        });
+        QCOMPARE(prompt.input(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")), std::nullopt);
+        QCOMPARE(captions, QStringList({"ｷｬﾝｾﾙ", "ｷｬﾝｾﾙ"}));
+    }
+
+    // Qt's own buttons and dialogs follow the Japanese interface instead of speaking English.
+    void qtsOwnButtonsSpeakJapanese() {
+        QVERIFY(installQtTranslations(*qApp));
+        QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel |
+                                 QDialogButtonBox::Open);
+        QStringList texts;
+        for (const QAbstractButton* button : buttons.buttons())
+            texts.append(button->text());
+        texts.sort();
+        QCOMPARE(texts, QStringList({"いいえ(&N)", "はい(&Y)", "キャンセル", "開く"}));
+        QCOMPARE(QLocale().language(), QLocale::Japanese);
     }
 };
 
