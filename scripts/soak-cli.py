@@ -10,7 +10,7 @@ sometimes sends a stop signal (once or twice) at a random moment, and then check
 - every file's content is still somewhere (only a file outside the plan may go, replaced with consent);
 - nothing went to the trash when every question was answered no;
 - each move or copy the log reports is on disk, and a file whose move failed is untouched;
-- a test changes nothing, and no temporary file is left behind.
+- a test changes nothing, and no temporary file is left behind (but for a cycle's, when a signal stopped it).
 A failing round is printed and its folder kept.
 
 Usage: scripts/soak-cli.py [--cli PATH] [--rounds N] [--seed S]
@@ -28,7 +28,7 @@ from collections import Counter
 NAMES = ["a.txt", "A.txt", "b.txt", "B.TXT", "a (2).txt", "a_1.txt", "1", "2", "3", "4", "10", "img_1.jpg",
          "img_2.jpg", "ä.txt", "ａ.txt", "x y.txt", ".hidden", "noext", "c.tar.gz", "z.txt", "Z.txt", "a", "b", "c",
          "d.", "e ", "same.txt", "ß.txt", "SS.txt", "--run", "--yes", "--no-recycle", "-x", "--"]
-FORMATS = ['lcase(name)', 'ucase(name)', '"same.txt"', 'fn & "." & ex', 'replace(name,"a","b")',
+FORMATS = ['replace(replace(replace(name,"a","#"),"b","a"),"#","b")', 'lcase(name)', 'ucase(name)', '"same.txt"', 'fn & "." & ex', 'replace(name,"a","b")',
            'replace(name,"b","a")', '|n,1,n+1:0|', '|n,2,n+1:0|', '|n,0,n+1:0|', '|f:|_|n,1,n+1:0|.|e:|', '"a"',
            '"a.txt"', '"A.txt"', 'left(name,1)', 'name & "x"', '"img_" & name', 'mid(name,2)', '"1"', '"2"',
            '|n,3,n-1:0|', '"ａ.txt"', 'strconv(name,1)', 'strconv(name,2)', 'name', '"."', '"  "', '"x/y"',
@@ -162,6 +162,9 @@ def one_round(cli, rng):
         bad.append("trash used although every question was answered no")
     if action == "--run":
         claims = log_claims(log)
+        # A file that breaks a cycle of names goes to a temporary name first and on from there.
+        onward = {source: dest for source, dest in claims if os.path.basename(source).startswith(".tokrenu-cycle")}
+        claims = [(source, onward.get(dest) or dest) for source, dest in claims if source not in onward]
         destinations = [dest for _, dest in claims if dest]
         for source, dest in claims:
             wanted = contents.get(os.path.relpath(source, folder))
@@ -177,8 +180,11 @@ def one_round(cli, rng):
         bad.append("stopped without a signal")
     if sum(1 for content in present if content.startswith(b"->")) < symlinks:
         bad.append("symbolic link lost")
-    if any(os.path.basename(path).startswith(".tokrenu-") for path in found):
-        bad.append("temporary file left")
+    # Only a stop in the middle of a cycle leaves a file waiting under its temporary name, as the log says.
+    for path in found:
+        name = os.path.basename(path)
+        if name.startswith(".tokrenu-") and not (stop is not None and name.startswith(".tokrenu-cycle")):
+            bad.append("temporary file left")
     if bad:
         print("FAIL", bad, "format", fmt, "options", options, "paths", paths[:3], "signal", stop, "twice", twice,
               "folder", root)

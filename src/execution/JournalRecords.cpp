@@ -203,6 +203,8 @@ private:
             return m_summary.undoOpen && takeUndone(f);
         if (tag == JournalTag::kMovingBack)
             return m_summary.undoOpen && takeMovingBack(f);
+        if (tag == JournalTag::kAside)
+            return (m_summary.undoOpen || (!m_summary.ended && !m_summary.undoStarted)) && takeAside(f);
         if (tag == JournalTag::kUndoEnd) {
             const auto stopped = f.size() == 2 ? flag(f[1]) : std::nullopt;
             if (!m_summary.undoOpen || !stopped)
@@ -296,6 +298,7 @@ private:
         if (*placed)
             entry.placedIdentity = *placed;
         entry.doneBefore = before;
+        entry.aside.clear();
         return true;
     }
 
@@ -307,8 +310,21 @@ private:
         const std::uint8_t allowed = allowedSteps() | DoneStep::kCopied;
         if (!index || steps < 0 || (steps & ~qint64(allowed)) != 0)
             return false;
-        if (m_withEntries)
+        if (m_withEntries) {
             m_content.entries[*index].undoneSteps |= static_cast<std::uint8_t>(steps);
+            if ((steps & DoneStep::kMoved) != 0)
+                m_content.entries[*index].aside.clear();
+        }
+        return true;
+    }
+
+    bool takeAside(const Fields& f) {
+        const auto index = f.size() == 3 ? entryIndex(f[1]) : std::nullopt;
+        auto path = f.size() == 3 ? JournalFormat::unescape(f[2]) : std::nullopt;
+        if (!index || !absolutePath(path))
+            return false;
+        if (m_withEntries)
+            m_content.entries[*index].aside = std::move(*path);
         return true;
     }
 

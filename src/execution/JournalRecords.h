@@ -22,6 +22,8 @@
 //   RUN-END  stopped bulk-incomplete
 //   KEPT     when                           an interrupted run is to stay as it is
 //   UNDO     when,  U entry undone-steps,  UNDO-END stopped
+//   T        entry path                     (in a run or an undo) the entry's file may wait under this temporary
+//                                           name: a cycle of names is broken there; on disk before the move
 //   B        entry                          (in an undo) the entry's file is about to be copied back to
 //                                           another mount; written through before the copy begins
 // Times are seconds since the epoch; "-" is a value not read. In E the values are those the source had before
@@ -37,6 +39,7 @@ constexpr char kUndo[] = "UNDO";
 constexpr char kUndone[] = "U";
 constexpr char kUndoEnd[] = "UNDO-END";
 constexpr char kMovingBack[] = "B";
+constexpr char kAside[] = "T";
 } // namespace JournalTag
 
 namespace JournalEntryFlag {
@@ -69,6 +72,8 @@ struct JournalEntry {
 
     std::uint8_t undoneSteps = 0;
     bool movingBack = false; // a B record was read
+    // Where the last T record said the file may wait; a D or U record that took the file on empties it.
+    QString aside;
 };
 
 enum class JournalCondition : std::uint8_t {

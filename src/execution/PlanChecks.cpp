@@ -122,10 +122,25 @@ TextKey folderOf(const QString& path) {
 }
 
 // Whether some entry would get a name that a file or folder on disk already has, other than the row's own
-// name. Folders that many entries go to are read once instead of looking up every name. The tables hold
-// views of the entries' paths; entries come folder by folder as a rule, so the folder tables are looked up
-// once per run of entries.
-bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRow>& rows, const FileSystem& fs) {
+// name or that of a file of the plan that moves away first (freed, the run takes it in turn). Folders that
+// many entries go to are read once instead of looking up every name. The tables hold views of the entries'
+// paths; entries come folder by folder as a rule, so the folder tables are looked up once per run of entries.
+bool nameInUse(const std::vector<RenameEntry>& entries,
+               const std::vector<FileRow>& rows,
+               const FileSystem& fs,
+               PlaceKeys& places,
+               bool moves) {
+    // The places the files of the plan leave.
+    QSet<PlaceKey> freed;
+    if (moves) {
+        for (const RenameEntry& entry : entries) {
+            if (entry.destPath != entry.sourcePath && !entry.nameTooLong)
+                freed.insert(places.keyOf(entry.sourcePath));
+        }
+    }
+    auto freedByThePlan = [&](const QString& dest) {
+        return !freed.isEmpty() && freed.contains(places.keyOf(dest));
+    };
     constexpr qsizetype kReadFolderFrom = 32;
     QHash<TextKey, qsizetype> perFolder;
     for (std::size_t first = 0; first < entries.size();) {
@@ -160,8 +175,11 @@ bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRo
         }
         if (names != nullptr) {
             const FolderNames::Match match = names->find(destName, foldedDestName);
-            if (match == FolderNames::Match::Exact)
+            if (match == FolderNames::Match::Exact) {
+                if (freedByThePlan(dest))
+                    continue;
                 return true;
+            }
             // Only a file system that ignores letter case can hold it under other letters.
             if (match == FolderNames::Match::None)
                 continue;
@@ -169,7 +187,8 @@ bool nameInUse(const std::vector<RenameEntry>& entries, const std::vector<FileRo
         // The same name in another folder is another file; under other letters it may be the row's own file
         // on a file system that ignores letter case, which the name it is stored under tells.
         if (fs.status(dest) &&
-            (destName == rows[i].name || fs.storedName(dest).value_or(destName.toString()) != rows[i].name))
+            (destName == rows[i].name || fs.storedName(dest).value_or(destName.toString()) != rows[i].name) &&
+            !freedByThePlan(dest))
             return true;
     }
     return false;
@@ -268,7 +287,7 @@ CheckVerdict checkPlan(RenamePlan& plan,
         }
     }
 
-    if (nameInUse(entries, rows, fs) &&
+    if (nameInUse(entries, rows, fs, places, !options.copy) &&
         !askToContinue(prompt, tr("すでに使用されている名前に変換されるファイルがあります。")))
         return CheckVerdict::Abort;
 

@@ -1,5 +1,6 @@
 #include "execution/PlanExecutor.h"
 
+#include "execution/PlanOrder.h"
 #include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
@@ -74,6 +75,9 @@ public:
         return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
     }
 
+    // Entry i's file has left its old name for a temporary one.
+    void leftSource(qsizetype i) { m_movedAway[static_cast<std::size_t>(i)] = true; }
+
     // Entry i has put its file at its destination (and, moving it, freed its old name).
     void placed(qsizetype i, FileOperation operation) {
         m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true;
@@ -87,6 +91,25 @@ private:
     std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
     std::vector<bool> m_movedAway;         // the entry's file has left its old name
 };
+
+// The steps of a run: moves in an order that frees every name before it is taken, through a temporary name
+// for a cycle; copies leave their sources where they are and keep the plan's order.
+std::vector<MoveStep> runSteps(const RenamePlan& plan, PlaceKeys& places, FileOperation operation) {
+    std::vector<PlannedMove> moves(static_cast<std::size_t>(plan.upperBound()));
+    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        const RenameEntry& entry = plan.entry(i);
+        PlannedMove& move = moves[static_cast<std::size_t>(i - 1)];
+        move.moves = operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
+        if (move.moves) {
+            move.from = places.keyOf(entry.sourcePath);
+            move.to = places.keyOf(entry.destPath);
+        }
+    }
+    std::vector<MoveStep> steps = orderMoves(moves);
+    for (MoveStep& step : steps)
+        ++step.move;
+    return steps;
+}
 
 } // namespace
 
@@ -146,15 +169,38 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
     // the plan holds its name, the name is too long, the file is gone, or a folder is in the way.
     PlaceKeys places(m_fs);
     PlanHolders holders(plan, places);
-    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+    // The temporary names the run would give the files that break cycles, and those that would not leave.
+    QHash<qsizetype, QString> waiting;
+    qsizetype done = 0;
+    for (const MoveStep& move : runSteps(plan, places, operation)) {
+        const qsizetype i = move.move;
         const RenameEntry& entry = plan.entry(i);
+        if (move.kind == MoveStep::Kind::ToTemporary) {
+            log.emptyLine();
+            log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+            if (m_fs.status(entry.sourcePath)) {
+                const QString temporary = temporaryPathBeside(entry.sourcePath, i, m_fs);
+                log.line(movedTo, withVisibleControls(temporary));
+                waiting.insert(i, temporary);
+                holders.leftSource(i);
+            } else {
+                log.line(failedMove);
+                ++m_outcome.failedSteps;
+            }
+            continue;
+        }
+        const QString from = move.kind == MoveStep::Kind::FromTemporary ? waiting.value(i) : entry.sourcePath;
+        // The first half failed, and said so.
+        if (from.isEmpty())
+            continue;
         if (host.showsProgress())
-            host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
+            host.setProgressLabel(progressLabel(from, entry.destPath));
         log.emptyLine();
-        log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+        log.line(QLatin1String("* "), withVisibleControls(from));
         bool refused = false;
         if (entry.destPath != entry.sourcePath) {
-            refused = entry.nameTooLong || holders.holds(i, operation) || !m_fs.status(entry.sourcePath);
+            refused = entry.nameTooLong || holders.holds(i, operation) ||
+                      (move.kind == MoveStep::Kind::Whole && !m_fs.status(entry.sourcePath));
             if (!refused) {
                 const auto there = m_fs.status(entry.destPath);
                 refused = there && (there->attributes & AttributeBits::kDirectory) != 0;
@@ -187,7 +233,7 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
                          tr(" から ") + timeText(step.kind, value));
             }
         }
-        host.setProgressValue(i);
+        host.setProgressValue(++done);
         if (letUserIn(host))
             break;
     }
@@ -218,28 +264,66 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
         const QString movedTo = operation == FileOperation::Copy ? tr("コピー：") : tr("移動：");
         QStringList source(QString{});
         QStringList dest(QString{});
-        // Moves one by one need to know which names other files of the plan still hold.
-        std::optional<PlaceKeys> places;
+        // Moves one by one need to know which names other files of the plan still hold, and go in an order
+        // that frees each name before it is taken; after a bulk call the files are where they go.
+        PlaceKeys places(m_fs);
         std::optional<PlanHolders> holders;
-        if (!options.multidestFiles)
-            holders.emplace(plan, places.emplace(m_fs));
-        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        std::vector<MoveStep> steps;
+        if (options.multidestFiles) {
+            for (qsizetype i = 1; i <= plan.upperBound(); ++i)
+                steps.push_back({i, MoveStep::Kind::Whole});
+        } else {
+            holders.emplace(plan, places);
+            steps = runSteps(plan, places, operation);
+        }
+        qsizetype done = 0;
+        for (const MoveStep& move : steps) {
+            const qsizetype i = move.move;
             RenameEntry& entry = plan.entry(i);
             log.emptyLine();
-            log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+            if (move.kind == MoveStep::Kind::ToTemporary) {
+                // The file that breaks a cycle steps aside; should that fail, the cycle's other files find
+                // their names still held and stay as they are.
+                log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+                source[0] = entry.sourcePath;
+                dest[0] = temporaryPathBeside(entry.sourcePath, i, m_fs);
+                if (m_recorder != nullptr)
+                    m_recorder->aside(i, dest[0]);
+                if (m_files.run(operation, source, dest, flags).result != 0) {
+                    log.line(failedMove);
+                    ++m_outcome.failedSteps;
+                } else {
+                    log.line(movedTo, withVisibleControls(dest[0]));
+                    entry.temporaryPath = dest[0];
+                    entry.doneSteps = static_cast<std::uint8_t>(operation);
+                    holders->leftSource(i);
+                    // Should the run stop here, the list shows where the file waits.
+                    showRowAt(i, entry.temporaryPath);
+                }
+                if (letUserIn(host))
+                    break;
+                continue;
+            }
+            if (move.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
+                continue;
+            const QString& from = entry.currentPathBeforeMove();
+            log.line(QLatin1String("* "), withVisibleControls(from));
             bool skipped = false;
             if (entry.destPath != entry.sourcePath && !options.multidestFiles) {
                 if (host.showsProgress())
-                    host.setProgressLabel(progressLabel(entry.sourcePath, entry.destPath));
-                source[0] = entry.sourcePath;
+                    host.setProgressLabel(progressLabel(from, entry.destPath));
+                source[0] = from;
                 dest[0] = entry.destPath;
                 if (entry.nameTooLong || holders->holds(i, operation) ||
                     m_files.run(operation, source, dest, flags).result != 0) {
+                    // A file that waited under a temporary name stays there; the log says where, and undo
+                    // takes it back from there.
                     log.line(failedMove);
                     ++m_outcome.failedSteps;
                     skipped = true;
                 } else {
                     log.line(movedTo, withVisibleControls(entry.destPath));
+                    entry.temporaryPath.clear();
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
                     holders->placed(i, operation);
                     showRowAt(i, entry.destPath);
@@ -247,7 +331,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             }
             if (!skipped)
                 changeAttributesAndTimes(i, host);
-            host.setProgressValue(i);
+            host.setProgressValue(++done);
             if (!recordEntry(i) || letUserIn(host))
                 break;
         }
@@ -271,9 +355,11 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOpera
     }
     QStringList sources;
     QStringList dests;
-    std::vector<qsizetype> entryOfPair;
+    // The pairs go in the order that frees each name before it is taken, a cycle through a temporary name.
+    std::vector<MoveStep> stepOfPair;
     bool leftOut = false;
-    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+    for (const MoveStep& move : runSteps(plan, places, operation)) {
+        const qsizetype i = move.move;
         RenameEntry& entry = plan.entry(i);
         if (entry.destPath == entry.sourcePath)
             continue;
@@ -281,26 +367,59 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOpera
             leftOut = true;
             continue;
         }
-        sources.append(entry.sourcePath);
-        dests.append(entry.destPath);
-        entryOfPair.push_back(i);
+        switch (move.kind) {
+        case MoveStep::Kind::Whole:
+            sources.append(entry.sourcePath);
+            dests.append(entry.destPath);
+            break;
+        case MoveStep::Kind::ToTemporary:
+            entry.temporaryPath = temporaryPathBeside(entry.sourcePath, i, m_fs);
+            if (m_recorder != nullptr)
+                m_recorder->aside(i, entry.temporaryPath);
+            sources.append(entry.sourcePath);
+            dests.append(entry.temporaryPath);
+            break;
+        case MoveStep::Kind::FromTemporary:
+            sources.append(entry.temporaryPath);
+            dests.append(entry.destPath);
+            break;
+        }
+        stepOfPair.push_back(move);
         entry.doneSteps = static_cast<std::uint8_t>(operation);
     }
     const FileOperationResult result = sources.isEmpty()
                                            ? FileOperationResult{}
                                            : m_files.run(operation, sources, dests, operationFlags(options, true));
     // What the operation says of each file is recorded, so that an undo never moves back a file that
-    // stayed where it was (and whose new name may hold another) or deletes a copy never made.
-    if (entryOfPair.size() == 1 && result.result != 0)
-        plan.entry(entryOfPair.front()).doneSteps = 0;
-    if (entryOfPair.size() > 1 && result.done.size() == entryOfPair.size()) {
-        for (std::size_t k = 0; k < entryOfPair.size(); ++k) {
-            if (!result.done[k])
-                plan.entry(entryOfPair[k]).doneSteps = 0;
+    // stayed where it was (and whose new name may hold another) or deletes a copy never made; a file that
+    // reached its temporary name alone is found there.
+    // Of a call of many files that does not tell each, nothing is known: the entries stay as they are.
+    const bool eachKnown = stepOfPair.size() > 1 && result.done.size() == stepOfPair.size();
+    for (std::size_t k = 0; k < stepOfPair.size() && (eachKnown || stepOfPair.size() == 1); ++k) {
+        const bool pairDone = eachKnown ? result.done[k] : result.result == 0;
+        RenameEntry& entry = plan.entry(stepOfPair[k].move);
+        switch (stepOfPair[k].kind) {
+        case MoveStep::Kind::Whole:
+            if (!pairDone)
+                entry.doneSteps = 0;
+            break;
+        case MoveStep::Kind::ToTemporary:
+            if (!pairDone) {
+                entry.doneSteps = 0;
+                entry.temporaryPath.clear();
+            }
+            break;
+        case MoveStep::Kind::FromTemporary:
+            if (pairDone)
+                entry.temporaryPath.clear();
+            break;
         }
     }
-    for (const qsizetype i : entryOfPair)
-        static_cast<void>(recordEntry(i));
+    // An entry is done once its file is at its new name; one that waits under a temporary name is not.
+    for (const MoveStep& step : stepOfPair) {
+        if (step.kind != MoveStep::Kind::ToTemporary)
+            static_cast<void>(recordEntry(step.move));
+    }
     if (result.result != 0 || result.aborted || leftOut) {
         log.line(tr("* MULTIDESTFILES での作業が正常に完了しなかったため、ログはとれませんでした。"));
         log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));

@@ -1,6 +1,7 @@
 #include "execution/PlanUndo.h"
 
 #include "execution/PlanExecutor.h"
+#include "execution/PlanOrder.h"
 #include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
@@ -54,9 +55,9 @@ bool PlanUndo::startUndo() {
 }
 
 std::optional<qsizetype> PlanUndo::findRowForEntry(qsizetype entry) const {
-    // Names on this file system differ by letter case, so the row is the one whose path is the
-    // entry's new path exactly.
-    return m_list.findRow(m_state.plan->entry(entry).destPath);
+    // Names on this file system differ by letter case, so the row is the one whose path is where the
+    // entry's file is now, exactly.
+    return m_list.findRow(m_state.plan->entry(entry).currentPath());
 }
 
 qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
@@ -95,33 +96,50 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     QHash<PlaceKey, qsizetype> heldBy;
     for (qsizetype u = 1; u <= n; ++u) {
         if (plan.entry(u).doneSteps & (DoneStep::kMoved | DoneStep::kCopied))
-            heldBy.insert(places.keyOf(plan.entry(u).destPath), u);
+            heldBy.insert(places.keyOf(plan.entry(u).currentPath()), u);
     }
-    auto release = [&](qsizetype u) {
-        const auto it = heldBy.constFind(places.keyOf(plan.entry(u).destPath));
+    auto release = [&](qsizetype u, const QString& from) {
+        const auto it = heldBy.constFind(places.keyOf(from));
         if (it != heldBy.constEnd() && *it == u)
             heldBy.erase(it);
     };
+    // The moves back, from the last entry to the first, in an order that frees each old name before its file
+    // comes back: a chain from the end where the run finished it, a cycle again through a temporary name.
+    std::vector<PlannedMove> back(static_cast<std::size_t>(n));
+    for (qsizetype u = 1; u <= n; ++u) {
+        const RenameEntry& entry = plan.entry(u);
+        PlannedMove& move = back[static_cast<std::size_t>(n - u)];
+        move.moves = (entry.doneSteps & DoneStep::kMoved) != 0;
+        if (move.moves) {
+            move.from = places.keyOf(entry.currentPath());
+            move.to = places.keyOf(entry.sourcePath);
+        }
+    }
+    const std::vector<MoveStep> steps = orderMoves(back);
+    qsizetype done = 0;
     // One list each, refilled for every file.
     QStringList movedFrom(QString{});
     QStringList movedTo(QString{});
     bool stopped = false;
-    // From the last entry back: each file then finds its old name as the run left it, free, also when an
-    // entry took the name another had given up (a -> c, then b -> a).
-    for (qsizetype u = n; u >= 1; --u) {
+    for (const MoveStep& move : steps) {
+        const qsizetype u = n - move.move;
         RenameEntry& entry = plan.entry(u);
+        if (move.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
+            continue;
         const std::uint8_t stepsBefore = entry.doneSteps;
         bool alreadyBack = false;
         const std::optional<QString> refused = stepsBefore != 0 ? refusal(entry, alreadyBack) : std::nullopt;
         if (alreadyBack) {
-            release(u);
+            release(u, entry.currentPath());
+            entry.temporaryPath.clear();
             entry.doneSteps = 0;
         } else if (refused) {
             log.emptyLine();
-            log.line(QLatin1String("* "), withVisibleControls(entry.destPath));
+            log.line(QLatin1String("* "), withVisibleControls(entry.currentPath()));
             failed(*refused);
         } else if (entry.doneSteps != 0) {
-            const QString& dest = entry.destPath;
+            // A copy of the path: the steps below move the file on.
+            const QString dest = entry.currentPath();
             if (host.showsProgress())
                 host.setProgressLabel(dest + tr(" を元に戻しています。"));
             log.emptyLine();
@@ -159,8 +177,23 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                     failed(tr(step.notRestored) + text + QLatin1Char(')'));
                 }
             }
-            // The name goes back even when a restore above failed.
-            if (entry.doneSteps & DoneStep::kMoved) {
+            // The name goes back even when a restore above failed; the file that breaks a cycle steps aside first.
+            if ((entry.doneSteps & DoneStep::kMoved) && move.kind == MoveStep::Kind::ToTemporary) {
+                movedFrom[0] = dest;
+                movedTo[0] = temporaryPathBeside(dest, u, m_fs);
+                if (m_recorder != nullptr)
+                    m_recorder->aside(u, movedTo[0]);
+                if (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
+                    release(u, dest);
+                    entry.temporaryPath = movedTo[0];
+                    log.line(tr("移動："), withVisibleControls(entry.temporaryPath));
+                    if (row)
+                        PlanRows::showFileAt(m_list, *row, entry.temporaryPath);
+                } else {
+                    failed(tr("名前を元に戻す：失敗しました。(") + withVisibleControls(entry.sourcePath) +
+                           QLatin1Char(')'));
+                }
+            } else if (entry.doneSteps & DoneStep::kMoved) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
                 const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
@@ -168,7 +201,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                     m_recorder->movingBack(u);
                 if (holder == u && (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0 ||
                                     copiedBackEarlier(entry, flags))) {
-                    release(u);
+                    release(u, dest);
+                    entry.temporaryPath.clear();
                     log.line(nameRestored, withVisibleControls(entry.sourcePath));
                     if (row && !removedRows.count(*row))
                         PlanRows::showFileAt(m_list, *row, entry.sourcePath);
@@ -181,7 +215,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 if (host.showsProgress())
                     host.setProgressLabel(dest + tr(" を削除"));
                 if (m_files.run(FileOperation::Delete, QStringList(dest), none, flags).result == 0) {
-                    release(u);
+                    release(u, dest);
                     log.line(tr("削除：完了。"));
                     if (row)
                         removedRows.insert(*row);
@@ -193,7 +227,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         }
         if (m_recorder != nullptr && entry.doneSteps != stepsBefore)
             m_recorder->entryUndone(u, stepsBefore & ~entry.doneSteps);
-        host.setProgressValue(n - u + 1);
+        if (move.kind != MoveStep::Kind::ToTemporary)
+            host.setProgressValue(++done);
         host.processEvents();
         if (host.stopRequested())
             m_state.stopRequest = StopRequest::Stop;
@@ -223,9 +258,9 @@ bool PlanUndo::copiedBackEarlier(const RenameEntry& entry, FileOperationFlags fl
     if (!entry.moveBackBegun || !leftItsMount(entry))
         return false;
     const std::optional<FileIdentity> atOldName = m_fs.fileIdentity(entry.sourcePath);
-    if (!atOldName || atOldName == entry.placedIdentity || !m_fs.sameContent(entry.destPath, entry.sourcePath))
+    if (!atOldName || atOldName == entry.placedIdentity || !m_fs.sameContent(entry.currentPath(), entry.sourcePath))
         return false;
-    return m_files.run(FileOperation::Delete, QStringList(entry.destPath), QStringList(), flags).result == 0;
+    return m_files.run(FileOperation::Delete, QStringList(entry.currentPath()), QStringList(), flags).result == 0;
 }
 
 std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) const {
@@ -235,7 +270,7 @@ std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) 
         return std::nullopt;
     if (!entry.placedIdentity)
         return tr("元に戻す：失敗しました。(作業の記録からファイルを確かめられません)");
-    const std::optional<FileIdentity> here = m_fs.fileIdentity(entry.destPath);
+    const std::optional<FileIdentity> here = m_fs.fileIdentity(entry.currentPath());
     if (here != entry.placedIdentity) {
         // A copy back to another mount is a new file; it is there only once its original is, and this one
         // went only after the copy was safely in place.

@@ -49,6 +49,16 @@ struct RenameEntry {
     std::optional<std::uint32_t> writePermissions;
     // From a journal: an earlier undo began to copy this file back to its old mount, and may have finished.
     bool moveBackBegun = false;
+    // Where the file waits while it is in the middle of a cycle of names (moved away from its old name, not
+    // yet at its new one); empty otherwise.
+    QString temporaryPath;
+
+    // Where a file that was moved or copied is now.
+    [[nodiscard]] const QString& currentPath() const { return temporaryPath.isEmpty() ? destPath : temporaryPath; }
+    // Where the file is before its move to the new name: its old name, or the temporary one.
+    [[nodiscard]] const QString& currentPathBeforeMove() const {
+        return temporaryPath.isEmpty() ? sourcePath : temporaryPath;
+    }
 };
 
 // The one plan of a test, run and undo: entry i (from 1) belongs to list row i at build time.

@@ -154,8 +154,19 @@ UndoSource RunJournal::loadForUndo(qint64 run) const {
     if (source.interrupted)
         findFiles(content, entries);
     for (std::size_t k = 0; k < entries.size(); ++k) {
-        entries[k].doneSteps &= ~content.entries[k].undoneSteps;
-        entries[k].moveBackBegun = content.entries[k].movingBack;
+        RenameEntry& entry = entries[k];
+        const JournalEntry& from = content.entries[k];
+        entry.doneSteps &= ~from.undoneSteps;
+        entry.moveBackBegun = from.movingBack;
+        // A file that stepped aside to break a cycle of names, and is still there, is taken back from there.
+        if (from.aside.isEmpty())
+            continue;
+        const std::optional<FileIdentity> expected = entry.placedIdentity ? entry.placedIdentity : from.sourceIdentity;
+        if (expected && m_fs.fileIdentity(from.aside) == expected) {
+            entry.temporaryPath = from.aside;
+            entry.placedIdentity = expected;
+            entry.doneSteps |= DoneStep::kMoved;
+        }
     }
     source.plan.emplace(std::move(entries), summary.changeMask);
     if (summary.ended && summary.bulkIncomplete)

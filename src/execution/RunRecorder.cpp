@@ -173,10 +173,20 @@ void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValu
     appendIdentity(line, placed);
     appendOldValues(line, before);
     line.end();
+    // A file whose last move failed still waits under its temporary name.
+    if (!entry.temporaryPath.isEmpty())
+        JournalLine(m_line, JournalTag::kAside).number(i).text(entry.temporaryPath).end();
     m_file->append(m_line);
     // The identity of a new file is known nowhere else: it must survive the process, whatever ends it.
     if (newFile)
         m_file->flush();
+}
+
+void RunRecorder::aside(qsizetype i, const QString& path) {
+    m_line.clear();
+    JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
+    m_file->append(m_line);
+    m_file->flush();
 }
 
 bool RunRecorder::failed() const {

@@ -42,6 +42,9 @@ public:
     [[nodiscard]] qint64 run() const { return m_run; }
     // Entry i (from 1) has finished its steps; `before` holds what its steps replaced.
     void entryDone(qsizetype i, const RenameEntry& entry, const OldValues& before);
+    // Entry i's file is about to step aside to a temporary name, to break a cycle of names; on disk before the
+    // move, so that the file is looked for there whatever ends the process.
+    void aside(qsizetype i, const QString& path);
     // Some write failed: what follows cannot be recorded, so the run is to stop.
     [[nodiscard]] bool failed() const;
     [[nodiscard]] QString error() const;

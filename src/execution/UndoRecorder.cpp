@@ -5,6 +5,8 @@
 #include "platform/Clock.h"
 #include "platform/JournalStore.h"
 
+#include <QString>
+
 std::unique_ptr<UndoRecorder>
 UndoRecorder::begin(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error) {
     QString reason;
@@ -48,6 +50,13 @@ void UndoRecorder::entryUndone(qsizetype i, std::uint8_t steps) {
 void UndoRecorder::movingBack(qsizetype i) {
     m_line.clear();
     JournalLine(m_line, JournalTag::kMovingBack).number(i).end();
+    m_file->append(m_line);
+    m_file->flush();
+}
+
+void UndoRecorder::aside(qsizetype i, const QString& path) {
+    m_line.clear();
+    JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
     m_file->append(m_line);
     m_file->flush();
 }

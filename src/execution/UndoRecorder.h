@@ -29,6 +29,8 @@ public:
     // Entry i's file is about to be copied back to another mount; on disk before the copy begins, so that
     // an undo ended in the middle of it is known to have begun it.
     void movingBack(qsizetype i);
+    // Entry i's file is about to step aside to a temporary name on its way back; on disk before the move.
+    void aside(qsizetype i, const QString& path);
     // Entry i (from 1) had these steps reversed.
     void entryUndone(qsizetype i, std::uint8_t steps);
     bool finish(bool stopped);

@@ -278,19 +278,21 @@ private Q_SLOTS:
         QTest::newRow("a test with a creation time")
             << ab << QStringList{"--test", "name&setcreationtime(\"2000/1/1\")", "a"} << 1 << QStringList{"a=a", "b=b"}
             << "";
-        QTest::newRow("a test of a chain the run refuses")
-            << ab << QStringList{"--test", "--yes", chain, "a", "b"} << 1 << QStringList{"a=a", "b=b"} << "";
+        QTest::newRow("a test of a chain")
+            << ab << QStringList{"--test", chain, "a", "b"} << 0 << QStringList{"a=a", "b=b"} << "";
         QTest::newRow("a run") << ab << QStringList{"--run", "\"x\"&name", "a", "b"} << 0 << QStringList{"xa=a", "xb=b"}
                                << "";
         QTest::newRow("a name in use without --yes")
             << ab << QStringList{"--run", "\"b\"", "a"} << 3 << QStringList{"a=a", "b=b"} << "(answered no)";
         QTest::newRow("a name in use with --yes")
             << ab << QStringList{"--run", "--yes", "\"b\"", "a"} << 0 << QStringList{"b=a"} << "(answered yes)";
+        QTest::newRow("a run of a chain, without a question")
+            << ab << QStringList{"--run", chain, "a", "b"} << 0 << QStringList{"b=a", "c=b"} << "";
         QTest::newRow("a run of which a move fails")
-            << ab << QStringList{"--run", "--yes", chain, "a", "b"} << 1 << QStringList{"a=a", "c=b"} << "";
+            << QStringList{"a", "x/"} << QStringList{"--run", "--yes", "\"x\"", "a"} << 1 << QStringList{"a=a"} << "";
         QTest::newRow("a bulk run of which a move fails")
-            << ab << QStringList{"--run", "--yes", "--multidest", chain, "a", "b"} << 1 << QStringList{"a=a", "c=b"}
-            << "tokrenu-cli: not moved: %1/a";
+            << QStringList{"a", "b", "xa/"} << QStringList{"--run", "--yes", "--multidest", "\"x\" & name", "a", "b"}
+            << 1 << QStringList{"a=a", "xb=b"} << "tokrenu-cli: not moved: %1/a";
     }
     void exitStatusesOfTestsAndRuns() {
         QFETCH(QStringList, files);
