@@ -51,14 +51,15 @@ struct Engine {
     }
 };
 
-// A fresh folder of n empty files, the list rows for them and a plan that renames each in place.
+// A fresh folder of n empty files, the list rows for them and a plan that renames each in place: to a name
+// of its own, or, as a chain, to the name of the next file (the last one to a new name).
 struct Fixture {
     std::unique_ptr<QTemporaryDir> dir;
     QString folder;
     FileListModel list;
     RunState state;
 
-    explicit Fixture(int count)
+    explicit Fixture(int count, bool chain = false)
         : dir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tokrenu-bench-XXXXXX")))
         , folder(dir->path() + QLatin1Char('/')) {
         std::vector<NameChange> built;
@@ -70,7 +71,7 @@ struct Fixture {
             if (fd >= 0)
                 ::close(fd);
             appender.add({name, folder, QStringLiteral("0"), QStringLiteral("2024/01/31 9:05:07"), QString()});
-            built.push_back({QStringLiteral("renamed_") + name, 0, 0, 0, 0});
+            built.push_back({chain ? fileName(i + 1) : QStringLiteral("renamed_") + name, 0, 0, 0, 0});
         }
         appender.commit();
         state.plan.emplace(std::move(built), 0);
@@ -108,6 +109,23 @@ void RunPlan(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count);
+        state.ResumeTiming();
+        const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
+        if (!recorder || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
+            !recorder->finish(false, false))
+            state.SkipWithError("a step failed");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Every file takes the name of the next one: the run goes from the end of the chain, journaled as RunPlan.
+void RunPlanChain(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Engine e;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture(count, true);
         state.ResumeTiming();
         const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
         PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
@@ -219,6 +237,7 @@ void OpenLog(benchmark::State& state) {
 
 BENCHMARK(BareRename)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(RunPlan)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(RunPlanChain)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(UndoPlan)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(RecoverRun)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(RunPlanInDialog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

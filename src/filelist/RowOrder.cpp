@@ -138,7 +138,7 @@ public:
         const auto* second = m_codes.data() + m_spans[kb];
         const auto order = std::lexicographical_compare_three_way(first, m_codes.data() + m_spans[ka + 1], second,
                                                                   m_codes.data() + m_spans[kb + 1]);
-        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+        return std::is_lt(order) ? -1 : (std::is_gt(order) ? 1 : 0);
     }
 
 private:

@@ -89,7 +89,7 @@ std::vector<ColumnSetting> readColumns(const SettingsStore& store) {
 
 // " True 0 True": the child's key, the new-row flag, the width and the visibility.
 BandSetting readBand(const QString& text) {
-    const BandSetting fallback;
+    BandSetting fallback;
     const QStringList fields = text.split(QLatin1Char(' '));
     if (fields.size() < 4)
         return fallback;

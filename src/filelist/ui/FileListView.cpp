@@ -51,7 +51,7 @@ QIcon stateMark(const QColor& colour) {
     painter.setPen(colour.alpha() == 0 ? QColor(Qt::transparent) : colour.darker(140));
     painter.setBrush(colour);
     painter.drawEllipse(QRectF(3.5, 3.5, 9, 9));
-    return QIcon(picture);
+    return {picture};
 }
 
 // The new name with a mark in the colour of its state: an empty one and grey text for no change, green for a

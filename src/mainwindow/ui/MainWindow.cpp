@@ -338,7 +338,11 @@ void MainWindow::applyPreviewSwitch() {
 }
 
 CommandOutcome MainWindow::runCommand(RunMode mode) {
-    return m_run->runCommand(mode, formatText(), m_options.runOptions());
+    // Rows change file by file while a run goes: the new names are built again once it is over.
+    m_preview->setHeld(true);
+    const CommandOutcome outcome = m_run->runCommand(mode, formatText(), m_options.runOptions());
+    m_preview->setHeld(false);
+    return outcome;
 }
 
 void MainWindow::applyOptionsToMenus() {

@@ -5,6 +5,8 @@
 
 #include <QScrollBar>
 
+#include <algorithm>
+
 PreviewController::PreviewController(
     FileListModel& model, FileListView& view, const FileSystem& fs, const Clock& clock, QObject* parent)
     : QObject(parent)
@@ -45,8 +47,8 @@ void PreviewController::setEnabled(bool enabled) {
 }
 
 void PreviewController::setHeld(bool held) {
-    m_held = held;
-    if (held) {
+    m_holds = std::max(0, m_holds + (held ? 1 : -1));
+    if (m_holds > 0) {
         m_pause.stop();
         m_slice.stop();
         m_building = false;
@@ -59,7 +61,7 @@ void PreviewController::schedule() {
     // A build under way names the rows as they were: what it would still show could belong to other rows.
     m_building = false;
     m_slice.stop();
-    if (m_enabled && !m_held)
+    if (m_enabled && m_holds == 0)
         m_pause.start();
 }
 
@@ -71,7 +73,7 @@ void PreviewController::rowsChanged(const QModelIndex& topLeft, const QModelInde
 }
 
 void PreviewController::start() {
-    if (!m_enabled || m_held)
+    if (!m_enabled || m_holds > 0)
         return;
     QString message;
     const bool built =

@@ -42,7 +42,7 @@ public:
     // Off: no build, and the column shows nothing.
     void setEnabled(bool enabled);
     [[nodiscard]] bool isEnabled() const { return m_enabled; }
-    // Held while long work runs; on release a build follows.
+    // Held while long work runs, however many hold it at once; on the last release a build follows.
     void setHeld(bool held);
     // Something the names depend on changed: build again after the pause.
     void schedule();
@@ -63,7 +63,7 @@ private:
     QTimer m_pause;
     QTimer m_slice;
     bool m_enabled = true;
-    bool m_held = false;
+    int m_holds = 0;
     bool m_building = false;
     QString m_message;
 };
