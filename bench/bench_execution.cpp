@@ -1,8 +1,11 @@
 #include "BenchFiles.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanUndo.h"
+#include "execution/RunJournal.h"
 #include "execution/RunOptions.h"
+#include "execution/RunRecorder.h"
 #include "execution/RunState.h"
+#include "execution/UndoRecorder.h"
 #include "execution/ui/LogViewer.h"
 #include "execution/ui/ProgressDialog.h"
 #include "expression/BuildTypes.h"
@@ -11,6 +14,7 @@
 #include "platform/UserPrompt.h"
 #include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxJournalStore.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
 
@@ -29,7 +33,7 @@ QString fileName(int i) {
     return QStringLiteral("photo_") + QString::number(i).rightJustified(6, QLatin1Char('0')) + QStringLiteral(".jpg");
 }
 
-// What the engine works with, the real thing for files and time.
+// What the engine works with, the real thing for files, time and the journal.
 struct Engine {
     LinuxFileSystem fs;
     SilentPrompt prompt;
@@ -37,6 +41,14 @@ struct Engine {
     SystemClock clock;
     NullWorkHost host;
     RunOptions options;
+    QTemporaryDir stateDir{QDir::tempPath() + QStringLiteral("/tokrenu-bench-state-XXXXXX")};
+    LinuxJournalStore journal{stateDir.path() + QStringLiteral("/journal")};
+
+    // The journal of a run begun on the fixture's plan.
+    std::unique_ptr<RunRecorder> beginRun(const RunState& state) {
+        QString error;
+        return RunRecorder::begin(journal, *state.plan, FileOperation::Move, false, fs, clock, error);
+    }
 };
 
 // A fresh folder of n empty files, the list rows for them and a plan that renames each in place: to a name
@@ -89,48 +101,94 @@ void BareRename(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// The engine's real per-file run: shell move, log, rows kept in step, undo records.
+// The engine's real per-file run: the journal (each source looked at, the plan on disk, each entry recorded,
+// the end on disk), shell move, log, rows kept in step, undo records.
 void RunPlan(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     Engine e;
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count);
-        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
         state.ResumeTiming();
-        if (executor.executePlanSteps(e.options, e.host).failedSteps != 0)
+        const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
+        if (!recorder || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
+            !recorder->finish(false, false))
             state.SkipWithError("a step failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// Every file takes the name of the next one: the run goes from the end of the chain.
+// Every file takes the name of the next one: the run goes from the end of the chain, journaled as RunPlan.
 void RunPlanChain(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     Engine e;
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count, true);
-        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
         state.ResumeTiming();
-        if (executor.executePlanSteps(e.options, e.host).failedSteps != 0)
+        const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
+        if (!recorder || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
+            !recorder->finish(false, false))
             state.SkipWithError("a step failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// Undo as the program does it: the run read back from its journal, each file checked by its identity before
+// it moves back, and the undo recorded.
 void UndoPlan(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     Engine e;
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fixture(count);
-        PlanExecutor(fixture.state, fixture.list, e.fs, e.files, e.clock).executePlanSteps(e.options, e.host);
+        qint64 run = 0;
+        {
+            const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
+            PlanExecutor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get())
+                .executePlanSteps(e.options, e.host);
+            recorder->finish(false, false);
+            run = recorder->run();
+        }
         fixture.state.logText.clear();
-        PlanUndo undo(fixture.state, fixture.list, e.fs, e.files, e.clock, e.prompt);
         state.ResumeTiming();
-        if (undo.undoSteps(e.options, e.host) != 0)
+        UndoSource source = RunJournal(e.journal, e.fs).loadForUndo(run);
+        fixture.state.plan = std::move(source.plan);
+        QString error;
+        const std::unique_ptr<UndoRecorder> recorder =
+            UndoRecorder::begin(e.journal, run, source.wholeLength, e.clock, error);
+        PlanUndo undo(fixture.state, fixture.list, e.fs, e.files, e.clock, e.prompt, recorder.get());
+        if (!recorder || undo.undoSteps(e.options, e.host) != 0 || !recorder->finish(false))
             state.SkipWithError("a step failed");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// A run whose process died half way, its last records lost: every file looked for by its identity, where the
+// run was to put it and where it was.
+void RecoverRun(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Engine e;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture(count);
+        qint64 run = 0;
+        {
+            // Half the files moved; the journal has no end, as the process never wrote it.
+            std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
+            run = recorder->run();
+            RenamePlan half = *fixture.state.plan;
+            half.entries().resize(half.entries().size() / 2);
+            fixture.state.plan = std::move(half);
+            PlanExecutor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get())
+                .executePlanSteps(e.options, e.host);
+        }
+        state.ResumeTiming();
+        const UndoSource source = RunJournal(e.journal, e.fs).loadForUndo(run);
+        if (!source.interrupted || !source.plan || source.plan->upperBound() != count)
+            state.SkipWithError("the run was not read back as interrupted");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -181,5 +239,6 @@ BENCHMARK(BareRename)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()
 BENCHMARK(RunPlan)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(RunPlanChain)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(UndoPlan)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(RecoverRun)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(RunPlanInDialog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(OpenLog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

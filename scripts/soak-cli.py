@@ -128,7 +128,8 @@ def one_round(cli, rng):
     action = "--test" if rng.random() < 0.1 else "--run"
 
     before = files_below(root, *([other_disk] if other_disk else []))
-    env = dict(os.environ, XDG_DATA_HOME=trash, LC_ALL="C.UTF-8")
+    # The trash and the journals of the runs stay with the round.
+    env = dict(os.environ, XDG_DATA_HOME=trash, XDG_STATE_HOME=os.path.join(root, "state"), LC_ALL="C.UTF-8")
     # The folder itself, or each file by its name: after the format every argument is a path, whatever it
     # looks like.
     paths = ["--", fmt, folder] if rng.random() < 0.5 else [fmt] + sorted(os.listdir(folder))

@@ -3,6 +3,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxJournalStore.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/ui/QtTranslations.h"
@@ -27,9 +28,10 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     QtUserPrompt prompt;
     LinuxShellFileOperation fileOperation(prompt);
+    LinuxJournalStore journal(LinuxJournalStore::defaultFolder());
     JsonSettingsStore settings(JsonSettingsStore::defaultFilePath(), clock);
     Options options;
-    MainWindow window(options, settings, fileSystem, fileOperation, prompt, clock);
+    MainWindow window(options, settings, fileSystem, fileOperation, journal, prompt, clock);
     prompt.setParentWindow(&window);
 
     QStringList arguments = QApplication::arguments();

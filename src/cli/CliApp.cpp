@@ -6,6 +6,7 @@
 #include "execution/PlanPreview.h"
 #include "execution/RenamePlan.h"
 #include "execution/RunCommands.h"
+#include "execution/RunJournal.h"
 #include "execution/RunState.h"
 #include "expression/PlanBuilder.h"
 #include "filelist/FileAdder.h"
@@ -14,13 +15,16 @@
 #include "platform/ControlCharacters.h"
 #include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxJournalStore.h"
 #include "platform/linux/LinuxShellFileOperation.h"
 #include "platform/linux/ProcessSignals.h"
 #include "platform/linux/SystemClock.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -154,6 +158,10 @@ private:
             fail(QStringLiteral("not valid UTF-8: '") + shownArgument(raw) + QLatin1Char('\''));
         if (!undecodable.isEmpty())
             return kExitUsage;
+        if (options->action == CliAction::History)
+            return printHistory();
+        if (options->action == CliAction::Undo)
+            return undoRun(*options);
         const QDir current(m_currentFolder);
         if (options->run.moveToFolder)
             options->run.targetFolder = QDir::cleanPath(current.absoluteFilePath(options->run.targetFolder));
@@ -251,23 +259,116 @@ private:
     int runPlan(CliOptions& options) {
         const StopSignals signals;
         ConsolePrompt prompt(m_errStream, isatty(STDIN_FILENO) ? stdin : nullptr, options.answerYes);
-        addFiles(options, prompt);
         RunState state;
         LinuxShellFileOperation files(prompt);
         ConsoleFrontEnd frontEnd(m_out);
-        RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd);
+        RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd, m_journal);
         // The log of a run is always printed when the work ends.
         options.run.showLog = true;
+        // An interrupted run is settled before the files are looked at, as it may put some of them back.
+        if (options.action == CliAction::Run)
+            commands.recoverInterruptedRuns(options.run);
+        addFiles(options, prompt);
         const CommandOutcome outcome = commands.runCommand(
             options.action == CliAction::Test ? RunMode::Test : RunMode::Run, options.format, options.run);
         if (outcome.bulkIncomplete && state.plan)
             nameFilesNotDone(*state.plan, options.run.copy);
-        if (outcome.buildFailed)
+        return exitStatus(outcome);
+    }
+
+    static int exitStatus(const CommandOutcome& outcome) {
+        if (outcome.buildFailed || outcome.journalFailed)
             return kExitFailed;
         // A bulk call that a stop signal cut short was stopped, not failed.
         if (outcome.refused || outcome.stopped || (outcome.bulkIncomplete && StopSignals::stopRequested()))
             return kExitRefused;
         return outcome.failedSteps > 0 ? kExitFailed : kExitOk;
+    }
+
+    int undoRun(CliOptions& options) {
+        const std::vector<qint64> kept = m_journal.runs();
+        if (options.undoRun != 0 && std::find(kept.begin(), kept.end(), options.undoRun) == kept.end()) {
+            fail(QStringLiteral("no run ") + QString::number(options.undoRun) + QStringLiteral(" is kept in ") +
+                 withVisibleControls(m_journal.location()));
+            return kExitUsage;
+        }
+        const StopSignals signals;
+        ConsolePrompt prompt(m_errStream, isatty(STDIN_FILENO) ? stdin : nullptr, options.answerYes);
+        RunState state;
+        LinuxShellFileOperation files(prompt);
+        ConsoleFrontEnd frontEnd(m_out);
+        RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd, m_journal);
+        options.run.showLog = true;
+        // The run to undo is chosen first: settling another interrupted run must not make an older one "last".
+        const qint64 run =
+            options.undoRun != 0 ? options.undoRun : RunJournal::lastRunToUndo(RunJournal(m_journal, m_fs).history());
+        commands.recoverInterruptedRuns(options.run, run);
+        return exitStatus(commands.undoJournalRun(run, options.run));
+    }
+
+    int printHistory() {
+        const std::vector<RunRecord> runs = RunJournal(m_journal, m_fs).history();
+        if (runs.empty()) {
+            m_out.write(QStringLiteral("No runs are kept in ") + withVisibleControls(m_journal.location()) +
+                        QStringLiteral(".\n"));
+            return kExitOk;
+        }
+        QString table =
+            QStringLiteral("RUN  STARTED              FILES  OPERATION  STATE          UNDO              WHERE\n");
+        for (const RunRecord& record : runs)
+            table += historyLine(record);
+        m_out.write(table);
+        return kExitOk;
+    }
+
+    QString historyLine(const RunRecord& record) const {
+        const JournalSummary& s = record.summary;
+        const bool readable = record.readError.isEmpty() && s.condition == JournalCondition::Readable;
+        QString state;
+        QString undo = QStringLiteral("-");
+        if (!record.readError.isEmpty())
+            state = QStringLiteral("unreadable");
+        else if (s.condition == JournalCondition::NewerVersion)
+            state = QStringLiteral("newer version");
+        else if (s.condition == JournalCondition::Damaged)
+            state = QStringLiteral("damaged");
+        else if (record.inUse)
+            state = QStringLiteral("in progress");
+        else if (!s.planComplete)
+            state = QStringLiteral("not started");
+        else if (!s.ended)
+            state = QStringLiteral("interrupted");
+        else if (s.bulkIncomplete)
+            state = QStringLiteral("incomplete");
+        else
+            state = s.stopped ? QStringLiteral("stopped") : QStringLiteral("done");
+        if (readable && s.planComplete) {
+            if (s.undoFinished)
+                undo = QStringLiteral("undone");
+            else if (s.undoOpen)
+                undo = QStringLiteral("undo interrupted");
+            else if (s.undoStopped)
+                undo = QStringLiteral("undo stopped");
+            else if (s.kept)
+                undo = QStringLiteral("kept as it is");
+            else
+                undo = QStringLiteral("not undone");
+        }
+        const bool known = readable && s.hasRun;
+        QString where = known ? withVisibleControls(s.sourceFolder) : withVisibleControls(m_journal.pathOf(record.run));
+        if (known && s.targetFolder != s.sourceFolder)
+            where += QStringLiteral(" -> ") + withVisibleControls(s.targetFolder);
+        const QString started =
+            known ? QDateTime::fromSecsSinceEpoch(s.startedSecs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                  : QStringLiteral("-");
+        const QString files = known ? QString::number(s.entryCount) : QStringLiteral("-");
+        const QString operation =
+            !known ? QStringLiteral("-")
+                   : (s.operation == FileOperation::Copy ? QStringLiteral("copy") : QStringLiteral("move"));
+        return QString::number(record.run).rightJustified(3) + QStringLiteral("  ") + started.leftJustified(19) +
+               QStringLiteral("  ") + files.rightJustified(5) + QStringLiteral("  ") + operation.leftJustified(9) +
+               QStringLiteral("  ") + state.leftJustified(13) + QStringLiteral("  ") + undo.leftJustified(16) +
+               QStringLiteral("  ") + where + QLatin1Char('\n');
     }
 
     // The log of a bulk run that did not complete cannot say which files moved; standard error does.
@@ -284,6 +385,7 @@ private:
     Output m_out;
     Output m_err;
     LinuxFileSystem m_fs;
+    LinuxJournalStore m_journal{LinuxJournalStore::defaultFolder()};
     SystemClock m_clock;
     FileListModel m_list;
 };

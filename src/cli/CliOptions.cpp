@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isOption(const QString& argument) {
@@ -77,11 +79,18 @@ struct Action {
 };
 
 const Action kActions[] = {
-    {"--names", CliAction::Names},
-    {"--test", CliAction::Test},
-    {"--run", CliAction::Run},
-    {"--help", CliAction::Help},
+    {"--names", CliAction::Names}, {"--test", CliAction::Test},       {"--run", CliAction::Run},
+    {"--undo", CliAction::Undo},   {"--history", CliAction::History}, {"--help", CliAction::Help},
 };
+
+// RUN as --history shows it: a number from 1.
+std::optional<qint64> runNumber(const QString& text) {
+    bool ok = false;
+    const qint64 run = text.toLongLong(&ok);
+    if (!ok || run < 1 || !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    return run;
+}
 
 } // namespace
 
@@ -101,12 +110,35 @@ std::optional<CliOptions> parseCliArguments(const QStringList& arguments, QStrin
         for (const Action& candidate : kActions) {
             if (argument == QLatin1String(candidate.name)) {
                 if (action && *action != candidate.action) {
-                    error = QStringLiteral("only one of --names, --test, --run and --help may be given");
+                    error =
+                        QStringLiteral("only one of --names, --test, --run, --undo, --history and --help may be given");
                     return std::nullopt;
                 }
                 action = candidate.action;
                 known = true;
             }
+        }
+        // --undo names its run in the next argument or after "=", or takes the last one not yet undone.
+        if (argument == QLatin1String("--undo") || argument.startsWith(QLatin1String("--undo="))) {
+            QString run;
+            if (argument != QLatin1String("--undo"))
+                run = argument.mid(qsizetype(sizeof "--undo=") - 1);
+            else if (i + 1 < arguments.size() && !isOption(arguments[i + 1]))
+                run = arguments[++i];
+            else
+                continue;
+            const auto number = runNumber(run);
+            if (!number) {
+                error = QStringLiteral("RUN must be the number of a run, as --history shows it: ") + run;
+                return std::nullopt;
+            }
+            if (action && *action != CliAction::Undo) {
+                error = QStringLiteral("only one of --names, --test, --run, --undo, --history and --help may be given");
+                return std::nullopt;
+            }
+            action = CliAction::Undo;
+            options.undoRun = *number;
+            known = true;
         }
         for (const Switch& candidate : kSwitches) {
             if (argument == QLatin1String(candidate.name)) {
@@ -142,6 +174,14 @@ std::optional<CliOptions> parseCliArguments(const QStringList& arguments, QStrin
     if (options.action == CliAction::Help)
         return options;
     const QStringList operands = arguments.mid(i);
+    if (options.action == CliAction::Undo || options.action == CliAction::History) {
+        if (!operands.isEmpty()) {
+            error = (options.action == CliAction::Undo ? QStringLiteral("--undo") : QStringLiteral("--history")) +
+                    QStringLiteral(" takes no FORMAT or PATH");
+            return std::nullopt;
+        }
+        return options;
+    }
     if (operands.size() < 2) {
         error = operands.isEmpty() ? QStringLiteral("missing FORMAT and PATH") : QStringLiteral("missing PATH");
         return std::nullopt;
@@ -154,6 +194,8 @@ std::optional<CliOptions> parseCliArguments(const QStringList& arguments, QStrin
 QString cliUsage() {
     return QStringLiteral(
         "Usage: tokrenu-cli [OPTION]... [--] FORMAT PATH...\n"
+        "       tokrenu-cli [OPTION]... --undo [RUN]\n"
+        "       tokrenu-cli --history\n"
         "\n"
         "Builds the new name of every file named by PATH with the Tokrenu format FORMAT, the same way\n"
         "the program does, and prints one name per line in list order. A folder among the paths adds\n"
@@ -170,6 +212,11 @@ QString cliUsage() {
         "  --names                   print each new name (the default)\n"
         "  --test                    check the plan and print the log of what a run would do\n"
         "  --run                     carry the plan out and print its log when the work ends\n"
+        "  --undo [RUN]              undo the last run not yet undone, or run RUN, and print the\n"
+        "                            log of the undo (no FORMAT or PATH)\n"
+        "  --history                 list the runs kept: number, start, files, operation, whether it\n"
+        "                            was done, stopped or interrupted, whether it was undone, and\n"
+        "                            where (no FORMAT or PATH)\n"
         "  --help                    show this text\n"
         "\n"
         "Options (defaults as the program starts for the first time):\n"
@@ -205,10 +252,17 @@ QString cliUsage() {
         "  tokrenu-cli --no-always-function '|f:|_|n,1,n+1:000|.|e:|' *.jpg\n"
         "  tokrenu-cli --test 'fn & \"_\" & format(index,\"000\") & \".\" & ex' photos\n"
         "\n"
+        "Every run keeps a journal in $XDG_STATE_HOME/Tokrenu/journal (~/.local/state/Tokrenu/journal),\n"
+        "the last 20 runs, so that it can be undone later. A file goes back only while it is the file the\n"
+        "run left, and nothing is replaced by an undo. --run and --undo first look for a run that ended\n"
+        "without finishing (the process was killed, the machine went down) and ask whether to put its\n"
+        "files back; the answer is kept, so the question comes once.\n"
+        "\n"
         "Messages the program would show in a message box go to standard error as \"title: text\".\n"
         "Questions are asked on the terminal when standard input is one. SIGINT, SIGTERM and SIGHUP stop a\n"
         "test or run after the file in hand (a second one ends at once).\n"
         "Exit status: 0 every step succeeded (for --test: every step can succeed), 1 the build stopped\n"
-        "with a message, some step failed or the output could not be written, 2 wrong usage or a PATH\n"
-        "that cannot be used (nothing is done then), 3 the work was refused or stopped.\n");
+        "with a message, some step failed, the journal could not be read or written or the output could\n"
+        "not be written, 2 wrong usage, a PATH that cannot be used or a RUN that is not kept (nothing is\n"
+        "done then), 3 the work was refused or stopped, or there was nothing to undo.\n");
 }

@@ -4,6 +4,7 @@
 #include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
+#include "execution/RunRecorder.h"
 #include "execution/RunState.h"
 #include "filelist/FileListModel.h"
 #include "platform/AttributeBits.h"
@@ -112,13 +113,18 @@ std::vector<MoveStep> runSteps(const RenamePlan& plan, PlaceKeys& places, FileOp
 
 } // namespace
 
-PlanExecutor::PlanExecutor(
-    RunState& state, FileListModel& list, FileSystem& fs, ShellFileOperation& files, const Clock& clock)
+PlanExecutor::PlanExecutor(RunState& state,
+                           FileListModel& list,
+                           FileSystem& fs,
+                           ShellFileOperation& files,
+                           const Clock& clock,
+                           RunRecorder* recorder)
     : m_state(state)
     , m_list(list)
     , m_fs(fs)
     , m_files(files)
-    , m_clock(clock) {}
+    , m_clock(clock)
+    , m_recorder(recorder) {}
 
 FileOperationFlags PlanExecutor::operationFlags(const RunOptions& options, bool bulk) {
     FileOperationFlags flags = bulk ? FileOperationFlag::MultiDestFiles : FileOperationFlag::Silent;
@@ -281,6 +287,8 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
                 log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
                 source[0] = entry.sourcePath;
                 dest[0] = temporaryPathBeside(entry.sourcePath, i, m_fs);
+                if (m_recorder != nullptr)
+                    m_recorder->aside(i, dest[0]);
                 if (m_files.run(operation, source, dest, flags).result != 0) {
                     log.line(failedMove);
                     ++m_outcome.failedSteps;
@@ -324,7 +332,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             if (!skipped)
                 changeAttributesAndTimes(i, host);
             host.setProgressValue(++done);
-            if (letUserIn(host))
+            if (!recordEntry(i) || letUserIn(host))
                 break;
         }
     }
@@ -366,6 +374,8 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOpera
             break;
         case MoveStep::Kind::ToTemporary:
             entry.temporaryPath = temporaryPathBeside(entry.sourcePath, i, m_fs);
+            if (m_recorder != nullptr)
+                m_recorder->aside(i, entry.temporaryPath);
             sources.append(entry.sourcePath);
             dests.append(entry.temporaryPath);
             break;
@@ -405,6 +415,11 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOpera
             break;
         }
     }
+    // An entry is done once its file is at its new name; one that waits under a temporary name is not.
+    for (const MoveStep& step : stepOfPair) {
+        if (step.kind != MoveStep::Kind::ToTemporary)
+            static_cast<void>(recordEntry(step.move));
+    }
     if (result.result != 0 || result.aborted || leftOut) {
         log.line(tr("* MULTIDESTFILES での作業が正常に完了しなかったため、ログはとれませんでした。"));
         log.line(tr("* Tokrenuでは正常に元に戻せない可能性がありますのでご注意ください。"));
@@ -438,6 +453,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
     RunLog log(m_state.logText);
     const std::uint16_t mask = plan.changeMask();
     const QString& path = entry.destPath;
+    m_before = {};
     auto failed = [this, &log](const QString& text) {
         log.line(text);
         ++m_outcome.failedSteps;
@@ -451,6 +467,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
         if (host.showsProgress())
             host.setProgressLabel(path + tr(" 属性を変更中"));
         const qint32 old = m_fs.attributes(path);
+        const std::optional<std::uint32_t> oldPermissions = m_fs.writePermissions(path);
         // Bits that could not be read when the plan was built are no bits to set.
         if (old == AttributeBits::kMissing || entry.attributes == AttributeBits::kMissing ||
             !m_fs.setAttributes(path, entry.attributes)) {
@@ -459,12 +476,17 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
                    read == AttributeBits::kMissing ||
                    (read & AttributeBits::kSettable) != (entry.attributes & AttributeBits::kSettable)) {
             static_cast<void>(m_fs.setAttributes(path, old));
+            if (oldPermissions)
+                static_cast<void>(m_fs.restoreWritePermissions(path, *oldPermissions));
             failed(tr("属性の変更：失敗しました。") +
                    (read == AttributeBits::kMissing ? QString() : keptAs(attributeLetters(read))));
         } else {
             log.line(tr("属性の変更：") + attributeLetters(old) + tr(" から ") + attributeLetters(entry.attributes));
             updateRow(i, [&](FileRow& row) { row.attribute = attributeLetters(entry.attributes); });
             entry.attributes = old;
+            entry.writePermissions = oldPermissions;
+            m_before.attributes = old;
+            m_before.writePermissions = oldPermissions;
             entry.doneSteps |= DoneStep::kAttributes;
         }
     }
@@ -495,8 +517,24 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
         if (step.kind == FileTimeKind::LastWrite)
             updateRow(i, [&](FileRow& row) { row.lastWriteTime = DateValue::generalDateText(kept); });
         value = old;
+        m_before.times[static_cast<std::size_t>(step.kind)] = oldSecs;
         entry.doneSteps |= step.done;
     }
+}
+
+bool PlanExecutor::recordEntry(qsizetype i) {
+    if (m_recorder == nullptr)
+        return true;
+    RenameEntry& entry = m_state.plan->entry(i);
+    if (entry.doneSteps != 0)
+        m_recorder->entryDone(i, entry, m_before);
+    m_before = {};
+    if (!m_recorder->failed())
+        return true;
+    RunLog(m_state.logText)
+        .line(tr("* 作業の記録を書き込めないため、作業を中止します。(") + m_recorder->error() + QLatin1Char(')'));
+    m_state.stopRequest = StopRequest::Stop;
+    return false;
 }
 
 void PlanExecutor::showRowAt(qsizetype i, const QString& path) {

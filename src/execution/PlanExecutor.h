@@ -1,5 +1,6 @@
 #pragma once
 
+#include "execution/JournalRecords.h"
 #include "platform/ShellFileOperation.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 #include <functional>
 
 class Clock;
+class RunRecorder;
 class WorkHost;
 class FileListModel;
 class FileSystem;
@@ -27,7 +29,13 @@ class PlanExecutor final {
     Q_DECLARE_TR_FUNCTIONS(PlanExecutor)
 
 public:
-    PlanExecutor(RunState& state, FileListModel& list, FileSystem& fs, ShellFileOperation& files, const Clock& clock);
+    // A real run tells the recorder, when there is one, what each entry did.
+    PlanExecutor(RunState& state,
+                 FileListModel& list,
+                 FileSystem& fs,
+                 ShellFileOperation& files,
+                 const Clock& clock,
+                 RunRecorder* recorder = nullptr);
 
     // Runs as a test while the state's mode is Test.
     ExecutionOutcome executePlanSteps(const RunOptions& options, WorkHost& host);
@@ -40,6 +48,8 @@ private:
     void realRun(const RunOptions& options, WorkHost& host);
     void bulkPass(const RunOptions& options, WorkHost& host, FileOperation operation);
     void changeAttributesAndTimes(qsizetype i, WorkHost& host);
+    // Records what entry i did; false when the journal cannot take it and the run must stop.
+    bool recordEntry(qsizetype i);
     // Lets pending events run after a file; true when the work is to stop now.
     bool letUserIn(WorkHost& host);
     void finish(WorkHost& host);
@@ -53,5 +63,8 @@ private:
     FileSystem& m_fs;
     ShellFileOperation& m_files;
     const Clock& m_clock;
+    RunRecorder* m_recorder;
     ExecutionOutcome m_outcome;
+    // What the entry in hand had before its attributes and times changed.
+    OldValues m_before;
 };

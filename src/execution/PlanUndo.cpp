@@ -6,6 +6,7 @@
 #include "execution/RunLog.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
+#include "execution/UndoRecorder.h"
 #include "filelist/FileListModel.h"
 #include "platform/AttributeBits.h"
 #include "platform/Clock.h"
@@ -27,13 +28,15 @@ PlanUndo::PlanUndo(RunState& state,
                    FileSystem& fs,
                    ShellFileOperation& files,
                    const Clock& clock,
-                   UserPrompt& prompt)
+                   UserPrompt& prompt,
+                   UndoRecorder* recorder)
     : m_state(state)
     , m_list(list)
     , m_fs(fs)
     , m_files(files)
     , m_clock(clock)
-    , m_prompt(prompt) {}
+    , m_prompt(prompt)
+    , m_recorder(recorder) {}
 
 bool PlanUndo::startUndo() {
     if (!m_state.plan || m_state.undoState == UndoState::Nothing) {
@@ -72,7 +75,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     m_state.stopRequest = StopRequest::None;
     RunOptions undoOptions = options;
     undoOptions.renameOnCollision = false;
-    const FileOperationFlags flags = PlanExecutor::operationFlags(undoOptions, false);
+    const FileOperationFlags flags = PlanExecutor::operationFlags(undoOptions, false) | FileOperationFlag::NeverReplace;
     const QStringList none;
     // Rows of deleted copies leave the list together at the end, so that positions stay put meanwhile.
     std::set<qsizetype> removedRows;
@@ -123,7 +126,18 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         RenameEntry& entry = plan.entry(u);
         if (move.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
             continue;
-        if (entry.doneSteps != 0) {
+        const std::uint8_t stepsBefore = entry.doneSteps;
+        bool alreadyBack = false;
+        const std::optional<QString> refused = stepsBefore != 0 ? refusal(entry, alreadyBack) : std::nullopt;
+        if (alreadyBack) {
+            release(u, entry.currentPath());
+            entry.temporaryPath.clear();
+            entry.doneSteps = 0;
+        } else if (refused) {
+            log.emptyLine();
+            log.line(QLatin1String("* "), withVisibleControls(entry.currentPath()));
+            failed(*refused);
+        } else if (entry.doneSteps != 0) {
             // A copy of the path: the steps below move the file on.
             const QString dest = entry.currentPath();
             if (host.showsProgress())
@@ -137,7 +151,11 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
 
             if (entry.doneSteps & DoneStep::kAttributes) {
                 const QString letters = attributeLetters(entry.attributes);
-                if (m_fs.setAttributes(dest, entry.attributes)) {
+                // Clearing read-only gives the owner write permission; the run may have taken more away.
+                const bool restored = m_fs.setAttributes(dest, entry.attributes) &&
+                                      ((entry.attributes & AttributeBits::kReadOnly) != 0 || !entry.writePermissions ||
+                                       m_fs.restoreWritePermissions(dest, *entry.writePermissions));
+                if (restored) {
                     log.line(tr("属性を元に戻す：") + letters);
                     updateRow(row, [&](FileRow& r) { r.attribute = letters; });
                     entry.doneSteps &= ~DoneStep::kAttributes;
@@ -163,6 +181,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             if ((entry.doneSteps & DoneStep::kMoved) && move.kind == MoveStep::Kind::ToTemporary) {
                 movedFrom[0] = dest;
                 movedTo[0] = temporaryPathBeside(dest, u, m_fs);
+                if (m_recorder != nullptr)
+                    m_recorder->aside(u, movedTo[0]);
                 if (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
                     release(u, dest);
                     entry.temporaryPath = movedTo[0];
@@ -177,7 +197,10 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
                 const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
-                if (holder == u && m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
+                if (holder == u && m_recorder != nullptr && leftItsMount(entry))
+                    m_recorder->movingBack(u);
+                if (holder == u && (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0 ||
+                                    copiedBackEarlier(entry, flags))) {
                     release(u, dest);
                     entry.temporaryPath.clear();
                     log.line(nameRestored, withVisibleControls(entry.sourcePath));
@@ -202,6 +225,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 }
             }
         }
+        if (m_recorder != nullptr && entry.doneSteps != stepsBefore)
+            m_recorder->entryUndone(u, stepsBefore & ~entry.doneSteps);
         if (move.kind != MoveStep::Kind::ToTemporary)
             host.setProgressValue(++done);
         host.processEvents();
@@ -221,4 +246,45 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     }
     host.setStatusText(tr("元に戻す終了"));
     return failures;
+}
+
+bool PlanUndo::leftItsMount(const RenameEntry& entry) {
+    return entry.sourceIdentity && entry.placedIdentity && entry.placedIdentity != entry.sourceIdentity;
+}
+
+bool PlanUndo::copiedBackEarlier(const RenameEntry& entry, FileOperationFlags flags) {
+    // Only a file that left its mount is copied back, and only such a copy can be there before its original
+    // went: an undo that ended between the two left both, the copy under the old name.
+    if (!entry.moveBackBegun || !leftItsMount(entry))
+        return false;
+    const std::optional<FileIdentity> atOldName = m_fs.fileIdentity(entry.sourcePath);
+    if (!atOldName || atOldName == entry.placedIdentity || !m_fs.sameContent(entry.currentPath(), entry.sourcePath))
+        return false;
+    return m_files.run(FileOperation::Delete, QStringList(entry.currentPath()), QStringList(), flags).result == 0;
+}
+
+std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) const {
+    alreadyBack = false;
+    // A plan kept in memory only knows no identities; one from a journal always does.
+    if (!entry.sourceIdentity)
+        return std::nullopt;
+    if (!entry.placedIdentity)
+        return tr("元に戻す：失敗しました。(作業の記録からファイルを確かめられません)");
+    const std::optional<FileIdentity> here = m_fs.fileIdentity(entry.currentPath());
+    if (here != entry.placedIdentity) {
+        // A copy back to another mount is a new file; it is there only once its original is, and this one
+        // went only after the copy was safely in place.
+        const std::optional<FileIdentity> atOldName = m_fs.fileIdentity(entry.sourcePath);
+        if ((entry.doneSteps & DoneStep::kMoved) != 0 &&
+            (atOldName == entry.sourceIdentity || (entry.moveBackBegun && !here && atOldName))) {
+            alreadyBack = true;
+            return std::nullopt;
+        }
+        return here ? tr("元に戻す：失敗しました。(作業の後、別のファイルに置き換えられています)")
+                    : tr("元に戻す：失敗しました。(作業の後、移動または削除されています)");
+    }
+    // A copy whose original is gone is the only one left.
+    if ((entry.doneSteps & DoneStep::kCopied) != 0 && m_fs.fileIdentity(entry.sourcePath) != entry.sourceIdentity)
+        return tr("削除：失敗しました。(コピー元のファイルがありません)");
+    return std::nullopt;
 }

@@ -16,3 +16,7 @@ RenamePlan::RenamePlan(std::vector<NameChange>&& built, std::uint16_t changeMask
         m_entries.push_back(std::move(entry));
     }
 }
+
+RenamePlan::RenamePlan(std::vector<RenameEntry>&& entries, std::uint16_t changeMask)
+    : m_entries(std::move(entries))
+    , m_changeMask(changeMask) {}

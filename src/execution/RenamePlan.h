@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct NameChange;
@@ -37,6 +40,15 @@ struct RenameEntry {
     double lastWriteTime = 0.0;
     // The new name is longer than a folder entry may be; destPath then shows only its start.
     bool nameTooLong = false;
+    // For a plan read from a journal: the file the run found at sourcePath, and the one it left at destPath
+    // (the same file after a move within one mount). Undo touches a file only while it is still that one.
+    std::optional<FileIdentity> sourceIdentity;
+    std::optional<FileIdentity> placedIdentity;
+    // The write permissions the file had before its attributes changed (once that step is done), where the
+    // platform has them: clearing read-only then gives back exactly these.
+    std::optional<std::uint32_t> writePermissions;
+    // From a journal: an earlier undo began to copy this file back to its old mount, and may have finished.
+    bool moveBackBegun = false;
     // Where the file waits while it is in the middle of a cycle of names (moved away from its old name, not
     // yet at its new one); empty otherwise.
     QString temporaryPath;
@@ -54,6 +66,8 @@ class RenamePlan final {
 public:
     RenamePlan() = default;
     explicit RenamePlan(std::vector<NameChange>&& built, std::uint16_t changeMask);
+    // A plan whose paths are complete, as a journal gives it back.
+    RenamePlan(std::vector<RenameEntry>&& entries, std::uint16_t changeMask);
 
     [[nodiscard]] qsizetype upperBound() const { return static_cast<qsizetype>(m_entries.size()); }
     [[nodiscard]] bool isEmpty() const { return m_entries.empty(); }

@@ -3,12 +3,18 @@
 #include "execution/PlanChecks.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanUndo.h"
+#include "execution/RunJournal.h"
 #include "execution/RunOptions.h"
+#include "execution/RunRecorder.h"
 #include "execution/RunState.h"
+#include "execution/UndoRecorder.h"
 #include "expression/PlanBuilder.h"
 #include "filelist/FileListModel.h"
+#include "platform/DateValue.h"
 #include "platform/UserPrompt.h"
 #include "platform/WorkHost.h"
+
+#include <algorithm>
 
 RunCommands::RunCommands(RunState& state,
                          FileListModel& list,
@@ -16,18 +22,22 @@ RunCommands::RunCommands(RunState& state,
                          ShellFileOperation& files,
                          UserPrompt& prompt,
                          const Clock& clock,
-                         RunFrontEnd& frontEnd)
+                         RunFrontEnd& frontEnd,
+                         JournalStore& journal)
     : m_state(state)
     , m_list(list)
     , m_fs(fs)
     , m_files(files)
     , m_prompt(prompt)
     , m_clock(clock)
-    , m_frontEnd(frontEnd) {}
+    , m_frontEnd(frontEnd)
+    , m_journal(journal) {}
 
 CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, const RunOptions& options) {
     CommandOutcome outcome;
-    if (m_list.size() == 0) {
+    // A run found in the journal at start-up is undone whatever the list holds; otherwise an empty list
+    // leaves every command with nothing to do.
+    if (m_list.size() == 0 && !(mode == RunMode::Undo && m_state.undoRunFromEarlierStart)) {
         outcome.refused = true;
         return outcome;
     }
@@ -35,20 +45,13 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
     m_state.stopRequest = StopRequest::None;
 
     if (mode == RunMode::Undo) {
-        PlanUndo undo(m_state, m_list, m_fs, m_files, m_clock, m_prompt);
-        if (!undo.startUndo()) {
-            outcome.refused = true;
-        } else {
-            m_frontEnd.runWithProgress(ProgressWork::Undo, m_state.plan->upperBound(),
-                                       [&](WorkHost& host) { outcome.failedSteps = undo.undoSteps(options, host); });
-            outcome.stopped = m_state.undoState == UndoState::UndoInterrupted;
-        }
-        if (options.showLog && !m_state.logText.isEmpty())
-            m_frontEnd.showLog(tr("Tokrenu－元に戻す"), m_state.logText, false);
+        undo(options, outcome);
     } else {
         BuildResult built = buildPlan(formatText, {m_list.rows(), options.build, m_prompt, m_clock, m_fs});
-        if (built.status != BuildStatus::Blank)
+        if (built.status != BuildStatus::Blank) {
             m_state.undoState = UndoState::Nothing;
+            m_state.undoRunFromEarlierStart = false;
+        }
         if (built.status != BuildStatus::Built) {
             outcome.refused = true;
             outcome.buildFailed = built.status == BuildStatus::Failed;
@@ -63,7 +66,7 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
             outcome.refused = true;
         } else if (mode == RunMode::Test) {
             m_state.mode = PlanMode::Test;
-            execute(options, outcome);
+            execute(options, outcome, nullptr);
             m_state.logCaption = tr("Tokrenu－テスト");
             m_state.logStartPressed = m_frontEnd.showLog(m_state.logCaption, m_state.logText, true);
             if (m_state.logStartPressed) {
@@ -82,8 +85,134 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
     return outcome;
 }
 
-void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome) {
-    PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock);
+void RunCommands::undo(const RunOptions& options, CommandOutcome& outcome) {
+    qint64 wholeLength = 0;
+    if (!loadUndoRun(outcome, wholeLength))
+        return;
+    PlanUndo undo(m_state, m_list, m_fs, m_files, m_clock, m_prompt);
+    if (!undo.startUndo()) {
+        outcome.refused = true;
+        return;
+    }
+    undoSteps(options, outcome, wholeLength);
+}
+
+bool RunCommands::loadUndoRun(CommandOutcome& outcome, qint64& wholeLength) {
+    // Without a journal of this session's run (a plan made in memory alone) the plan in memory is undone.
+    if (m_state.undoRun == 0 || m_state.undoState == UndoState::Nothing)
+        return true;
+    UndoSource source = RunJournal(m_journal, m_fs).loadForUndo(m_state.undoRun);
+    if (!source.problem.isEmpty()) {
+        m_prompt.inform(source.problem, programTitle(), PromptIcon::Critical);
+        outcome.refused = true;
+        outcome.journalFailed = true;
+        return false;
+    }
+    removeUnfinishedCopies(source);
+    m_state.undoState = source.state;
+    if (source.plan)
+        m_state.plan = std::move(source.plan);
+    wholeLength = source.wholeLength;
+    return true;
+}
+
+void RunCommands::undoSteps(const RunOptions& options, CommandOutcome& outcome, qint64 wholeLength) {
+    std::unique_ptr<UndoRecorder> recorder;
+    if (m_state.undoRun != 0) {
+        QString error;
+        recorder = UndoRecorder::begin(m_journal, m_state.undoRun, wholeLength, m_clock, error);
+        if (!recorder) {
+            m_prompt.inform(tr("作業の記録に書き込めないため、元に戻せません。") + QStringLiteral("\r\n") + error,
+                            programTitle(), PromptIcon::Critical);
+            outcome.refused = true;
+            outcome.journalFailed = true;
+            return;
+        }
+    }
+    PlanUndo undo(m_state, m_list, m_fs, m_files, m_clock, m_prompt, recorder.get());
+    m_frontEnd.runWithProgress(ProgressWork::Undo, m_state.plan->upperBound(),
+                               [&](WorkHost& host) { outcome.failedSteps = undo.undoSteps(options, host); });
+    outcome.stopped = m_state.undoState == UndoState::UndoInterrupted;
+    // Should the end not reach the disk, the next undo finds each file back already and passes over it.
+    if (recorder)
+        static_cast<void>(recorder->finish(outcome.stopped));
+    if (options.showLog && !m_state.logText.isEmpty())
+        m_frontEnd.showLog(tr("Tokrenu－元に戻す"), m_state.logText, false);
+}
+
+void RunCommands::recoverInterruptedRuns(const RunOptions& options, qint64 except) {
+    RunJournal journal(m_journal, m_fs);
+    for (const qint64 run : RunJournal::unansweredInterruptions(journal.history())) {
+        if (run == except)
+            continue;
+        UndoSource source = journal.loadForUndo(run);
+        // A journal that cannot be read is told of when it is to be undone.
+        if (!source.problem.isEmpty() || !source.plan)
+            continue;
+        // Whatever the answer, a copy the process had not finished is of no use.
+        removeUnfinishedCopies(source);
+        const auto changed = std::count_if(source.plan->entries().cbegin(), source.plan->entries().cend(),
+                                           [](const RenameEntry& entry) { return entry.doneSteps != 0; });
+        QString error;
+        if (changed == 0) {
+            static_cast<void>(UndoRecorder::recordKept(m_journal, run, source.wholeLength, m_clock, error));
+            continue;
+        }
+        const QString started = DateValue::generalDateText(DateValue::fromSecsSinceEpoch(source.startedSecs));
+        const QString question = tr("前回の作業（%1 開始）は、終わる前に中断されました。").arg(started) +
+                                 QStringLiteral("\r\n") +
+                                 tr("変更された %1 個のファイルを元に戻しますか？").arg(changed) +
+                                 QStringLiteral("\r\n") + tr("［いいえ］を選ぶと、ファイルは今のままになります。");
+        if (m_prompt.message(question, programTitle(), PromptIcon::Question, PromptButtons::YesNo, PromptAnswer::No) !=
+            PromptAnswer::Yes) {
+            if (!UndoRecorder::recordKept(m_journal, run, source.wholeLength, m_clock, error))
+                m_prompt.inform(tr("作業の記録に書き込めません。") + QStringLiteral("\r\n") + error, programTitle(),
+                                PromptIcon::Critical);
+            continue;
+        }
+        m_state.plan = std::move(source.plan);
+        m_state.undoRun = run;
+        m_state.undoState = source.state;
+        m_state.logText.clear();
+        m_state.stopRequest = StopRequest::None;
+        CommandOutcome outcome;
+        undoSteps(options, outcome, source.wholeLength);
+        m_state.logText.clear();
+    }
+}
+
+void RunCommands::removeUnfinishedCopies(const UndoSource& source) {
+    for (const QString& folder : source.copyFolders)
+        static_cast<void>(m_files.removeUnfinishedCopies(folder));
+}
+
+void RunCommands::findRunToUndo() {
+    const std::vector<RunRecord> runs = RunJournal(m_journal, m_fs).history();
+    chooseUndoRun(runs, RunJournal::lastRunToUndo(runs));
+}
+
+CommandOutcome RunCommands::undoJournalRun(qint64 run, const RunOptions& options) {
+    chooseUndoRun(RunJournal(m_journal, m_fs).history(), run);
+    // Asked for by name: with nothing to undo, the user is told so.
+    m_state.undoRunFromEarlierStart = true;
+    return runCommand(RunMode::Undo, QString(), options);
+}
+
+void RunCommands::chooseUndoRun(const std::vector<RunRecord>& runs, qint64 run) {
+    m_state.undoRun = run;
+    m_state.undoRunFromEarlierStart = run != 0;
+    m_state.undoState = UndoState::Nothing;
+    for (const RunRecord& record : runs) {
+        if (record.run != run)
+            continue;
+        // A journal that cannot be read is still the one to undo, so that undo says why it cannot.
+        const bool readable = record.readError.isEmpty() && record.summary.condition == JournalCondition::Readable;
+        m_state.undoState = readable ? RunJournal::undoStateOf(record.summary) : UndoState::Run;
+    }
+}
+
+void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome, RunRecorder* recorder) {
+    PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock, recorder);
     auto steps = [&](WorkHost& host) {
         const ExecutionOutcome executed = executor.executePlanSteps(options, host);
         outcome.failedSteps += executed.failedSteps;
@@ -99,7 +228,23 @@ void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome) {
 
 void RunCommands::afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome) {
     m_state.mode = PlanMode::Run;
-    execute(options, outcome);
+    // Nothing is touched before the plan is safely in the journal.
+    QString error;
+    const std::unique_ptr<RunRecorder> recorder =
+        RunRecorder::begin(m_journal, *m_state.plan, options.copy ? FileOperation::Copy : FileOperation::Move,
+                           options.multidestFiles, m_fs, m_clock, error);
+    if (!recorder) {
+        m_prompt.inform(tr("作業の記録を書き込めないため、作業を中止します。") + QStringLiteral("\r\n") + error,
+                        programTitle(), PromptIcon::Critical);
+        outcome.refused = true;
+        outcome.journalFailed = true;
+        return;
+    }
+    m_state.undoRun = recorder->run();
+    m_state.undoRunFromEarlierStart = false;
+    execute(options, outcome, recorder.get());
+    if (!recorder->finish(m_state.stopRequest == StopRequest::Stop, outcome.bulkIncomplete))
+        outcome.journalFailed = true;
     if (options.showLog) {
         m_state.logCaption = tr("Tokrenu－ログ");
         m_frontEnd.showLog(m_state.logCaption, m_state.logText, false);

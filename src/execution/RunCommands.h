@@ -3,15 +3,20 @@
 #include <QCoreApplication>
 
 #include <functional>
+#include <vector>
 
 class Clock;
 class WorkHost;
 class FileListModel;
 class FileSystem;
+class JournalStore;
+class RunRecorder;
 class ShellFileOperation;
 class UserPrompt;
 struct RunOptions;
+struct RunRecord;
 struct RunState;
+struct UndoSource;
 
 enum class RunMode : std::uint8_t { Test = 0, Run = 1, Undo = 2 };
 
@@ -40,10 +45,12 @@ struct CommandOutcome {
     bool buildFailed = false;
     bool stopped = false;        // the work was cancelled part way
     bool bulkIncomplete = false; // one call for all files did not complete
+    bool journalFailed = false;  // the journal could not be written or read: the user has been told why
     qsizetype failedSteps = 0;
 };
 
-// Test, run and undo: build the plan, complete and check it, execute it, and show the log.
+// Test, run and undo: build the plan, complete and check it, execute it, and show the log. Every real run
+// keeps a journal, and undo reads it back, also in a later process.
 class RunCommands final {
     Q_DECLARE_TR_FUNCTIONS(RunCommands)
 
@@ -54,13 +61,28 @@ public:
                 ShellFileOperation& files,
                 UserPrompt& prompt,
                 const Clock& clock,
-                RunFrontEnd& frontEnd);
+                RunFrontEnd& frontEnd,
+                JournalStore& journal);
 
     CommandOutcome runCommand(RunMode mode, const QString& formatText, const RunOptions& options);
 
+    // For every run that ended without its end mark (but `except`) and whose files nobody has decided about,
+    // asks whether to put the files it changed back; the answer is recorded, so that it is asked once.
+    void recoverInterruptedRuns(const RunOptions& options, qint64 except = 0);
+    // Makes the newest run not yet undone the one Undo reverses, as at start-up.
+    void findRunToUndo();
+    // Undoes the given run of the journal (0: none, which the user is told) whatever the list holds.
+    CommandOutcome undoJournalRun(qint64 run, const RunOptions& options);
+
 private:
+    void removeUnfinishedCopies(const UndoSource& source);
+    void chooseUndoRun(const std::vector<RunRecord>& runs, qint64 run);
+    void undo(const RunOptions& options, CommandOutcome& outcome);
+    // Replaces the plan in memory with the run's journal; false, after telling the user, when it cannot.
+    bool loadUndoRun(CommandOutcome& outcome, qint64& wholeLength);
+    void undoSteps(const RunOptions& options, CommandOutcome& outcome, qint64 wholeLength);
     void afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome);
-    void execute(const RunOptions& options, CommandOutcome& outcome);
+    void execute(const RunOptions& options, CommandOutcome& outcome, RunRecorder* recorder);
 
     RunState& m_state;
     FileListModel& m_list;
@@ -69,4 +91,5 @@ private:
     UserPrompt& m_prompt;
     const Clock& m_clock;
     RunFrontEnd& m_frontEnd;
+    JournalStore& m_journal;
 };

@@ -35,6 +35,11 @@ struct RunState {
     std::optional<RenamePlan> plan;
     PlanMode mode = PlanMode::Run;
     UndoState undoState = UndoState::Nothing;
+    // The journal Undo reads: the last real run of this session, or the run found to undo at start-up; 0 for
+    // none, when Undo falls back on the plan in memory.
+    qint64 undoRun = 0;
+    // The run to undo was found in the journal at start-up: Undo then works whatever the list holds.
+    bool undoRunFromEarlierStart = false;
     // Tested after every file.
     StopRequest stopRequest = StopRequest::None;
     // Lines end with CR LF.

@@ -80,6 +80,19 @@ public:
 
     // The folder a folder text leads to, links followed; nothing when it cannot be looked at.
     [[nodiscard]] virtual std::optional<FileIdentity> folderIdentity(const QString& folder) const = 0;
+    // Which file the path is, the path itself and not where a link leads; nothing when it cannot be looked at.
+    [[nodiscard]] virtual std::optional<FileIdentity> fileIdentity(const QString& path) const = 0;
+    // The mount a folder is reached through, links followed: a rename cannot leave it, so a file moved to a
+    // folder of another mount is a new file, even on the same file system. Nothing when it cannot be looked at.
+    [[nodiscard]] virtual std::optional<std::uint64_t> folderMount(const QString& folder) const = 0;
+    // The permission bits the read-only attribute stands for (on Linux the write bits of owner, group and
+    // others), so that clearing the attribute can give back exactly those a file had; nothing where the
+    // platform has none or the path cannot be looked at.
+    [[nodiscard]] virtual std::optional<std::uint32_t> writePermissions(const QString& path) const = 0;
+    // Gives the file back such write permissions, its other permission bits left as they are.
+    virtual bool restoreWritePermissions(const QString& path, std::uint32_t bits) = 0;
+    // Whether two regular files hold the same bytes; false when either cannot be read.
+    [[nodiscard]] virtual bool sameContent(const QString& first, const QString& second) const = 0;
 
     // Why the path cannot be used (the system's text), or an empty text when it can: it exists and, when
     // it is a folder, its entries can be read.

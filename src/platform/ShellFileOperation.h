@@ -15,7 +15,7 @@ enum class FileOperation : std::uint8_t {
     Rename = 4,
 };
 
-enum class FileOperationFlag : std::uint16_t {
+enum class FileOperationFlag : std::uint32_t {
     MultiDestFiles = 1,
     Silent = 4,
     RenameOnCollision = 8,
@@ -23,6 +23,9 @@ enum class FileOperationFlag : std::uint16_t {
     AllowUndo = 64,
     NoConfirmMkdir = 512,
     NoErrorUi = 1024,
+    // The program's own flag, above the 16 bits the published ones use: a destination that exists makes
+    // that file fail, unasked, and nothing is replaced. Undo moves with it.
+    NeverReplace = 0x10000,
 };
 Q_DECLARE_FLAGS(FileOperationFlags, FileOperationFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(FileOperationFlags)
@@ -44,4 +47,7 @@ public:
                                     const QStringList& sources,
                                     const QStringList& destinations,
                                     FileOperationFlags flags) = 0;
+    // Removes from the folder the copies a process began and never finished, because it was killed in the
+    // middle of one (none that a live process is writing); how many went.
+    virtual int removeUnfinishedCopies(const QString& folder) = 0;
 };

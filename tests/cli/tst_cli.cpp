@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -26,17 +27,39 @@ private:
         QString err;
     };
 
-    Run run(const QStringList& arguments, const QString& folder = QString()) {
-        QProcess process;
-        process.setWorkingDirectory(folder.isEmpty() ? m_dir.path() : folder);
-        // Whatever goes to the trash stays with the test.
+    // The trash and the journals stay with the test; a test may keep journals of its own in `stateHome`.
+    QProcessEnvironment environment(const QString& stateHome = QString()) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral(".trash-home")));
-        process.setProcessEnvironment(environment);
+        environment.insert(QStringLiteral("XDG_STATE_HOME"),
+                           stateHome.isEmpty() ? m_dir.filePath(QStringLiteral(".state")) : stateHome);
+        return environment;
+    }
+
+    Run run(const QStringList& arguments, const QString& folder = QString(), const QString& stateHome = QString()) {
+        QProcess process;
+        process.setWorkingDirectory(folder.isEmpty() ? m_dir.path() : folder);
+        process.setProcessEnvironment(environment(stateHome));
         process.start(QStringLiteral(TOKRENU_CLI_PATH), arguments);
         process.waitForFinished(30000);
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QStringList filesIn(const QString& folder) const {
+        QStringList found;
+        for (const QString& name : QDir(folder).entryList(QDir::Files))
+            found.append(name + QLatin1Char('=') +
+                         QString::fromUtf8(TestFiles::read(folder + QLatin1Char('/') + name)));
+        return found;
+    }
+
+    // Leaves the journal of a run as a process that died would: without its end.
+    static void cutOffTheEnd(const QString& journal) {
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(file.resize(bytes.lastIndexOf("RUN-END")));
     }
 
     // A folder of its own for a test, empty.
@@ -130,7 +153,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
         QTest::newRow("two actions") << QStringList{"--run", "--test", "fn", "a.txt"}
-                                     << "only one of --names, --test, --run and --help may be given";
+                                     << "only one of --names, --test, --run, --undo, --history and --help may be given";
         QTest::newRow("an unknown option") << QStringList{"--bogus", "fn", "a.txt"} << "unknown option: --bogus";
         QTest::newRow("a folder without a name")
             << QStringList{"--move-to=", "fn", "a.txt"} << "--move-to needs a folder";
@@ -327,6 +350,7 @@ private Q_SLOTS:
         }
         QProcess process;
         process.setWorkingDirectory(folder);
+        process.setProcessEnvironment(environment(folder + QStringLiteral("-state")));
         process.start(QStringLiteral(TOKRENU_CLI_PATH), arguments);
         QVERIFY(process.waitForStarted());
         // The moment a copy is being written.
@@ -353,6 +377,139 @@ private Q_SLOTS:
         QVERIFY2(left.filter(QStringLiteral(".tokrenu-")).isEmpty(), qPrintable(left.join(u' ')));
         QVERIFY(moved < 6);
         QCOMPARE(QDir(folder).entryList(QDir::Files).size() + moved, 6);
+    }
+
+    // Each command is a process of its own: undo reads the run from the journal, and the same run is not undone
+    // twice.
+    void undoInANewProcess() {
+        const QString folder = freshFolder(QStringLiteral("undo"));
+        const QString state = folder + QStringLiteral("-state");
+        for (const char* name : {"a", "b"})
+            TestFiles::write(folder + QLatin1Char('/') + QLatin1String(name), name);
+        QCOMPARE(run({"--run", "\"x\" & name", "."}, folder, state).exitCode, 0);
+        QCOMPARE(filesIn(folder), QStringList({"xa=a", "xb=b"}));
+        const Run undo = run({"--undo"}, folder, state);
+        QCOMPARE(undo.err, QString());
+        QCOMPARE(undo.exitCode, 0);
+        QVERIFY2(undo.out.contains(QStringLiteral("名前を元に戻す：") + folder + QStringLiteral("/a\n")),
+                 qPrintable(undo.out));
+        QVERIFY(undo.out.endsWith(QStringLiteral(" 元に戻す作業は正常に完了しました。\n")));
+        QCOMPARE(filesIn(folder), QStringList({"a=a", "b=b"}));
+        const Run again = run({"--undo", "1"}, folder, state);
+        QCOMPARE(again.exitCode, 3);
+        QCOMPARE(again.err, QStringLiteral("Tokrenu: 元に戻せません。\n"));
+        QCOMPARE(run({"--undo"}, folder, state).exitCode, 3);
+    }
+
+    // --history lists every run kept; --undo RUN undoes the one named, the others stay as they are.
+    void historyAndUndoOfOneRun() {
+        const QString folder = freshFolder(QStringLiteral("history"));
+        const QString state = folder + QStringLiteral("-state");
+        for (const char* name : {"a", "b"})
+            TestFiles::write(folder + QLatin1Char('/') + QLatin1String(name), name);
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("sub")));
+        QCOMPARE(run({"--run", "\"x\" & name", "a"}, folder, state).exitCode, 0);
+        QCOMPARE(run({"--run", "--move-to", "sub", "\"y\" & name", "b"}, folder, state).exitCode, 0);
+        QCOMPARE(run({"--undo", "1"}, folder, state).exitCode, 0);
+        QCOMPARE(filesIn(folder), QStringList({"a=a"}));
+        QCOMPARE(filesIn(folder + QStringLiteral("/sub")), QStringList({"yb=b"}));
+        const Run history = run({"--history"}, folder, state);
+        QCOMPARE(history.exitCode, 0);
+        const QStringList lines = history.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0],
+                 QStringLiteral("RUN  STARTED              FILES  OPERATION  STATE          UNDO              WHERE"));
+        const QRegularExpression row(QStringLiteral(
+            "^  (\\d)  \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d      1  move       done           (.{16})  (.*)$"));
+        const QRegularExpressionMatch first = row.match(lines[1]);
+        const QRegularExpressionMatch second = row.match(lines[2]);
+        QVERIFY2(first.hasMatch() && second.hasMatch(), qPrintable(history.out));
+        QCOMPARE(first.captured(2).trimmed(), QStringLiteral("undone"));
+        QCOMPARE(first.captured(3), folder + QLatin1Char('/'));
+        QCOMPARE(second.captured(2).trimmed(), QStringLiteral("not undone"));
+        QCOMPARE(second.captured(3), folder + QStringLiteral("/ -> ") + folder + QStringLiteral("/sub/"));
+        QCOMPARE(run({"--history"}, folder, folder + QStringLiteral("-none")).out,
+                 QStringLiteral("No runs are kept in ") + folder + QStringLiteral("-none/Tokrenu/journal.\n"));
+    }
+
+    void undoUsageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("a run that is no number") << QStringList{"--undo", "last"}
+                                                 << "tokrenu-cli: RUN must be the number of a run, as --history shows "
+                                                    "it: last\nTry 'tokrenu-cli --help'.\n";
+        QTest::newRow("undo with a format")
+            << QStringList{"--undo", "1", "fn"}
+            << "tokrenu-cli: --undo takes no FORMAT or PATH\nTry 'tokrenu-cli --help'.\n";
+        QTest::newRow("history with a path")
+            << QStringList{"--history", "a"}
+            << "tokrenu-cli: --history takes no FORMAT or PATH\nTry 'tokrenu-cli --help'.\n";
+        QTest::newRow("undo and run")
+            << QStringList{"--undo=2", "--run", "fn", "a"}
+            << "tokrenu-cli: only one of --names, --test, --run, --undo, --history and --help "
+               "may be given\nTry 'tokrenu-cli --help'.\n";
+        QTest::newRow("a run that is not kept")
+            << QStringList{"--undo", "99"} << "tokrenu-cli: no run 99 is kept in %1\n";
+    }
+    void undoUsageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, err);
+        const QString state = freshFolder(QStringLiteral("usage-state"));
+        const Run result = run(arguments, QString(), state);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err, err.arg(state + QStringLiteral("/Tokrenu/journal")));
+    }
+
+    // A run whose process died is found by the next --run (or --undo) and asked about once, on standard error
+    // and answered as any question is.
+    void anInterruptedRunIsAskedAboutOnce_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("answered yes") << true;
+        QTest::newRow("answered no") << false;
+    }
+    void anInterruptedRunIsAskedAboutOnce() {
+        QFETCH(bool, yes);
+        const QString folder = freshFolder(QString::fromLatin1(QTest::currentDataTag()));
+        const QString state = folder + QStringLiteral("-state");
+        for (const char* name : {"a", "b", "c"})
+            TestFiles::write(folder + QLatin1Char('/') + QLatin1String(name), name);
+        QCOMPARE(run({"--run", "\"x\" & name", "a", "b"}, folder, state).exitCode, 0);
+        cutOffTheEnd(state + QStringLiteral("/Tokrenu/journal/run-00000001.journal"));
+        QStringList next{"--run", "name", "c"};
+        if (yes)
+            next.prepend(QStringLiteral("--yes"));
+        const Run asked = run(next, folder, state);
+        QCOMPARE(asked.exitCode, 0);
+        QVERIFY2(asked.err.startsWith(QStringLiteral("Tokrenu: 前回の作業（")), qPrintable(asked.err));
+        QVERIFY(asked.err.contains(
+            QStringLiteral("は、終わる前に中断されました。\n変更された 2 個のファイルを元に戻しますか？\n")));
+        QVERIFY(asked.err.endsWith(yes ? QStringLiteral("(answered yes)\n") : QStringLiteral("(answered no)\n")));
+        QCOMPARE(filesIn(folder), yes ? QStringList({"a=a", "b=b", "c=c"}) : QStringList({"c=c", "xa=a", "xb=b"}));
+        const Run later = run({"--run", "name", "c"}, folder, state);
+        QCOMPARE(later.err, QString());
+        const Run history = run({"--history"}, folder, state);
+        QVERIFY2(history.out.contains(yes ? QStringLiteral("interrupted    undone")
+                                          : QStringLiteral("interrupted    kept as it is")),
+                 qPrintable(history.out));
+    }
+
+    // A journal that does not check out is told of, and nothing moves.
+    void aDamagedJournalMovesNothing() {
+        const QString folder = freshFolder(QStringLiteral("damaged"));
+        const QString state = folder + QStringLiteral("-state");
+        TestFiles::write(folder + QStringLiteral("/a"), "a");
+        QCOMPARE(run({"--run", "\"x\"", "a"}, folder, state).exitCode, 0);
+        const QString journal = state + QStringLiteral("/Tokrenu/journal/run-00000001.journal");
+        QByteArray bytes = TestFiles::read(journal);
+        bytes.replace(QByteArray(folder.toUtf8() + "/x\t"), QByteArray(folder.toUtf8() + "/y\t"));
+        QVERIFY(TestFiles::write(journal, bytes));
+        const Run undo = run({"--undo"}, folder, state);
+        QCOMPARE(undo.exitCode, 1);
+        QCOMPARE(undo.err, QStringLiteral("Tokrenu: 作業の記録が壊れているため、元に戻せません。\n") + journal +
+                               QStringLiteral(": 3 行目が壊れています。\n"));
+        QCOMPARE(filesIn(folder), QStringList({"x=a"}));
+        QVERIFY(run({"--history"}, folder, state).out.contains(QStringLiteral("  damaged  ")));
     }
 
     void wrongUsage() {

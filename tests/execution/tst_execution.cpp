@@ -11,6 +11,7 @@
 #include "fakes/RecordingFrontEnd.h"
 #include "fakes/RecordingHost.h"
 #include "fakes/ScriptedPrompt.h"
+#include "fakes/TemporaryJournal.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<FileListModel> m_list;
     std::unique_ptr<RunState> m_state;
     std::unique_ptr<RecordingFrontEnd> m_frontEnd;
+    std::unique_ptr<TemporaryJournal> m_journal;
     FaultySyscalls m_syscalls;
     std::unique_ptr<LinuxShellFileOperation> m_files;
     RunOptions m_options;
@@ -58,7 +60,7 @@ private:
     }
 
     CommandOutcome command(RunMode mode, const QString& format) {
-        RunCommands commands(*m_state, *m_list, *m_fs, *m_files, m_prompt, m_clock, *m_frontEnd);
+        RunCommands commands(*m_state, *m_list, *m_fs, *m_files, m_prompt, m_clock, *m_frontEnd, m_journal->store);
         return commands.runCommand(mode, format, m_options);
     }
 
@@ -111,6 +113,7 @@ private Q_SLOTS:
         m_list = std::make_unique<FileListModel>();
         m_state = std::make_unique<RunState>();
         m_frontEnd = std::make_unique<RecordingFrontEnd>();
+        m_journal = std::make_unique<TemporaryJournal>();
         m_frontEnd->list = m_list.get();
         m_syscalls.fault = nullptr;
         m_files = std::make_unique<LinuxShellFileOperation>(m_prompt, &m_syscalls);

@@ -56,6 +56,23 @@ public:
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override {
         return m_real.folderIdentity(folder);
     }
+    [[nodiscard]] std::optional<FileIdentity> fileIdentity(const QString& path) const override {
+        if (vanished.contains(path))
+            return std::nullopt;
+        return m_real.fileIdentity(path);
+    }
+    [[nodiscard]] std::optional<std::uint64_t> folderMount(const QString& folder) const override {
+        return m_real.folderMount(folder);
+    }
+    [[nodiscard]] std::optional<std::uint32_t> writePermissions(const QString& path) const override {
+        return m_real.writePermissions(path);
+    }
+    bool restoreWritePermissions(const QString& path, std::uint32_t bits) override {
+        return m_real.restoreWritePermissions(path, bits);
+    }
+    [[nodiscard]] bool sameContent(const QString& first, const QString& second) const override {
+        return m_real.sameContent(first, second);
+    }
     [[nodiscard]] QString accessProblem(const QString& path) const override { return m_real.accessProblem(path); }
     [[nodiscard]] bool exists(const QString& path) const override { return m_real.exists(path); }
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override { return m_real.canSetFileTime(kind); }

@@ -32,6 +32,7 @@ public:
                          .arg(flags.toInt()));
         return m_real.run(operation, sources, destinations, flags);
     }
+    int removeUnfinishedCopies(const QString& folder) override { return m_real.removeUnfinishedCopies(folder); }
 
 private:
     ShellFileOperation& m_real;

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -35,6 +36,7 @@ constexpr int NoConfirmation = 16;
 constexpr int AllowUndo = 64;
 constexpr int NoConfirmMkdir = 512;
 constexpr int NoErrorUi = 1024;
+constexpr int NeverReplace = 0x10000; // the program's own
 } // namespace Flag
 
 namespace {
@@ -201,6 +203,38 @@ private Q_SLOTS:
         QCOMPARE(question.icon, PromptIcon::Exclamation);
         QCOMPARE(question.buttons, PromptButtons::YesNo);
         QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+    }
+
+    // What undo moves with: a file in the way makes that file fail, unasked, whatever else the flags say.
+    void neverReplaceFailsUnasked_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("crossDevice");
+        QTest::newRow("a move") << Op::Move << 0 << false;
+        QTest::newRow("a move that would not ask either")
+            << Op::Move << (Flag::NoConfirmation | Flag::AllowUndo) << false;
+        QTest::newRow("a move across devices") << Op::Move << Flag::NoConfirmation << true;
+        QTest::newRow("a copy") << Op::Copy << Flag::NoConfirmation << false;
+    }
+    void neverReplaceFailsUnasked() {
+        QFETCH(int, operation);
+        QFETCH(int, flags);
+        QFETCH(bool, crossDevice);
+        const QString source = file("a.txt", "new");
+        const QString target = file("b.txt", "old");
+        if (crossDevice)
+            injectExdevFor(source);
+
+        const FileOperationResult result =
+            run(operation, {source}, {target}, flags | Flag::NeverReplace | Flag::NoErrorUi);
+
+        QCOMPARE(result.result, EEXIST);
+        QVERIFY(!result.aborted);
+        QVERIFY(m_prompt->shown().isEmpty());
+        QCOMPARE(TestFiles::read(target), QByteArray("old"));
+        QCOMPARE(TestFiles::read(source), QByteArray("new"));
+        QCOMPARE(entries(m_dir->path()), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(trashed("b.txt"), QByteArray());
     }
 
     // Without a home there is no trash: a replacement that asks for the trash fails and says why, and nothing
@@ -481,6 +515,35 @@ private Q_SLOTS:
         QCOMPARE(m_prompt->shown().first().title, "Tokrenu");
         QCOMPARE(m_prompt->shown().first().icon, PromptIcon::Critical);
         QCOMPARE(m_prompt->shown().first().buttons, PromptButtons::Ok);
+    }
+
+    // A copy a killed process left half written goes; one a live process still writes, a file under a
+    // temporary name (which may be the only name a file has), and every other name stay.
+    void unfinishedCopiesAreRemoved() {
+        const QString live = file(".tokrenu-1a2b.part", "being written");
+        const int fd = ::open(live.toUtf8().constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+        file(".tokrenu-dead01.part", "left by a killed process");
+        const QStringList kept{".tokrenu-1a2b.part", ".tokrenu-77.tmp", ".tokrenu-xyz.part", "a.part", "b"};
+        for (const QString& name : kept.mid(1))
+            file(name, "kept");
+
+        LinuxShellFileOperation shell(*m_prompt, m_sys.get());
+        QCOMPARE(shell.removeUnfinishedCopies(m_dir->path()), 1);
+        ::close(fd);
+        QCOMPARE(entries(m_dir->path()), kept);
+        QCOMPARE(shell.removeUnfinishedCopies(path(QStringLiteral("missing"))), 0);
+    }
+
+    // Copying a file reads it without changing its access time, so that a copy given up half way leaves its
+    // source exactly as it was.
+    void aCopyLeavesTheSourceAccessTimeAlone() {
+        const QString source = file("a.txt", randomBytes(64 * 1024));
+        const struct timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, source.toUtf8().constData(), times, 0), 0);
+        QCOMPARE(run(Op::Copy, {source}, {path("b.txt")}, Flag::NoConfirmation).result, 0);
+        QCOMPARE(statOf(source).st_atim.tv_sec, time_t(1000000000));
+        QCOMPARE(statOf(path("b.txt")).st_atim.tv_sec, time_t(1000000000));
     }
 
     void hardLinksOfOneFileAreRefused_data() {

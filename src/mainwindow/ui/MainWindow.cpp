@@ -46,6 +46,7 @@ MainWindow::MainWindow(Options& options,
                        SettingsStore& settings,
                        FileSystem& fs,
                        ShellFileOperation& files,
+                       JournalStore& journal,
                        UserPrompt& prompt,
                        const Clock& clock,
                        QWidget* parent)
@@ -57,7 +58,7 @@ MainWindow::MainWindow(Options& options,
     , m_model(new FileListModel(this))
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
-    , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock))
+    , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock, journal))
     , m_listEdits(new ListController(*this, *this, options, fs, files, prompt, *m_model, *m_list, *m_adder))
     , m_actions(this)
     , m_help(std::make_unique<HelpCommands>(*this, prompt))
@@ -115,6 +116,7 @@ void MainWindow::startUp(const QStringList& arguments, const QString& currentFol
     m_list->setFileListModel(m_model);
     buildToolbar();
     loadSettings();
+    m_run->startUp(m_options.runOptions());
     // Files named on the command line, after the settings, so that the restored filter applies.
     if (!arguments.isEmpty())
         addBatch(prepareCommandLine(m_fs, arguments, currentFolder));

@@ -20,6 +20,7 @@ class FileListView;
 class FileSystem;
 class FormatBox;
 class FormatCommands;
+class JournalStore;
 class HelpCommands;
 class ListController;
 class OptionActions;
@@ -47,12 +48,14 @@ public:
                SettingsStore& settings,
                FileSystem& fs,
                ShellFileOperation& files,
+               JournalStore& journal,
                UserPrompt& prompt,
                const Clock& clock,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up sequence; arguments are the paths named on the command line.
+    // The start-up sequence; arguments are the paths named on the command line. A run that ended without
+    // finishing is settled first, so that the files named are looked at as they then are.
     void startUp(const QStringList& arguments, const QString& currentFolder);
 
     void listCommand(ListCommand command);

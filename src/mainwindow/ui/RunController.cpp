@@ -11,17 +11,23 @@ RunController::RunController(QWidget* window,
                              FileSystem& fs,
                              ShellFileOperation& files,
                              UserPrompt& prompt,
-                             const Clock& clock)
+                             const Clock& clock,
+                             JournalStore& journal)
     : QObject(window)
     , m_window(window)
     , m_mainHost(mainHost)
     , m_list(list)
-    , m_commands(m_state, list, fs, files, prompt, clock, *this) {}
+    , m_commands(m_state, list, fs, files, prompt, clock, *this, journal) {}
 
 RunController::~RunController() = default;
 
 CommandOutcome RunController::runCommand(RunMode mode, const QString& formatText, const RunOptions& options) {
     return m_commands.runCommand(mode, formatText, options);
+}
+
+void RunController::startUp(const RunOptions& options) {
+    m_commands.recoverInterruptedRuns(options);
+    m_commands.findRunToUndo();
 }
 
 void RunController::runWithProgress(ProgressWork work, qsizetype maximum, const std::function<void(WorkHost&)>& steps) {

@@ -10,6 +10,7 @@ class Clock;
 class WorkHost;
 class FileListModel;
 class FileSystem;
+class JournalStore;
 class ShellFileOperation;
 class UserPrompt;
 class QWidget;
@@ -27,10 +28,13 @@ public:
                   FileSystem& fs,
                   ShellFileOperation& files,
                   UserPrompt& prompt,
-                  const Clock& clock);
+                  const Clock& clock,
+                  JournalStore& journal);
     ~RunController() override;
 
     CommandOutcome runCommand(RunMode mode, const QString& formatText, const RunOptions& options);
+    // At start-up: settles the runs that ended without finishing, then finds the run Undo reverses.
+    void startUp(const RunOptions& options);
 
     [[nodiscard]] RunState& state() { return m_state; }
     [[nodiscard]] LogViewSettings& logSettings() { return m_logSettings; }

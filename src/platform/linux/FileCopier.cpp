@@ -5,10 +5,12 @@
 #include <QByteArrayView>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,8 @@ namespace {
 constexpr size_t kKernelCopyChunk = size_t{1} << 30;
 constexpr size_t kBufferSize = size_t{256} << 10;
 constexpr int kTemporaryAttempts = 100;
+constexpr char kCopyPrefix[] = ".tokrenu-";
+constexpr char kCopySuffix[] = ".part";
 
 } // namespace
 
@@ -25,12 +29,30 @@ QByteArray temporaryName(const QByteArray& folder) {
            QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
 }
 
+QByteArray copyName(const QByteArray& folder) {
+    return folder + (folder.endsWith('/') ? "" : "/") + kCopyPrefix +
+           QByteArray::number(QRandomGenerator::global()->generate(), 16) + kCopySuffix;
+}
+
+bool isCopyName(QByteArrayView name) {
+    if (!name.startsWith(kCopyPrefix) || !name.endsWith(kCopySuffix))
+        return false;
+    const QByteArrayView digits =
+        name.sliced(qsizetype(sizeof kCopyPrefix) - 1).chopped(qsizetype(sizeof kCopySuffix) - 1);
+    return !digits.isEmpty() && digits.size() <= 8 && std::all_of(digits.begin(), digits.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    });
+}
+
 int FileCopier::createTemporary(const QByteArray& folder, QByteArray& name, int& fd) {
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        name = temporaryName(folder);
+        name = copyName(folder);
         fd = m_sys.open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0)
+        // Held until the copy is closed: a copy nobody holds is one whose writer died.
+        if (fd >= 0) {
+            static_cast<void>(m_sys.flock(fd, LOCK_EX | LOCK_NB));
             return 0;
+        }
         if (errno != EEXIST)
             return errno;
     }

@@ -9,6 +9,10 @@
 
 // A hidden name for a temporary file in the folder, unlikely to be taken.
 QByteArray temporaryName(const QByteArray& folder);
+// Such a name for a copy being written: a process killed in the middle of it leaves it behind, and it is
+// known by this name (and by the lock its writer holds while alive) as a copy nobody finished.
+QByteArray copyName(const QByteArray& folder);
+bool isCopyName(QByteArrayView name);
 
 // Owns a file descriptor and closes it through the system calls given.
 class Descriptor final {

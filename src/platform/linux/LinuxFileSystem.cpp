@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -310,6 +311,91 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
     if (stat(nativePath(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return std::nullopt;
     return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
+}
+
+std::optional<FileIdentity> LinuxFileSystem::fileIdentity(const QString& path) const {
+    struct stat st {};
+    if (lstat(nativePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
+}
+
+std::optional<std::uint64_t> LinuxFileSystem::folderMount(const QString& folder) const {
+    struct statx stx {};
+    if (statx(AT_FDCWD, nativePath(folder).constData(), 0, STATX_TYPE | STATX_MNT_ID, &stx) != 0 ||
+        !S_ISDIR(stx.stx_mode))
+        return std::nullopt;
+    if ((stx.stx_mask & STATX_MNT_ID) != 0)
+        return stx.stx_mnt_id;
+    // An older kernel tells no mount: the device stands in, marked so that it never equals a mount's number.
+    return (std::uint64_t(1) << 63) | (std::uint64_t(stx.stx_dev_major) << 32) | stx.stx_dev_minor;
+}
+
+std::optional<std::uint32_t> LinuxFileSystem::writePermissions(const QString& path) const {
+    struct stat st {};
+    if (lstat(nativePath(path).constData(), &st) != 0 || S_ISLNK(st.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(st.st_mode & kWriteBits);
+}
+
+bool LinuxFileSystem::restoreWritePermissions(const QString& path, std::uint32_t bits) {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0 || S_ISLNK(st.st_mode) || (bits & ~std::uint32_t(kWriteBits)) != 0)
+        return false;
+    const mode_t wanted = (st.st_mode & 07777 & ~kWriteBits) | static_cast<mode_t>(bits);
+    return wanted == (st.st_mode & 07777) || chmod(native.constData(), wanted) == 0;
+}
+
+namespace {
+
+// Opens for reading without touching the access time where the system lets this user.
+int openQuietly(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOATIME | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 || errno != EPERM)
+        return fd;
+    return ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+bool readFully(int fd, char* buffer, size_t length) {
+    while (length > 0) {
+        const ssize_t got = ::read(fd, buffer, length);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        buffer += got;
+        length -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+} // namespace
+
+bool LinuxFileSystem::sameContent(const QString& first, const QString& second) const {
+    const int a = openQuietly(nativePath(first));
+    const int b = openQuietly(nativePath(second));
+    bool same = false;
+    struct stat sa {};
+    struct stat sb {};
+    if (a >= 0 && b >= 0 && fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && S_ISREG(sa.st_mode) && S_ISREG(sb.st_mode) &&
+        sa.st_size == sb.st_size) {
+        constexpr size_t kChunk = size_t(64) * 1024;
+        std::vector<char> left(kChunk);
+        std::vector<char> right(kChunk);
+        same = true;
+        for (off_t done = 0; same && done < sa.st_size;) {
+            const auto length = static_cast<size_t>(std::min<off_t>(off_t(kChunk), sa.st_size - done));
+            same = readFully(a, left.data(), length) && readFully(b, right.data(), length) &&
+                   std::memcmp(left.data(), right.data(), length) == 0;
+            done += static_cast<off_t>(length);
+        }
+    }
+    if (a >= 0)
+        ::close(a);
+    if (b >= 0)
+        ::close(b);
+    return same;
 }
 
 QString LinuxFileSystem::accessProblem(const QString& path) const {

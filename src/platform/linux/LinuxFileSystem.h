@@ -17,6 +17,11 @@ public:
     [[nodiscard]] QStringList entryNames(const QString& folder) const override;
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override;
+    [[nodiscard]] std::optional<FileIdentity> fileIdentity(const QString& path) const override;
+    [[nodiscard]] std::optional<std::uint64_t> folderMount(const QString& folder) const override;
+    [[nodiscard]] std::optional<std::uint32_t> writePermissions(const QString& path) const override;
+    bool restoreWritePermissions(const QString& path, std::uint32_t bits) override;
+    [[nodiscard]] bool sameContent(const QString& first, const QString& second) const override;
     [[nodiscard]] QString accessProblem(const QString& path) const override;
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override;
 };

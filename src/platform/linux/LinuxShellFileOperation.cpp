@@ -7,6 +7,7 @@
 
 #include <QByteArrayView>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSet>
 
 #include <algorithm>
@@ -14,9 +15,11 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -157,6 +160,7 @@ private:
     int makeMissingFolder(const QByteArray& dst);
     int makeFolders(const QByteArray& folder);
     bool heldByCall(const QString& path) const { return m_held != nullptr && m_held->holds(path); }
+    bool neverReplaces() const { return m_flags.testFlag(FileOperationFlag::NeverReplace); }
     bool confirmReplace(const QString& path);
     int trash(const QString& path);
 
@@ -232,7 +236,7 @@ int FileJob::moveOntoExisting(const QString& from, const QString& to, const QByt
         QByteArray placed;
         return renameToFreeName(to, src, dst, placed);
     }
-    if (S_ISDIR(existing.st_mode) || heldByCall(to))
+    if (S_ISDIR(existing.st_mode) || heldByCall(to) || neverReplaces())
         return EEXIST; // a folder is never replaced, nor a file another pair still needs
     if (!confirmReplace(to))
         return kDeclined;
@@ -314,8 +318,12 @@ int FileJob::copy(const QString& from, const QString& to) {
 // once the copy is safely there. Whatever fails, the temporary file goes and the source stays whole.
 int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray& dst, bool removeSource) {
     // A link that moves stays a link, so it is not opened through and stays where it is; a FIFO must not
-    // block the open.
-    const int in = m_sys.open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (removeSource ? O_NOFOLLOW : 0), 0);
+    // block the open. Reading it leaves its access time as it was where this user may ask for that, so that
+    // a copy given up half way changes nothing of its source.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (removeSource ? O_NOFOLLOW : 0);
+    int in = m_sys.open(src.constData(), flags | O_NOATIME, 0);
+    if (in < 0 && errno == EPERM)
+        in = m_sys.open(src.constData(), flags, 0);
     if (in < 0)
         return errno == ELOOP && removeSource ? EXDEV : errno;
     Descriptor source(m_sys, in);
@@ -334,7 +342,7 @@ int FileJob::copyFile(const QString& to, const QByteArray& src, const QByteArray
         if (sameFile(existing, status))
             return EEXIST;
         if (!m_flags.testFlag(FileOperationFlag::RenameOnCollision)) {
-            if (S_ISDIR(existing.st_mode) || heldByCall(to))
+            if (S_ISDIR(existing.st_mode) || heldByCall(to) || neverReplaces())
                 return EEXIST;
             if (!confirmReplace(to))
                 return kDeclined;
@@ -390,7 +398,8 @@ int FileJob::placeCopy(
     if (!replace) {
         // The name was taken while the copy was written.
         struct stat existing {};
-        if ((m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) || heldByCall(to))
+        if ((m_sys.lstat(dst.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) || heldByCall(to) ||
+            neverReplaces())
             return EEXIST;
         if (!confirmReplace(to))
             return kDeclined;
@@ -544,4 +553,31 @@ FileOperationResult LinuxShellFileOperation::run(FileOperation operation,
         job.reportFailure(operation, from, to, status);
     }
     return result;
+}
+
+int LinuxShellFileOperation::removeUnfinishedCopies(const QString& folder) {
+    const QByteArray native = QFile::encodeName(folder);
+    DIR* dir = ::opendir(native.constData());
+    if (dir == nullptr)
+        return 0;
+    QByteArrayList names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (isCopyName(entry->d_name))
+            names.append(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+    int removed = 0;
+    for (const QByteArray& name : std::as_const(names)) {
+        const QByteArray path = native + (native.endsWith('/') ? "" : "/") + name;
+        const int fd = m_syscalls.open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // Its writer holds the lock while it lives; only a copy nobody holds is unfinished for good.
+        if (m_syscalls.fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && m_syscalls.flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            m_syscalls.unlink(path.constData()) == 0)
+            ++removed;
+        static_cast<void>(m_syscalls.close(fd));
+    }
+    return removed;
 }

@@ -16,6 +16,7 @@ public:
                             const QStringList& sources,
                             const QStringList& destinations,
                             FileOperationFlags flags) override;
+    int removeUnfinishedCopies(const QString& folder) override;
 
 private:
     UserPrompt& m_prompt;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -62,6 +63,10 @@ ssize_t ShellFileSyscalls::write(int fd, const void* buffer, size_t length) {
 
 int ShellFileSyscalls::fsync(int fd) {
     return ::fsync(fd);
+}
+
+int ShellFileSyscalls::flock(int fd, int operation) {
+    return ::flock(fd, operation);
 }
 
 int ShellFileSyscalls::fchown(int fd, uid_t owner, gid_t group) {

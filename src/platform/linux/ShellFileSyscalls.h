@@ -28,6 +28,7 @@ public:
     virtual ssize_t read(int fd, void* buffer, size_t length);
     virtual ssize_t write(int fd, const void* buffer, size_t length);
     virtual int fsync(int fd);
+    virtual int flock(int fd, int operation);
     virtual int fchown(int fd, uid_t owner, gid_t group);
     virtual int fchmod(int fd, mode_t mode);
     virtual ssize_t flistxattr(int fd, char* names, size_t size);

@@ -1,6 +1,7 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
+#include "fakes/TemporaryJournal.h"
 #include "help/ProjectAddresses.h"
 #include "help/ui/HelpWindow.h"
 #include "mainwindow/Options.h"
@@ -41,12 +42,14 @@ private:
     ScriptedPrompt m_prompt;
     LinuxShellFileOperation m_files{m_prompt};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    TemporaryJournal m_journal;
     MemorySettingsStore m_settings;
     Options m_options;
     std::unique_ptr<MainWindow> m_window;
 
     MainWindow& start() {
-        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
+        m_window =
+            std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_journal.store, m_prompt, m_clock);
         m_window->startUp({}, QDir::tempPath());
         m_window->show();
         return *m_window;

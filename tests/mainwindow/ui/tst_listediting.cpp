@@ -1,6 +1,7 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
+#include "fakes/TemporaryJournal.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
 #include "mainwindow/Options.h"
@@ -41,6 +42,7 @@ private:
     ScriptedPrompt m_prompt;
     LinuxShellFileOperation m_files{m_prompt};
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
+    TemporaryJournal m_journal;
     Options m_options;
     MemorySettingsStore m_settings;
     std::unique_ptr<MainWindow> m_window;
@@ -74,7 +76,8 @@ private:
 
     MainWindow& start(const QStringList& names = {}) {
         m_options = Options();
-        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
+        m_window =
+            std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_journal.store, m_prompt, m_clock);
         QStringList paths;
         for (const QString& name : names)
             paths.append(m_root + name);

@@ -1,6 +1,7 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
+#include "fakes/TemporaryJournal.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
 #include "mainwindow/OptionKeys.h"
@@ -35,6 +36,7 @@ private:
     LinuxFileSystem m_fs;
     ScriptedPrompt m_prompt;
     LinuxShellFileOperation m_files{m_prompt};
+    TemporaryJournal m_journal;
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
     Options m_options;
     MemorySettingsStore m_settings;
@@ -43,7 +45,8 @@ private:
 
     MainWindow& start(const QStringList& arguments = {}) {
         m_options = Options();
-        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
+        m_window =
+            std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_journal.store, m_prompt, m_clock);
         m_chooserCalls.clear();
         m_window->setFileChooser([this](QWidget*, const QString& wildCard, const QString&) {
             m_chooserCalls.append(wildCard);

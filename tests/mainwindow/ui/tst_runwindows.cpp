@@ -4,6 +4,7 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
+#include "fakes/TemporaryJournal.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
 #include "mainwindow/Options.h"
@@ -46,6 +47,7 @@ public:
         }
         return m_real.run(operation, sources, destinations, flags);
     }
+    int removeUnfinishedCopies(const QString& folder) override { return m_real.removeUnfinishedCopies(folder); }
 
 private:
     ShellFileOperation& m_real;
@@ -72,6 +74,7 @@ private:
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
     Options m_options;
     MemorySettingsStore m_settings;
+    std::unique_ptr<TemporaryJournal> m_journal;
     std::unique_ptr<MainWindow> m_window;
     QList<SeenLog> m_logs;
     bool m_pressStart = false;
@@ -104,7 +107,8 @@ private:
         for (const QString& name : names)
             TestFiles::write(m_root + name, name.toUtf8());
         m_options = Options();
-        m_window = std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_prompt, m_clock);
+        m_window =
+            std::make_unique<MainWindow>(m_options, m_settings, m_fs, m_files, m_journal->store, m_prompt, m_clock);
         QStringList paths;
         for (const QString& name : names)
             paths.append(m_root + name);
@@ -135,6 +139,7 @@ private Q_SLOTS:
         m_pressStart = false;
         m_files.calls = 0;
         m_files.cancelAtCall = 0;
+        m_journal = std::make_unique<TemporaryJournal>();
     }
 
     void cleanup() { m_window.reset(); }
@@ -244,6 +249,53 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("前回中断された元に戻す作業の続きを行います。\r\nよろしいですか？")}));
         QVERIFY(exists(QStringLiteral("a")) && exists(QStringLiteral("b")));
         QCOMPARE(m_window->runController().state().undoState, UndoState::Nothing);
+    }
+
+    // The window started again undoes the last run from its journal, with nothing in the list, once.
+    void undoAfterARestartOfTheWindow() {
+        start({QStringLiteral("a"), QStringLiteral("b")});
+        m_window->options().showLog = false;
+        setFormat(QStringLiteral("\"x\" & name"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
+        QVERIFY(exists(QStringLiteral("xa")) && exists(QStringLiteral("xb")));
+        start({});
+        m_window->options().showLog = false;
+        QCOMPARE(m_window->fileList().size(), 0);
+        m_window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+        QVERIFY(exists(QStringLiteral("a")) && exists(QStringLiteral("b")));
+        QVERIFY(!exists(QStringLiteral("xa")));
+        QCOMPARE(m_progressCaptions.constLast(), QStringLiteral("Tokrenu - 元に戻す 進行状況"));
+        QVERIFY(m_prompt.shown().isEmpty());
+        m_window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+        QCOMPARE(m_prompt.texts(), QStringList({QStringLiteral("元に戻せません。")}));
+    }
+
+    // A run cut short by the end of its process is asked about once, when the window starts.
+    void anInterruptedRunIsAskedAboutAtStartUp() {
+        start({QStringLiteral("a"), QStringLiteral("b")});
+        setFormat(QStringLiteral("\"x\" & name"));
+        findArrayAction(m_window.get(), QStringLiteral("mnuRun"), 1)->trigger();
+        m_window.reset();
+        // What a process that died leaves: the journal without its end.
+        const QString journal = m_journal->store.pathOf(1);
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        bytes.truncate(bytes.lastIndexOf("RUN-END"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        m_logs.clear();
+        m_prompt.queueAnswer(PromptAnswer::Yes);
+        start({});
+        QCOMPARE(m_prompt.shown().size(), 1);
+        QVERIFY(m_prompt.shown().constFirst().text.startsWith(QStringLiteral("前回の作業（")));
+        QVERIFY(exists(QStringLiteral("a")) && exists(QStringLiteral("b")));
+        QVERIFY(!exists(QStringLiteral("xa")));
+        QCOMPARE(m_logs.constLast().caption, QStringLiteral("Tokrenu－元に戻す 1/1"));
+        start({});
+        QCOMPARE(m_prompt.shown().size(), 1);
     }
 
     void progressWindowSitsOverTheMainWindow() {

@@ -1,6 +1,7 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/ScriptedPrompt.h"
+#include "fakes/TemporaryJournal.h"
 #include "fakes/TestFiles.h"
 #include "formats/SavedFormats.h"
 #include "mainwindow/Options.h"
@@ -36,6 +37,7 @@ private:
     LinuxFileSystem m_fs;
     ScriptedPrompt m_prompt;
     LinuxShellFileOperation m_files{m_prompt};
+    TemporaryJournal m_journal;
     FixedClock m_clock{QDateTime(QDate(2024, 1, 31), QTime(12, 0))};
     MemorySettingsStore m_store;
     Options m_options;
@@ -44,7 +46,7 @@ private:
     MainWindow& start() {
         m_window.reset();
         m_options = Options();
-        m_window = std::make_unique<MainWindow>(m_options, m_store, m_fs, m_files, m_prompt, m_clock);
+        m_window = std::make_unique<MainWindow>(m_options, m_store, m_fs, m_files, m_journal.store, m_prompt, m_clock);
         m_window->startUp({}, m_dir.path());
         m_window->show();
         return *m_window;

@@ -1,0 +1,204 @@
+#include "execution/RunRecorder.h"
+
+#include "execution/JournalFormat.h"
+#include "execution/PlanSteps.h"
+#include "execution/RenamePlan.h"
+#include "platform/AttributeBits.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/JournalStore.h"
+
+#include <QHash>
+
+namespace {
+
+// A plan line is about this long with the paths of a common folder; the buffer is made once.
+constexpr qsizetype kPlanLineBytes = 128;
+
+QStringView folderOf(const QString& path) {
+    return QStringView(path).left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// The folder all paths lie in (each path's own folder or one above it).
+QString commonFolder(const std::vector<RenameEntry>& entries, QString RenameEntry::*path) {
+    if (entries.empty())
+        return {};
+    QStringView common = folderOf(entries.front().*path);
+    for (const RenameEntry& entry : entries) {
+        const QStringView folder = folderOf(entry.*path);
+        while (!folder.startsWith(common))
+            common = common.left(common.chopped(1).lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    return common.toString();
+}
+
+// The mount of each folder, looked at once: most plans have one or two folders.
+class MountCache {
+public:
+    explicit MountCache(const FileSystem& fs)
+        : m_fs(fs) {}
+
+    // The folder must outlive the cache.
+    std::optional<std::uint64_t> mountOf(QStringView folder) {
+        if (m_last && folder == m_lastFolder)
+            return *m_last;
+        auto it = m_mounts.constFind(folder);
+        if (it == m_mounts.constEnd())
+            it = m_mounts.insert(folder, m_fs.folderMount(folder.toString()));
+        m_lastFolder = folder;
+        m_last = &*it;
+        return *it;
+    }
+
+private:
+    const FileSystem& m_fs;
+    QHash<QStringView, std::optional<std::uint64_t>> m_mounts;
+    QStringView m_lastFolder;
+    const std::optional<std::uint64_t>* m_last = nullptr;
+};
+
+void appendOldValues(JournalLine& line, const OldValues& values) {
+    line.optionalNumber(values.attributes);
+    line.optionalNumber(values.writePermissions);
+    for (const std::optional<qint64>& time : values.times)
+        line.optionalNumber(time);
+}
+
+void appendIdentity(JournalLine& line, const std::optional<FileIdentity>& identity) {
+    if (identity) {
+        line.unsignedNumber(identity->device).unsignedNumber(identity->inode);
+        return;
+    }
+    line.optionalNumber(std::optional<qint64>()).optionalNumber(std::optional<qint64>());
+}
+
+} // namespace
+
+std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
+                                                const RenamePlan& plan,
+                                                FileOperation operation,
+                                                bool bulk,
+                                                const FileSystem& fs,
+                                                const Clock& clock,
+                                                QString& error) {
+    qint64 run = 0;
+    QString reason;
+    std::unique_ptr<JournalFile> file = store.create(run, reason);
+    if (!file) {
+        error = store.location() + QStringLiteral(": ") + reason;
+        return nullptr;
+    }
+    const std::vector<RenameEntry>& entries = plan.entries();
+    const std::uint16_t mask = plan.changeMask();
+    QByteArray bytes;
+    bytes.reserve(kPlanLineBytes * (plan.upperBound() + 4));
+    JournalLine(bytes, JournalFormat::kMagic).number(JournalFormat::kVersion).end();
+    JournalLine(bytes, JournalTag::kRun)
+        .number(clock.now().toSecsSinceEpoch())
+        .number(static_cast<qint64>(operation))
+        .number(mask)
+        .number(bulk ? 1 : 0)
+        .number(plan.upperBound())
+        .text(commonFolder(entries, &RenameEntry::sourcePath))
+        .text(commonFolder(entries, &RenameEntry::destPath))
+        .end();
+
+    // A move keeps its file, and so its identity, unless it leaves its mount; anything else makes a new file,
+    // whose identity only the step itself can tell.
+    MountCache mounts(fs);
+    std::vector<bool> newFiles(entries.size() + 1, false);
+    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        const RenameEntry& entry = plan.entry(i);
+        std::uint8_t flags = 0;
+        if (entry.destPath != entry.sourcePath) {
+            const auto from = mounts.mountOf(folderOf(entry.sourcePath));
+            const auto to = mounts.mountOf(folderOf(entry.destPath));
+            if (operation == FileOperation::Copy || !from || !to || *from != *to) {
+                flags |= JournalEntryFlag::kNewFile;
+                newFiles[static_cast<std::size_t>(i)] = true;
+                if (!fs.fileIdentity(entry.destPath))
+                    flags |= JournalEntryFlag::kDestinationFree;
+            }
+        }
+        OldValues before;
+        if ((mask & ChangeMask::kAttributes) != 0) {
+            if (const qint32 bits = fs.attributes(entry.sourcePath); bits != AttributeBits::kMissing)
+                before.attributes = bits;
+            before.writePermissions = fs.writePermissions(entry.sourcePath);
+        }
+        for (const TimeStep& step : timeSteps()) {
+            if ((mask & step.mask) != 0)
+                before.times[static_cast<std::size_t>(step.kind)] = fs.fileTime(entry.sourcePath, step.kind);
+        }
+        JournalLine line(bytes, JournalTag::kEntry);
+        line.number(i).text(entry.sourcePath).text(entry.destPath);
+        appendIdentity(line, fs.fileIdentity(entry.sourcePath));
+        line.number(flags);
+        appendOldValues(line, before);
+        line.end();
+    }
+    JournalLine(bytes, JournalTag::kPlanEnd).number(plan.upperBound()).end();
+    if (!file->append(bytes) || !file->sync()) {
+        error = store.pathOf(run) + QStringLiteral(": ") + file->error();
+        file.reset();
+        static_cast<void>(store.remove(run));
+        return nullptr;
+    }
+    const std::vector<qint64> kept = store.runs();
+    for (std::size_t k = 0; k + kKeptRuns < kept.size(); ++k)
+        static_cast<void>(store.remove(kept[k]));
+    return std::unique_ptr<RunRecorder>(new RunRecorder(std::move(file), run, fs, std::move(newFiles)));
+}
+
+RunRecorder::RunRecorder(std::unique_ptr<JournalFile> file,
+                         qint64 run,
+                         const FileSystem& fs,
+                         std::vector<bool> newFiles)
+    : m_file(std::move(file))
+    , m_run(run)
+    , m_fs(fs)
+    , m_newFiles(std::move(newFiles)) {}
+
+RunRecorder::~RunRecorder() = default;
+
+void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValues& before) {
+    std::optional<FileIdentity> placed;
+    const bool newFile =
+        m_newFiles[static_cast<std::size_t>(i)] && (entry.doneSteps & (DoneStep::kMoved | DoneStep::kCopied)) != 0;
+    if (newFile)
+        placed = m_fs.fileIdentity(entry.destPath);
+    m_line.clear();
+    JournalLine line(m_line, JournalTag::kDone);
+    line.number(i).number(entry.doneSteps);
+    appendIdentity(line, placed);
+    appendOldValues(line, before);
+    line.end();
+    // A file whose last move failed still waits under its temporary name.
+    if (!entry.temporaryPath.isEmpty())
+        JournalLine(m_line, JournalTag::kAside).number(i).text(entry.temporaryPath).end();
+    m_file->append(m_line);
+    // The identity of a new file is known nowhere else: it must survive the process, whatever ends it.
+    if (newFile)
+        m_file->flush();
+}
+
+void RunRecorder::aside(qsizetype i, const QString& path) {
+    m_line.clear();
+    JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
+    m_file->append(m_line);
+    m_file->flush();
+}
+
+bool RunRecorder::failed() const {
+    return !m_file->error().isEmpty();
+}
+
+QString RunRecorder::error() const {
+    return m_file->error();
+}
+
+bool RunRecorder::finish(bool stopped, bool bulkIncomplete) {
+    m_line.clear();
+    JournalLine(m_line, JournalTag::kRunEnd).number(stopped ? 1 : 0).number(bulkIncomplete ? 1 : 0).end();
+    return m_file->append(m_line) && m_file->sync();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class Clock;
+class JournalFile;
+class JournalStore;
+
+// Adds to the journal of a run what an undo of it did: its start, each entry put back and its end, which
+// alone waits for the disk. What a crash loses of it is found again from the files themselves.
+class UndoRecorder final {
+public:
+    // Opens the journal after its last whole record (`wholeLength` bytes) and marks the start of an undo.
+    static std::unique_ptr<UndoRecorder>
+    begin(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error);
+    // Records that the files of an interrupted run are to stay as they are, so that nobody is asked again.
+    static bool recordKept(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error);
+
+    ~UndoRecorder();
+    UndoRecorder(const UndoRecorder&) = delete;
+    UndoRecorder& operator=(const UndoRecorder&) = delete;
+    UndoRecorder(UndoRecorder&&) = delete;
+    UndoRecorder& operator=(UndoRecorder&&) = delete;
+
+    // Entry i's file is about to be copied back to another mount; on disk before the copy begins, so that
+    // an undo ended in the middle of it is known to have begun it.
+    void movingBack(qsizetype i);
+    // Entry i's file is about to step aside to a temporary name on its way back; on disk before the move.
+    void aside(qsizetype i, const QString& path);
+    // Entry i (from 1) had these steps reversed.
+    void entryUndone(qsizetype i, std::uint8_t steps);
+    bool finish(bool stopped);
+    [[nodiscard]] QString error() const;
+
+private:
+    explicit UndoRecorder(std::unique_ptr<JournalFile> file);
+
+    std::unique_ptr<JournalFile> m_file;
+    QByteArray m_line;
+};
