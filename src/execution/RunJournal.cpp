@@ -9,6 +9,57 @@
 
 namespace {
 
+// Whether a file is where a path says, by its identity: a folder that many paths lead into is read once, and
+// the file itself is looked at only when the listing shows another identity under the name.
+class IdentityLookup {
+public:
+    IdentityLookup(const FileSystem& fs, const std::vector<JournalEntry>& entries)
+        : m_fs(fs) {
+        for (const JournalEntry& entry : entries) {
+            ++m_uses[folderOf(entry.source)];
+            ++m_uses[folderOf(entry.destination)];
+        }
+    }
+
+    [[nodiscard]] bool holds(const QString& path, const FileIdentity& identity) {
+        const QHash<QString, FileIdentity>* listing = listingOf(path);
+        if (listing == nullptr)
+            return m_fs.fileIdentity(path) == identity;
+        const auto it = listing->constFind(path.sliced(path.lastIndexOf(QLatin1Char('/')) + 1));
+        if (it == listing->constEnd())
+            return false;
+        return *it == identity || m_fs.fileIdentity(path) == identity;
+    }
+
+    // Nothing when no file is there; otherwise, for certain, the one that is.
+    [[nodiscard]] std::optional<FileIdentity> at(const QString& path) {
+        const QHash<QString, FileIdentity>* listing = listingOf(path);
+        if (listing != nullptr && !listing->contains(path.sliced(path.lastIndexOf(QLatin1Char('/')) + 1)))
+            return std::nullopt;
+        return m_fs.fileIdentity(path);
+    }
+
+private:
+    // A folder used this often is read rather than looked into file by file.
+    static constexpr int kReadFrom = 32;
+
+    static QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
+
+    const QHash<QString, FileIdentity>* listingOf(const QString& path) {
+        const QString folder = folderOf(path);
+        if (m_uses.value(folder) < kReadFrom)
+            return nullptr;
+        auto it = m_listings.find(folder);
+        if (it == m_listings.end())
+            it = m_listings.insert(folder, m_fs.listedIdentities(folder));
+        return it->has_value() ? &**it : nullptr;
+    }
+
+    const FileSystem& m_fs;
+    QHash<QString, int> m_uses;
+    QHash<QString, std::optional<QHash<QString, FileIdentity>>> m_listings;
+};
+
 constexpr std::uint8_t kPlaced = DoneStep::kMoved | DoneStep::kCopied;
 
 // Puts the old values into the entry for the steps it has done, and drops a step whose old value is unknown:
@@ -181,6 +232,7 @@ UndoSource RunJournal::loadForUndo(qint64 run) const {
 void RunJournal::findFiles(const JournalContent& content, std::vector<RenameEntry>& entries) const {
     const bool copy = content.summary.operation == FileOperation::Copy;
     const std::uint8_t changes = plannedChanges(content.summary.changeMask, m_fs);
+    IdentityLookup files(m_fs, content.entries);
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const JournalEntry& from = content.entries[k];
         RenameEntry& entry = entries[k];
@@ -197,23 +249,24 @@ void RunJournal::findFiles(const JournalContent& content, std::vector<RenameEntr
         const bool newFile = (from.flags & JournalEntryFlag::kNewFile) != 0;
         const std::optional<FileIdentity> expected =
             from.placedIdentity ? from.placedIdentity : (newFile ? std::nullopt : from.sourceIdentity);
-        const std::optional<FileIdentity> atDestination = m_fs.fileIdentity(from.destination);
         std::uint8_t placed = 0;
         if (expected) {
-            if (atDestination == expected) {
+            if (files.holds(from.destination, *expected)) {
                 placed = copy ? DoneStep::kCopied : DoneStep::kMoved;
             } else if ((from.done && (from.doneSteps & kPlaced) != 0) ||
-                       (!copy && m_fs.fileIdentity(from.source) != from.sourceIdentity)) {
+                       (!copy && !files.holds(from.source, *from.sourceIdentity))) {
                 // Gone from where it was, and not where it was to go: undo says so, and touches nothing.
                 placed = from.done ? from.doneSteps & kPlaced : DoneStep::kMoved;
             }
             entry.placedIdentity = expected;
-        } else if (atDestination && (from.flags & JournalEntryFlag::kDestinationFree) != 0) {
+        } else if ((from.flags & JournalEntryFlag::kDestinationFree) != 0) {
             // A new file where there was none: this run's copy. A move that had not yet removed its source has
             // left a copy too, which goes; one that had is the moved file.
-            const bool sourceStays = copy || m_fs.fileIdentity(from.source) == from.sourceIdentity;
-            placed = sourceStays ? DoneStep::kCopied : DoneStep::kMoved;
-            entry.placedIdentity = atDestination;
+            if (const std::optional<FileIdentity> atDestination = files.at(from.destination)) {
+                const bool sourceStays = copy || files.holds(from.source, *from.sourceIdentity);
+                placed = sourceStays ? DoneStep::kCopied : DoneStep::kMoved;
+                entry.placedIdentity = atDestination;
+            }
         }
         if (placed == 0)
             continue;

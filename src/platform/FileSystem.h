@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +83,13 @@ public:
     [[nodiscard]] virtual std::optional<FileIdentity> folderIdentity(const QString& folder) const = 0;
     // Which file the path is, the path itself and not where a link leads; nothing when it cannot be looked at.
     [[nodiscard]] virtual std::optional<FileIdentity> fileIdentity(const QString& path) const = 0;
+    // The entries of a folder by name with the identities its one reading gives them. They are the files'
+    // own as a rule, but not on every file system (an overlay, a mount on an entry): an identity that differs
+    // from the one sought must be confirmed with fileIdentity. Nothing where the platform cannot tell.
+    [[nodiscard]] virtual std::optional<QHash<QString, FileIdentity>> listedIdentities(const QString& folder) const {
+        Q_UNUSED(folder)
+        return std::nullopt;
+    }
     // The mount a folder is reached through, links followed: a rename cannot leave it, so a file moved to a
     // folder of another mount is a new file, even on the same file system. Nothing when it cannot be looked at.
     [[nodiscard]] virtual std::optional<std::uint64_t> folderMount(const QString& folder) const = 0;
