@@ -1,5 +1,6 @@
 #include "execution/RunJournal.h"
 
+#include "execution/FileIdentities.h"
 #include "execution/PlanSteps.h"
 #include "platform/DateValue.h"
 #include "platform/FileSystem.h"
@@ -8,57 +9,6 @@
 #include <QSet>
 
 namespace {
-
-// Whether a file is where a path says, by its identity: a folder that many paths lead into is read once, and
-// the file itself is looked at only when the listing shows another identity under the name.
-class IdentityLookup {
-public:
-    IdentityLookup(const FileSystem& fs, const std::vector<JournalEntry>& entries)
-        : m_fs(fs) {
-        for (const JournalEntry& entry : entries) {
-            ++m_uses[folderOf(entry.source)];
-            ++m_uses[folderOf(entry.destination)];
-        }
-    }
-
-    [[nodiscard]] bool holds(const QString& path, const FileIdentity& identity) {
-        const QHash<QString, FileIdentity>* listing = listingOf(path);
-        if (listing == nullptr)
-            return m_fs.fileIdentity(path) == identity;
-        const auto it = listing->constFind(path.sliced(path.lastIndexOf(QLatin1Char('/')) + 1));
-        if (it == listing->constEnd())
-            return false;
-        return *it == identity || m_fs.fileIdentity(path) == identity;
-    }
-
-    // Nothing when no file is there; otherwise, for certain, the one that is.
-    [[nodiscard]] std::optional<FileIdentity> at(const QString& path) {
-        const QHash<QString, FileIdentity>* listing = listingOf(path);
-        if (listing != nullptr && !listing->contains(path.sliced(path.lastIndexOf(QLatin1Char('/')) + 1)))
-            return std::nullopt;
-        return m_fs.fileIdentity(path);
-    }
-
-private:
-    // A folder used this often is read rather than looked into file by file.
-    static constexpr int kReadFrom = 32;
-
-    static QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
-
-    const QHash<QString, FileIdentity>* listingOf(const QString& path) {
-        const QString folder = folderOf(path);
-        if (m_uses.value(folder) < kReadFrom)
-            return nullptr;
-        auto it = m_listings.find(folder);
-        if (it == m_listings.end())
-            it = m_listings.insert(folder, m_fs.listedIdentities(folder));
-        return it->has_value() ? &**it : nullptr;
-    }
-
-    const FileSystem& m_fs;
-    QHash<QString, int> m_uses;
-    QHash<QString, std::optional<QHash<QString, FileIdentity>>> m_listings;
-};
 
 constexpr std::uint8_t kPlaced = DoneStep::kMoved | DoneStep::kCopied;
 
@@ -232,7 +182,11 @@ UndoSource RunJournal::loadForUndo(qint64 run) const {
 void RunJournal::findFiles(const JournalContent& content, std::vector<RenameEntry>& entries) const {
     const bool copy = content.summary.operation == FileOperation::Copy;
     const std::uint8_t changes = plannedChanges(content.summary.changeMask, m_fs);
-    IdentityLookup files(m_fs, content.entries);
+    IdentityLookup files(m_fs);
+    for (const JournalEntry& entry : content.entries) {
+        files.expect(entry.source);
+        files.expect(entry.destination);
+    }
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const JournalEntry& from = content.entries[k];
         RenameEntry& entry = entries[k];

@@ -1,5 +1,6 @@
 #include "execution/RunRecorder.h"
 
+#include "execution/FileIdentities.h"
 #include "execution/JournalFormat.h"
 #include "execution/PlanSteps.h"
 #include "execution/RenamePlan.h"
@@ -106,6 +107,9 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     // A move keeps its file, and so its identity, unless it leaves its mount; anything else makes a new file,
     // whose identity only the step itself can tell.
     MountCache mounts(fs);
+    IdentityLookup files(fs);
+    for (const RenameEntry& entry : entries)
+        files.expect(entry.sourcePath);
     std::vector<bool> newFiles(entries.size() + 1, false);
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);
@@ -132,7 +136,7 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         }
         JournalLine line(bytes, JournalTag::kEntry);
         line.number(i).text(entry.sourcePath).text(entry.destPath);
-        appendIdentity(line, fs.fileIdentity(entry.sourcePath));
+        appendIdentity(line, files.at(entry.sourcePath));
         line.number(flags);
         appendOldValues(line, before);
         line.end();

@@ -83,9 +83,10 @@ public:
     [[nodiscard]] virtual std::optional<FileIdentity> folderIdentity(const QString& folder) const = 0;
     // Which file the path is, the path itself and not where a link leads; nothing when it cannot be looked at.
     [[nodiscard]] virtual std::optional<FileIdentity> fileIdentity(const QString& path) const = 0;
-    // The entries of a folder by name with the identities its one reading gives them. They are the files'
-    // own as a rule, but not on every file system (an overlay, a mount on an entry): an identity that differs
-    // from the one sought must be confirmed with fileIdentity. Nothing where the platform cannot tell.
+    // The entries of a folder by name with their identities, from one reading of the folder; nothing on a
+    // file system whose listing does not give the files' own (an overlay, a FUSE file system) or where the
+    // platform cannot tell. A file mounted onto an entry shows what lies under it: an identity that differs
+    // from the one sought is to be confirmed with fileIdentity.
     [[nodiscard]] virtual std::optional<QHash<QString, FileIdentity>> listedIdentities(const QString& folder) const {
         Q_UNUSED(folder)
         return std::nullopt;

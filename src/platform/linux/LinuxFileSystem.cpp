@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -317,8 +318,15 @@ std::optional<QHash<QString, FileIdentity>> LinuxFileSystem::listedIdentities(co
     DIR* dir = opendir(nativePath(folder).constData());
     if (dir == nullptr)
         return std::nullopt;
+    // Only where the number a listing gives each entry is the file's own.
+    struct statfs kind {};
     struct stat st {};
-    if (fstat(dirfd(dir), &st) != 0) {
+    constexpr long kExt4 = 0xEF53;
+    constexpr long kXfs = 0x58465342;
+    constexpr long kBtrfs = 0x9123683E;
+    constexpr long kTmpfs = 0x01021994;
+    if (fstatfs(dirfd(dir), &kind) != 0 || fstat(dirfd(dir), &st) != 0 ||
+        (kind.f_type != kExt4 && kind.f_type != kXfs && kind.f_type != kBtrfs && kind.f_type != kTmpfs)) {
         closedir(dir);
         return std::nullopt;
     }
