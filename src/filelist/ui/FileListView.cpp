@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -42,15 +43,16 @@ private:
     Committed m_committed;
 };
 
-// A small round mark in the state's colour, drawn once per colour and size.
+// A small round mark in the state's colour, drawn once per colour.
 QIcon stateMark(const QColor& colour) {
-    QPixmap picture(16, 16);
+    // Drawn at twice the size shown, so that a screen scaled to 200 % shows it sharp.
+    QPixmap picture(32, 32);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(colour.alpha() == 0 ? QColor(Qt::transparent) : colour.darker(140));
+    painter.setPen(colour.alpha() == 0 ? QPen(Qt::NoPen) : QPen(colour.darker(140), 2));
     painter.setBrush(colour);
-    painter.drawEllipse(QRectF(3.5, 3.5, 9, 9));
+    painter.drawEllipse(QRectF(7, 7, 18, 18));
     return {picture};
 }
 
