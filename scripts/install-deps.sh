@@ -4,9 +4,10 @@
 set -euo pipefail
 
 # Besides the compilers and Qt: Qt's SVG plug-ins and Japanese translations (build and run), help2man for
-# the manual page, and what checks and makes the Debian package (scripts/check-package.sh).
+# the manual page, what checks and makes the Debian package (scripts/check-package.sh), and Python for the
+# scripts that drive tokrenu-cli (the kill harness CI runs, the soak test).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev libicu-dev clang-format clang-tidy
-    libqt6svg6 qt6-translations-l10n help2man desktop-file-utils appstream dpkg-dev file)
+    libqt6svg6 qt6-translations-l10n help2man desktop-file-utils appstream dpkg-dev file python3)
 if [ "${1:-build}" = run ]; then
     packages+=(fonts-noto-cjk fonts-ipafont-gothic qt6-wayland)
 fi
