@@ -44,8 +44,12 @@ for file in usr/bin/tokrenu usr/bin/tokrenu-cli "usr/share/applications/$app_id.
         exit 1
     fi
 done
-"$scratch/usr/bin/tokrenu-cli" --help | grep -q '^Usage: tokrenu-cli'
-zcat "$scratch/usr/share/man/man1/tokrenu-cli.1.gz" | grep -q 'tokrenu-cli'
+# Read whole before they are searched: grep -q stops reading at the first match, and a program whose output
+# is cut off says so and fails, as it should.
+help=$("$scratch/usr/bin/tokrenu-cli" --help)
+grep -q '^Usage: tokrenu-cli' <<<"$help"
+manual=$(zcat "$scratch/usr/share/man/man1/tokrenu-cli.1.gz")
+grep -q 'tokrenu-cli' <<<"$manual"
 # The window program starts and keeps running until it is ended.
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$scratch/config" \
