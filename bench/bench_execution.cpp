@@ -126,54 +126,37 @@ void BareRenameChain(benchmark::State& state) {
     bareRenames(state, true);
 }
 
-// The engine's real per-file run: the journal (each source looked at, the plan on disk, each entry recorded,
-// the end on disk), shell move, log, rows kept in step, undo records.
-void RunPlan(benchmark::State& state) {
+// A run of the engine over a fresh folder: with its journal (each source looked at, the plan on disk, each
+// entry recorded, the end on disk) or without, and along a chain of names or not.
+void runPlan(benchmark::State& state, bool chain, bool journaled) {
     const int count = static_cast<int>(state.range(0));
     Engine e;
     for (auto _ : state) {
         state.PauseTiming();
-        Fixture fixture(count);
+        Fixture fixture(count, chain);
         state.ResumeTiming();
-        const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
+        const std::unique_ptr<RunRecorder> recorder = journaled ? e.beginRun(fixture.state) : nullptr;
         PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
-        if (!recorder || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
-            !recorder->finish(false, false))
+        if ((journaled && !recorder) || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
+            (recorder && !recorder->finish(false, false)))
             state.SkipWithError("a step failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// The engine's real per-file run: the journal, shell move, log, rows kept in step, undo records.
+void RunPlan(benchmark::State& state) {
+    runPlan(state, false, true);
 }
 
 // The run without its journal, to tell the journal's share.
 void RunPlanUnjournaled(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    Engine e;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Fixture fixture(count);
-        state.ResumeTiming();
-        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
-        if (executor.executePlanSteps(e.options, e.host).failedSteps != 0)
-            state.SkipWithError("a step failed");
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    runPlan(state, false, false);
 }
 
 // Every file takes the name of the next one: the run goes from the end of the chain, journaled as RunPlan.
 void RunPlanChain(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    Engine e;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Fixture fixture(count, true);
-        state.ResumeTiming();
-        const std::unique_ptr<RunRecorder> recorder = e.beginRun(fixture.state);
-        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
-        if (!recorder || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
-            !recorder->finish(false, false))
-            state.SkipWithError("a step failed");
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    runPlan(state, true, true);
 }
 
 // Undo as the program does it: the run read back from its journal, each file checked by its identity before

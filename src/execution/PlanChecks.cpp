@@ -130,16 +130,19 @@ bool nameInUse(const std::vector<RenameEntry>& entries,
                const FileSystem& fs,
                PlaceKeys& places,
                bool moves) {
-    // The places the files of the plan leave.
-    QSet<PlaceKey> freed;
-    if (moves) {
-        for (const RenameEntry& entry : entries) {
-            if (entry.destPath != entry.sourcePath && !entry.nameTooLong)
-                freed.insert(places.keyOf(entry.sourcePath));
-        }
-    }
+    // The places the files of the plan leave, gathered when a name is first found in use.
+    std::optional<QSet<PlaceKey>> freed;
     auto freedByThePlan = [&](const QString& dest) {
-        return !freed.isEmpty() && freed.contains(places.keyOf(dest));
+        if (!moves)
+            return false;
+        if (!freed) {
+            freed.emplace();
+            for (const RenameEntry& entry : entries) {
+                if (entry.destPath != entry.sourcePath && !entry.nameTooLong)
+                    freed->insert(places.keyOf(entry.sourcePath));
+            }
+        }
+        return freed->contains(places.keyOf(dest));
     };
     constexpr qsizetype kReadFolderFrom = 32;
     QHash<TextKey, qsizetype> perFolder;

@@ -12,8 +12,8 @@
 namespace {
 
 // "name|path|size|date|attribute" per row; missing fields are empty.
-FileRow rowOf(const QString& spec) {
-    const QStringList parts = spec.split(u'|');
+FileRow rowOf(const QString& text) {
+    const QStringList parts = text.split(u'|');
     FileRow row{parts.value(0), parts.value(1, QStringLiteral("/f/")), parts.value(2), parts.value(3), parts.value(4)};
     return row;
 }
@@ -45,9 +45,9 @@ private:
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     std::unique_ptr<QItemSelectionModel> m_selection;
 
-    void fill(const QStringList& specs) {
-        for (const QString& spec : specs)
-            QVERIFY(m_model->appendRow(rowOf(spec)));
+    void fill(const QStringList& texts) {
+        for (const QString& text : texts)
+            QVERIFY(m_model->appendRow(rowOf(text)));
     }
     void select(std::initializer_list<int> rows) {
         for (const int row : rows)

@@ -5,9 +5,9 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-QAction* ActionRegistry::add(const ActionSpec& spec) {
-    auto* action = new QAction(spec.caption, m_owner);
-    const QString name = QString::fromLatin1(spec.objectName);
+QAction* ActionRegistry::add(const ActionCommand& command) {
+    auto* action = new QAction(command.caption, m_owner);
+    const QString name = QString::fromLatin1(command.objectName);
     action->setObjectName(name);
     // Items of an array carry their position as well.
     const qsizetype underscore = name.lastIndexOf(QLatin1Char('_'));
@@ -15,14 +15,14 @@ QAction* ActionRegistry::add(const ActionSpec& spec) {
     const int index = underscore > 0 ? name.mid(underscore + 1).toInt(&numbered) : 0;
     if (numbered)
         action->setProperty("index", index);
-    if (!spec.shortcut.isEmpty())
-        action->setShortcut(spec.shortcut);
-    if (!spec.tip.isEmpty())
-        action->setToolTip(spec.tip);
-    QObject::connect(action, &QAction::triggered, m_owner, [handler = spec.handler] { handler(); });
+    if (!command.shortcut.isEmpty())
+        action->setShortcut(command.shortcut);
+    if (!command.tip.isEmpty())
+        action->setToolTip(command.tip);
+    QObject::connect(action, &QAction::triggered, m_owner, [handler = command.handler] { handler(); });
     m_byName.insert(name, action);
-    if (spec.altKey != Qt::Key_unknown)
-        m_byAltKey.insert(spec.altKey, action);
+    if (command.altKey != Qt::Key_unknown)
+        m_byAltKey.insert(command.altKey, action);
     return action;
 }
 

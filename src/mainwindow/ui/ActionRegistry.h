@@ -14,7 +14,7 @@ class QWidget;
 
 // One command of a window, declared once. The menus, the toolbar and the pop-up menu show its action; an
 // Alt key reaches it on release with exactly Alt held.
-struct ActionSpec {
+struct ActionCommand {
     const char* objectName; // unique; items of an array end in their position ("mnuRun_1")
     QString caption;
     std::function<void()> handler;
@@ -29,7 +29,7 @@ public:
     explicit ActionRegistry(QObject* owner)
         : m_owner(owner) {}
 
-    QAction* add(const ActionSpec& spec);
+    QAction* add(const ActionCommand& command);
     // A check-mark item; `toggled` runs after a click has changed the mark.
     QAction* addCheckable(const QString& objectName, const QString& caption, std::function<void(bool)> toggled);
 

@@ -139,7 +139,7 @@ void MainWindow::buildActions() {
     auto addFolder = [this] {
         m_listEdits->addFolder();
     };
-    const ActionSpec commands[] = {
+    const ActionCommand commands[] = {
         {"mnuMenu_0", tr("ﾌｧｲﾙをﾘｽﾄに追加(&A)..."), list(ListCommand::Add)},
         {"mnuAddFolder", tr("一括追加(&F)..."), addFolder},
         {"mnuRun_0", tr("ﾃｽﾄする(&T)"), run(RunMode::Test)},
@@ -213,7 +213,7 @@ void MainWindow::buildActions() {
              m_help->showAbout();
          }},
     };
-    for (const ActionSpec& command : commands)
+    for (const ActionCommand& command : commands)
         m_actions.add(command);
     m_formats->addActions(m_actions);
 
