@@ -1,5 +1,6 @@
 #include "execution/PlanUndo.h"
 
+#include "execution/FileIdentities.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanOrder.h"
 #include "execution/PlanSteps.h"
@@ -56,8 +57,14 @@ bool PlanUndo::startUndo() {
 
 std::optional<qsizetype> PlanUndo::findRowForEntry(qsizetype entry) const {
     // Names on this file system differ by letter case, so the row is the one whose path is where the
-    // entry's file is now, exactly.
-    return m_list.findRow(m_state.plan->entry(entry).currentPath());
+    // entry's file is now, exactly. A list not changed since the run still has it at the entry's own place.
+    const QString path = m_state.plan->entry(entry).currentPath();
+    if (entry <= m_list.size()) {
+        const FileRow& row = m_list.row(entry - 1);
+        if (path.size() == row.path.size() + row.name.size() && path.startsWith(row.path) && path.endsWith(row.name))
+            return entry - 1;
+    }
+    return m_list.findRow(path);
 }
 
 qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
@@ -116,6 +123,18 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         }
     }
     const std::vector<MoveStep> steps = orderMoves(back);
+    // Where the files are is checked against one reading of each folder. That reading may say a file is missing
+    // that is there (it came later, under a temporary name), and such a file is looked at again; but it never
+    // shows a file where it no longer is, as every file is checked before it moves and not asked about again.
+    IdentityLookup present(m_fs);
+    for (qsizetype u = 1; u <= n; ++u) {
+        const RenameEntry& entry = plan.entry(u);
+        if (entry.doneSteps != 0 && entry.sourceIdentity) {
+            present.expect(entry.currentPath());
+            if (entry.doneSteps & DoneStep::kCopied)
+                present.expect(entry.sourcePath);
+        }
+    }
     qsizetype done = 0;
     // One list each, refilled for every file.
     QStringList movedFrom(QString{});
@@ -128,7 +147,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             continue;
         const std::uint8_t stepsBefore = entry.doneSteps;
         bool alreadyBack = false;
-        const std::optional<QString> refused = stepsBefore != 0 ? refusal(entry, alreadyBack) : std::nullopt;
+        const std::optional<QString> refused = stepsBefore != 0 ? refusal(entry, present, alreadyBack) : std::nullopt;
         if (alreadyBack) {
             release(u, entry.currentPath());
             entry.temporaryPath.clear();
@@ -263,14 +282,17 @@ bool PlanUndo::copiedBackEarlier(const RenameEntry& entry, FileOperationFlags fl
     return m_files.run(FileOperation::Delete, QStringList(entry.currentPath()), QStringList(), flags).result == 0;
 }
 
-std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) const {
+std::optional<QString> PlanUndo::refusal(RenameEntry& entry, IdentityLookup& present, bool& alreadyBack) const {
     alreadyBack = false;
     // A plan kept in memory only knows no identities; one from a journal always does.
     if (!entry.sourceIdentity)
         return std::nullopt;
     if (!entry.placedIdentity)
         return tr("元に戻す：失敗しました。(作業の記録からファイルを確かめられません)");
-    const std::optional<FileIdentity> here = m_fs.fileIdentity(entry.currentPath());
+    // The listing tells that the file is there; anything else is looked at again on its own.
+    const std::optional<FileIdentity> here = present.holds(entry.currentPath(), *entry.placedIdentity)
+                                                 ? entry.placedIdentity
+                                                 : m_fs.fileIdentity(entry.currentPath());
     if (here != entry.placedIdentity) {
         // A copy back to another mount is a new file; it is there only once its original is, and this one
         // went only after the copy was safely in place.
@@ -284,7 +306,8 @@ std::optional<QString> PlanUndo::refusal(RenameEntry& entry, bool& alreadyBack) 
                     : tr("元に戻す：失敗しました。(作業の後、移動または削除されています)");
     }
     // A copy whose original is gone is the only one left.
-    if ((entry.doneSteps & DoneStep::kCopied) != 0 && m_fs.fileIdentity(entry.sourcePath) != entry.sourceIdentity)
+    if ((entry.doneSteps & DoneStep::kCopied) != 0 && !present.holds(entry.sourcePath, *entry.sourceIdentity) &&
+        m_fs.fileIdentity(entry.sourcePath) != entry.sourceIdentity)
         return tr("削除：失敗しました。(コピー元のファイルがありません)");
     return std::nullopt;
 }

@@ -10,6 +10,7 @@ class Clock;
 class WorkHost;
 class FileListModel;
 class FileSystem;
+class IdentityLookup;
 class ShellFileOperation;
 class UndoRecorder;
 class UserPrompt;
@@ -43,7 +44,7 @@ public:
 private:
     // Why the entry's file must not be touched, or nothing when it is where the run left it. A moved file
     // found back at its old place counts as undone: an earlier undo ended before it could record so.
-    std::optional<QString> refusal(RenameEntry& entry, bool& alreadyBack) const;
+    std::optional<QString> refusal(RenameEntry& entry, IdentityLookup& present, bool& alreadyBack) const;
     // For an undo that goes on from one that ended part way: the file's copy is under its old name already,
     // its original not yet removed. The original goes now; true when it went.
     bool copiedBackEarlier(const RenameEntry& entry, FileOperationFlags flags);

@@ -241,28 +241,36 @@ private Q_SLOTS:
     // Before a file goes back it is checked by its identity: one that is no longer where the run put it, or
     // whose place another file took, is left alone and logged with the reason; the others go back, and
     // nothing is ever replaced.
+    // Each case in a folder of a few files, looked at one by one, and among many, where the folder is read whole.
     void filesChangedSinceTheRun_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("copy");
         QTest::addColumn<QString>("line");
-        QTest::newRow("moved elsewhere") << "move" << false
-                                         << "元に戻す：失敗しました。(作業の後、移動または削除されています)";
-        QTest::newRow("deleted") << "delete" << false
-                                 << "元に戻す：失敗しました。(作業の後、移動または削除されています)";
-        QTest::newRow("replaced by another file")
-            << "replace" << false << "元に戻す：失敗しました。(作業の後、別のファイルに置き換えられています)";
-        QTest::newRow("its old name taken by another file")
-            << "take old name" << false << "名前を元に戻す：失敗しました。(%1b)";
-        QTest::newRow("a copy whose original is gone")
-            << "delete original" << true << "削除：失敗しました。(コピー元のファイルがありません)";
-        QTest::newRow("a copy replaced by another file")
-            << "replace" << true << "元に戻す：失敗しました。(作業の後、別のファイルに置き換えられています)";
+        QTest::addColumn<int>("others"); // further files of the run, which all go back
+        const QString gone = QStringLiteral("元に戻す：失敗しました。(作業の後、移動または削除されています)");
+        const QString replaced =
+            QStringLiteral("元に戻す：失敗しました。(作業の後、別のファイルに置き換えられています)");
+        for (const int others : {0, 40}) {
+            const char* where = others == 0 ? "" : ", among many";
+            QTest::addRow("moved elsewhere%s", where) << "move" << false << gone << others;
+            QTest::addRow("deleted%s", where) << "delete" << false << gone << others;
+            QTest::addRow("replaced by another file%s", where) << "replace" << false << replaced << others;
+            QTest::addRow("its old name taken by another file%s", where)
+                << "take old name" << false << "名前を元に戻す：失敗しました。(%1b)" << others;
+            QTest::addRow("a copy whose original is gone%s", where)
+                << "delete original" << true << "削除：失敗しました。(コピー元のファイルがありません)" << others;
+            QTest::addRow("a copy replaced by another file%s", where) << "replace" << true << replaced << others;
+        }
     }
     void filesChangedSinceTheRun() {
         QFETCH(QString, change);
         QFETCH(bool, copy);
         QFETCH(QString, line);
-        files({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        QFETCH(int, others);
+        QStringList names{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        for (int i = 0; i < others; ++i)
+            names.append(QStringLiteral("o%1").arg(i, 2, 10, QLatin1Char('0')));
+        files(names);
         m_options.copy = copy;
         QCOMPARE(command(RunMode::Run, QStringLiteral("\"x\" & name")).failedSteps, 0);
         const QString moved = m_root + QStringLiteral("xb");
@@ -288,17 +296,18 @@ private Q_SLOTS:
         QVERIFY2(lastLog().contains(QStringLiteral("* ") + moved + QStringLiteral("\r\n") +
                                     QString(line).replace(QStringLiteral("%1"), m_root) + QStringLiteral("\r\n")),
                  qPrintable(lastLog()));
-        QCOMPARE(content(QStringLiteral("a")), QByteArray("a"));
-        QCOMPARE(content(QStringLiteral("c")), QByteArray("c"));
-        QVERIFY(!exists(QStringLiteral("xa")) && !exists(QStringLiteral("xc")));
-        // The file left alone is as the other program left it.
+        // Every other file is back, and the file left alone is as the other program left it.
         QStringList expected = before;
-        expected.removeAll(QStringLiteral("xa"));
-        expected.removeAll(QStringLiteral("xc"));
-        if (!copy) {
-            expected.append({QStringLiteral("a"), QStringLiteral("c")});
-            expected.sort();
+        for (const QString& name : std::as_const(names)) {
+            if (name == QLatin1String("b"))
+                continue;
+            QCOMPARE(content(name), name.toUtf8());
+            QVERIFY(!exists(QLatin1Char('x') + name));
+            expected.removeAll(QLatin1Char('x') + name);
+            if (!copy)
+                expected.append(name);
         }
+        expected.sort();
         QCOMPARE(filesThere(), expected);
         if (change == QLatin1String("replace"))
             QCOMPARE(TestFiles::read(moved), QByteArray("someone else's"));
