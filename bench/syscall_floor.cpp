@@ -1,11 +1,14 @@
-// The least that renaming a prefix of every file in one folder costs when a program makes the system calls
-// tokrenu-cli makes for it, and nothing else: read the folder; per file fstatat and the attribute record
-// (user.DOSATTRIB), which give the list its size, time and attribute texts; read the folder again to find
-// the names already in use; one no-replace rename per file. No format, no log, no rows. The renames take
-// their cheapest form, names relative to the open folder, so that no path is walked again.
-// compare-tools.sh times it beside the real tools, so that the table shows what is left to win.
+// The least that renaming a prefix of every file in one folder costs in system calls, in two forms that
+// compare-tools.sh times beside the real tools, so that the table shows what is left to win.
+// - As tokrenu-cli makes them when every detail of a file is read as it is added: read the folder; per file
+//   fstatat and the attribute record (user.DOSATTRIB), which give the list its size, time and attribute
+//   texts; read the folder again to find the names already in use; one no-replace rename per file.
+// - With --once, what a run needs and nothing more: read the folder once, which gives both the files and the
+//   names in use, and one no-replace rename per file.
+// No format, no log, no rows. The renames take their cheapest form, names relative to the open folder, so that
+// no path is walked again.
 //
-// Usage: tokrenu_syscall_floor FOLDER OLD_PREFIX NEW_PREFIX
+// Usage: tokrenu_syscall_floor [--once] FOLDER OLD_PREFIX NEW_PREFIX
 
 #include <algorithm>
 #include <cstdio>
@@ -52,24 +55,26 @@ std::vector<std::string> readFolder(const std::string& folder, bool withDetails)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s FOLDER OLD_PREFIX NEW_PREFIX\n", argv[0]);
+    const bool once = argc == 5 && std::strcmp(argv[1], "--once") == 0;
+    if (argc != 4 && !once) {
+        std::fprintf(stderr, "usage: %s [--once] FOLDER OLD_PREFIX NEW_PREFIX\n", argv[0]);
         return 2;
     }
-    std::string folder = argv[1];
+    const int first = once ? 2 : 1;
+    std::string folder = argv[first];
     if (folder.back() != '/')
         folder += '/';
-    const std::string oldPrefix = argv[2];
-    const std::string newPrefix = argv[3];
+    const std::string oldPrefix = argv[first + 1];
+    const std::string newPrefix = argv[first + 2];
 
     const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0) {
         std::perror(folder.c_str());
         return 1;
     }
-    std::vector<std::string> names = readFolder(folder, true);
+    std::vector<std::string> names = readFolder(folder, !once);
     std::sort(names.begin(), names.end());
-    const std::vector<std::string> present = readFolder(folder, false);
+    const std::vector<std::string> present = once ? names : readFolder(folder, false);
     const std::unordered_set<std::string> inUse(present.begin(), present.end());
 
     int failed = 0;
