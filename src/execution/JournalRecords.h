@@ -109,6 +109,8 @@ struct JournalSummary {
 
     // The bytes of the whole records; anything after them was cut off and is never read as a record.
     qint64 wholeLength = 0;
+
+    friend bool operator==(const JournalSummary&, const JournalSummary&) = default;
 };
 
 struct JournalContent {

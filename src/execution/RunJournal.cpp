@@ -1,12 +1,16 @@
 #include "execution/RunJournal.h"
 
 #include "execution/FileIdentities.h"
+#include "execution/JournalFormat.h"
 #include "execution/PlanSteps.h"
 #include "platform/DateValue.h"
 #include "platform/FileSystem.h"
 #include "platform/JournalStore.h"
 
 #include <QSet>
+
+#include <array>
+#include <climits>
 
 namespace {
 
@@ -39,6 +43,122 @@ std::uint8_t plannedChanges(std::uint16_t mask, const FileSystem& fs) {
     return steps;
 }
 
+// The notes kept beside the journals: for each journal read, its stamp then and what its marks said, so that
+// a start reads again only the journals changed since. A line each, in the journal's own line form:
+//   TOKRENU-NOTES version
+//   S run inode size changed condition version marks started operation change-mask entries whole-length
+//     problem source-folder target-folder
+// Notes that do not read back whole are not used.
+constexpr char kNotesMagic[] = "TOKRENU-NOTES";
+constexpr char kSummaryTag[] = "S";
+constexpr int kNotesVersion = 1;
+
+struct SummaryNote {
+    JournalStamp stamp;
+    JournalSummary summary;
+};
+
+// The yes-or-no marks of a summary, as the bits of one number.
+constexpr std::array kMarks{&JournalSummary::hasRun,      &JournalSummary::bulk,        &JournalSummary::planComplete,
+                            &JournalSummary::ended,       &JournalSummary::stopped,     &JournalSummary::bulkIncomplete,
+                            &JournalSummary::kept,        &JournalSummary::undoStarted, &JournalSummary::undoOpen,
+                            &JournalSummary::undoStopped, &JournalSummary::undoFinished};
+
+QByteArray writeNotes(const QHash<qint64, SummaryNote>& notes) {
+    QByteArray out;
+    JournalLine(out, kNotesMagic).number(kNotesVersion).end();
+    for (auto it = notes.cbegin(); it != notes.cend(); ++it) {
+        const JournalStamp& stamp = it->stamp;
+        const JournalSummary& summary = it->summary;
+        qint64 marks = 0;
+        for (std::size_t bit = 0; bit < kMarks.size(); ++bit)
+            marks |= summary.*kMarks[bit] ? qint64(1) << bit : 0;
+        JournalLine(out, kSummaryTag)
+            .number(it.key())
+            .unsignedNumber(stamp.inode)
+            .number(stamp.size)
+            .number(stamp.changedNs)
+            .number(static_cast<qint64>(summary.condition))
+            .number(summary.version)
+            .number(marks)
+            .number(summary.startedSecs)
+            .number(static_cast<qint64>(summary.operation))
+            .number(summary.changeMask)
+            .number(summary.entryCount)
+            .number(summary.wholeLength)
+            .text(summary.problem)
+            .text(summary.sourceFolder)
+            .text(summary.targetFolder)
+            .end();
+    }
+    return out;
+}
+
+std::optional<SummaryNote> readNote(const JournalFormat::Fields& f) {
+    // The fields by their place in the line: the tag, twelve numbers, three texts.
+    constexpr qsizetype kNumbers = 12;
+    if (f.size() != 1 + kNumbers + 3 || f[0] != kSummaryTag)
+        return std::nullopt;
+    std::array<qint64, 1 + kNumbers> n{};
+    for (qsizetype i = 1; i <= kNumbers; ++i) {
+        const std::optional<qint64> value = i == 2 ? std::optional<qint64>(0) : JournalFormat::number(f[i]);
+        if (!value)
+            return std::nullopt;
+        n[static_cast<std::size_t>(i)] = *value;
+    }
+    const auto inode = JournalFormat::unsignedNumber(f[2]);
+    const auto problem = JournalFormat::unescape(f[13]);
+    const auto sourceFolder = JournalFormat::unescape(f[14]);
+    const auto targetFolder = JournalFormat::unescape(f[15]);
+    const qint64 condition = n[5];
+    const qint64 operation = n[9];
+    if (!inode || !problem || !sourceFolder || !targetFolder ||
+        condition > static_cast<qint64>(JournalCondition::NewerVersion) || operation < 1 ||
+        operation > static_cast<qint64>(FileOperation::Rename) || n[10] > 0xffff || n[6] > INT_MAX)
+        return std::nullopt;
+    SummaryNote note;
+    note.stamp = {.inode = *inode, .size = n[3], .changedNs = n[4]};
+    JournalSummary& summary = note.summary;
+    summary.condition = static_cast<JournalCondition>(condition);
+    summary.version = static_cast<int>(n[6]);
+    for (std::size_t bit = 0; bit < kMarks.size(); ++bit)
+        summary.*kMarks[bit] = (n[7] & (qint64(1) << bit)) != 0;
+    summary.startedSecs = n[8];
+    summary.operation = static_cast<FileOperation>(operation);
+    summary.changeMask = static_cast<std::uint16_t>(n[10]);
+    summary.entryCount = n[11];
+    summary.wholeLength = n[12];
+    summary.problem = *problem;
+    summary.sourceFolder = *sourceFolder;
+    summary.targetFolder = *targetFolder;
+    return note;
+}
+
+// The notes by run; none at all when any line does not read back.
+QHash<qint64, SummaryNote> readNotes(QByteArrayView bytes) {
+    QHash<qint64, SummaryNote> notes;
+    JournalFormat::Fields fields;
+    bool first = true;
+    while (!bytes.isEmpty()) {
+        const qsizetype end = bytes.indexOf('\n');
+        if (JournalFormat::splitLine(bytes.first(end < 0 ? bytes.size() : end), end >= 0, fields) !=
+            JournalFormat::LineCheck::Whole)
+            return {};
+        if (first) {
+            if (fields.size() != 2 || fields[0] != kNotesMagic || JournalFormat::number(fields[1]) != kNotesVersion)
+                return {};
+            first = false;
+        } else {
+            const std::optional<SummaryNote> note = readNote(fields);
+            if (!note)
+                return {};
+            notes.insert(*JournalFormat::number(fields[1]), *note);
+        }
+        bytes = bytes.sliced(end + 1);
+    }
+    return notes;
+}
+
 } // namespace
 
 RunJournal::RunJournal(JournalStore& store, const FileSystem& fs)
@@ -46,17 +166,35 @@ RunJournal::RunJournal(JournalStore& store, const FileSystem& fs)
     , m_fs(fs) {}
 
 std::vector<RunRecord> RunJournal::history() const {
+    // A journal not changed since it was last read is known from the notes; the others are read, and what
+    // they say is noted once they have settled.
+    const QHash<qint64, SummaryNote> noted = readNotes(m_store.readNotes());
+    QHash<qint64, SummaryNote> notes;
+    bool changed = false;
     std::vector<RunRecord> records;
     for (const qint64 run : m_store.runs()) {
-        const JournalBytes bytes = m_store.read(run);
         RunRecord record;
         record.run = run;
-        record.inUse = bytes.inUse;
-        record.readError = bytes.error;
-        if (bytes.error.isEmpty())
-            record.summary = JournalReader::read(bytes.bytes, false).summary;
+        const std::optional<JournalStamp> stamp = m_store.stamp(run);
+        const auto known = noted.constFind(run);
+        if (stamp && !stamp->inUse && known != noted.constEnd() && known->stamp.sameFile(*stamp)) {
+            record.summary = known->summary;
+            notes.insert(run, *known);
+        } else {
+            const JournalBytes bytes = m_store.read(run);
+            record.inUse = bytes.inUse;
+            record.readError = bytes.error;
+            if (bytes.error.isEmpty())
+                record.summary = JournalReader::read(bytes.bytes, false).summary;
+            if (stamp && stamp->settled && !stamp->inUse && !bytes.inUse && bytes.error.isEmpty()) {
+                notes.insert(run, {*stamp, record.summary});
+                changed = true;
+            }
+        }
         records.push_back(std::move(record));
     }
+    if (changed || notes.size() != noted.size())
+        m_store.writeNotes(writeNotes(notes));
     return records;
 }
 

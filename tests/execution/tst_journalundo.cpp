@@ -1,5 +1,6 @@
 #include "execution/JournalRecords.h"
 #include "execution/RunCommands.h"
+#include "execution/RunJournal.h"
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
 #include "execution/UndoRecorder.h"
@@ -18,8 +19,10 @@
 #include "platform/linux/LinuxShellFileOperation.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -536,6 +539,55 @@ private Q_SLOTS:
         restart();
         QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
         QCOMPARE(content(QStringLiteral("a")), QByteArray("written since it was listed"));
+    }
+
+    // What the journals say is noted beside them, so that a start reads again only the journals changed since;
+    // the notes never hide a change, even one that leaves a journal as long as it was.
+    void aStartReadsOnlyTheJournalsChangedSince_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("reads");
+        QTest::newRow("none") << "none" << 0;
+        QTest::newRow("the last run undone") << "undo" << 1;
+        QTest::newRow("a byte of the first journal changed") << "damage" << 1;
+        QTest::newRow("the notes damaged") << "notes" << 2;
+    }
+    void aStartReadsOnlyTheJournalsChangedSince() {
+        QFETCH(QString, change);
+        QFETCH(int, reads);
+        files({QStringLiteral("a"), QStringLiteral("b")});
+        QCOMPARE(command(RunMode::Run, QStringLiteral("\"x\" & name")).failedSteps, 0);
+        QCOMPARE(command(RunMode::Run, QStringLiteral("\"y\" & name")).failedSteps, 0);
+        // A journal is noted only once its change time can tell the next change.
+        QThread::msleep(150);
+        const std::vector<RunRecord> first = RunJournal(*m_store, m_fs).history();
+        QCOMPARE(first.size(), std::size_t(2));
+        std::vector<JournalSummary> expected{first[0].summary, first[1].summary};
+
+        if (change == QLatin1String("undo")) {
+            QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
+            QVERIFY(!expected[1].undoFinished);
+            expected[1].undoFinished = expected[1].undoStarted = true;
+            expected[1].wholeLength = QFileInfo(m_store->pathOf(2)).size();
+        }
+        if (change == QLatin1String("damage")) {
+            QFile journal(m_store->pathOf(1));
+            QVERIFY(journal.open(QIODevice::ReadWrite));
+            const qint64 middle = journal.size() / 2;
+            QVERIFY(journal.seek(middle));
+            const char was = journal.read(1).at(0);
+            QVERIFY(journal.seek(middle) && journal.write(was == 'a' ? "b" : "a") == 1);
+            journal.close();
+            expected[0] = JournalReader::read(TestFiles::read(m_store->pathOf(1)), false).summary;
+            QCOMPARE(expected[0].condition, JournalCondition::Damaged);
+        }
+        if (change == QLatin1String("notes"))
+            QVERIFY(TestFiles::write(m_store->location() + QStringLiteral("/summaries"), "TOKRENU-NOTES\t1\tjunk\n"));
+        m_store->reads = 0;
+        const std::vector<RunRecord> again = RunJournal(*m_store, m_fs).history();
+        QCOMPARE(m_store->reads, reads);
+        QCOMPARE(again.size(), std::size_t(2));
+        QCOMPARE(again[0].summary, expected[0]);
+        QCOMPARE(again[1].summary, expected[1]);
     }
 
     void onlyTheLastTwentyRunsAreKept() {

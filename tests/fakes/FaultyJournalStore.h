@@ -18,11 +18,19 @@ public:
     // Appends each file opened from now on still takes (the plan is one); negative: no limit.
     int appendsLeft = -1;
     QString fullText = QStringLiteral("No space left on device");
+    // Journals read whole so far.
+    mutable int reads = 0;
 
     [[nodiscard]] QString location() const override { return m_real.location(); }
     [[nodiscard]] QString pathOf(qint64 run) const override { return m_real.pathOf(run); }
     [[nodiscard]] std::vector<qint64> runs() const override { return m_real.runs(); }
-    [[nodiscard]] JournalBytes read(qint64 run) const override { return m_real.read(run); }
+    [[nodiscard]] JournalBytes read(qint64 run) const override {
+        ++reads;
+        return m_real.read(run);
+    }
+    [[nodiscard]] std::optional<JournalStamp> stamp(qint64 run) const override { return m_real.stamp(run); }
+    [[nodiscard]] QByteArray readNotes() const override { return m_real.readNotes(); }
+    void writeNotes(QByteArrayView bytes) override { m_real.writeNotes(bytes); }
     std::unique_ptr<JournalFile> create(qint64& run, QString& error) override {
         return wrap(m_real.create(run, error));
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,6 +18,12 @@ const QString kPrefix = QStringLiteral("run-");
 const QString kSuffix = QStringLiteral(".journal");
 constexpr qsizetype kBufferBytes = qsizetype(64) * 1024;
 constexpr int kCreateAttempts = 1000;
+const QString kNotesName = QStringLiteral("summaries");
+// Far more than the notes of the journals kept ever take; a larger file is not ours.
+constexpr qint64 kMaxNotesBytes = qint64(1) << 20;
+// A file's change time moves in steps of a clock tick: a file changed less than this ago may change again
+// without its time showing it.
+constexpr qint64 kSettleNs = 100'000'000;
 
 QString systemError(int error) {
     return qt_error_string(error);
@@ -31,6 +38,33 @@ qint64 runOfName(QStringView name) {
         !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return 0;
     return digits.toLongLong();
+}
+
+// Reads the open file to its end, at most maxBytes; the reason when it cannot.
+QString readWhole(int fd, qint64 maxBytes, QByteArray& bytes) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return systemError(errno);
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("not a regular file");
+    if (st.st_size > maxBytes)
+        return QStringLiteral("larger than ") + QString::number(maxBytes) + QStringLiteral(" bytes");
+    bytes.resize(static_cast<qsizetype>(st.st_size));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            bytes.truncate(done);
+            return systemError(errno);
+        }
+        if (got == 0)
+            break; // cut short while it was read: what there is counts
+        done += got;
+    }
+    bytes.truncate(done);
+    return {};
 }
 
 int syncFolder(const QByteArray& folder) {
@@ -162,32 +196,65 @@ JournalBytes LinuxJournalStore::read(qint64 run) const {
     // A writer holds the exclusive lock, so a shared one is refused while it works.
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0)
         result.inUse = errno == EWOULDBLOCK;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        result.error = systemError(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        result.error = QStringLiteral("not a regular file");
-    } else if (st.st_size > kMaxFileBytes) {
-        result.error = QStringLiteral("larger than ") + QString::number(kMaxFileBytes) + QStringLiteral(" bytes");
-    } else {
-        result.bytes.resize(static_cast<qsizetype>(st.st_size));
-        qsizetype done = 0;
-        while (done < result.bytes.size()) {
-            const ssize_t got = ::read(fd, result.bytes.data() + done, static_cast<size_t>(result.bytes.size() - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                result.error = systemError(errno);
-                break;
-            }
-            if (got == 0)
-                break; // cut short while it was read: what there is counts
-            done += got;
-        }
-        result.bytes.truncate(done);
-    }
+    result.error = readWhole(fd, kMaxFileBytes, result.bytes);
     ::close(fd);
     return result;
+}
+
+std::optional<JournalStamp> LinuxJournalStore::stamp(qint64 run) const {
+    const int fd = ::open(QFile::encodeName(pathOf(run)).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return std::nullopt;
+    JournalStamp stamp;
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0)
+        stamp.inUse = errno == EWOULDBLOCK;
+    struct stat st {};
+    const bool looked = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    struct timespec now {};
+    if (!looked || ::clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return std::nullopt;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.changedNs = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    stamp.settled = qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec - stamp.changedNs >= kSettleNs;
+    return stamp;
+}
+
+QByteArray LinuxJournalStore::readNotes() const {
+    QByteArray bytes;
+    const int fd = ::open(QFile::encodeName(m_folder + QLatin1Char('/') + kNotesName).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return bytes;
+    if (!readWhole(fd, kMaxNotesBytes, bytes).isEmpty())
+        bytes.clear();
+    ::close(fd);
+    return bytes;
+}
+
+void LinuxJournalStore::writeNotes(QByteArrayView bytes) {
+    // Written beside and put in place in one step, so that a reader sees the old notes or the new, whole.
+    // They are no record of a run, and need not wait for the disk.
+    if (!makeFolder().isEmpty())
+        return;
+    QByteArray temporary = QFile::encodeName(m_folder + QLatin1Char('/') + kNotesName) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return;
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            break;
+        done += wrote;
+    }
+    const bool whole = done == bytes.size() && ::fchmod(fd, 0600) == 0;
+    if (::close(fd) != 0 || !whole ||
+        ::rename(temporary.constData(), QFile::encodeName(m_folder + QLatin1Char('/') + kNotesName).constData()) != 0)
+        ::unlink(temporary.constData());
 }
 
 QString LinuxJournalStore::makeFolder() const {

@@ -18,6 +18,9 @@ public:
     [[nodiscard]] QString pathOf(qint64 run) const override;
     [[nodiscard]] std::vector<qint64> runs() const override;
     [[nodiscard]] JournalBytes read(qint64 run) const override;
+    [[nodiscard]] std::optional<JournalStamp> stamp(qint64 run) const override;
+    [[nodiscard]] QByteArray readNotes() const override;
+    void writeNotes(QByteArrayView bytes) override;
     std::unique_ptr<JournalFile> create(qint64& run, QString& error) override;
     std::unique_ptr<JournalFile> openToAppend(qint64 run, qint64 length, QString& error) override;
     bool remove(qint64 run) override;
