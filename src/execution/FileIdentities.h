@@ -15,47 +15,80 @@ public:
         : m_fs(fs) {}
 
     // A path that will be asked about: the folders of many are read whole.
-    void expect(const QString& path) { ++m_uses[folderOf(path)]; }
+    void expect(const QString& path) {
+        // Paths come folder by folder: a run of them is counted at once.
+        if (m_counting && folderOf(path) == *m_counting) {
+            ++m_counted;
+            return;
+        }
+        countRun();
+        m_counting = folderOf(path).toString();
+        m_counted = 1;
+    }
 
     // Whether the file at path is that one.
     [[nodiscard]] bool holds(const QString& path, const FileIdentity& identity) {
-        const QHash<QString, FileIdentity>* listing = listingOf(path);
+        const ListedIdentities* listing = listingOf(path);
         if (listing == nullptr)
             return m_fs.fileIdentity(path) == identity;
-        const auto it = listing->constFind(nameOf(path));
-        if (it == listing->constEnd())
+        const std::optional<FileIdentity> listed = listing->find(nameOf(path));
+        if (!listed)
             return false;
         // A file mounted onto the entry shows under another identity in the listing.
-        return *it == identity || m_fs.fileIdentity(path) == identity;
+        return *listed == identity || m_fs.fileIdentity(path) == identity;
     }
 
     // The file at path; nothing when there is none.
     [[nodiscard]] std::optional<FileIdentity> at(const QString& path) {
-        const QHash<QString, FileIdentity>* listing = listingOf(path);
+        const ListedIdentities* listing = listingOf(path);
         if (listing == nullptr)
             return m_fs.fileIdentity(path);
-        const auto it = listing->constFind(nameOf(path));
-        return it == listing->constEnd() ? std::nullopt : std::optional<FileIdentity>(*it);
+        return listing->find(nameOf(path));
     }
 
 private:
+    using Listing = std::optional<ListedIdentities>;
+
     // A folder used this often is read rather than looked into file by file.
     static constexpr int kReadFrom = 32;
 
-    static QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
-    static QString nameOf(const QString& path) { return path.sliced(path.lastIndexOf(QLatin1Char('/')) + 1); }
+    static QStringView folderOf(const QString& path) {
+        return QStringView(path).left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    static QStringView nameOf(const QString& path) {
+        return QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
+    }
 
-    const QHash<QString, FileIdentity>* listingOf(const QString& path) {
-        const QString folder = folderOf(path);
-        if (m_uses.value(folder) < kReadFrom)
-            return nullptr;
-        auto it = m_listings.find(folder);
-        if (it == m_listings.end())
-            it = m_listings.insert(folder, m_fs.listedIdentities(folder));
-        return it->has_value() ? &**it : nullptr;
+    void countRun() {
+        if (m_counting)
+            m_uses[*m_counting] += m_counted;
+        m_counting.reset();
+        m_counted = 0;
+    }
+
+    const ListedIdentities* listingOf(const QString& path) {
+        const QStringView folder = folderOf(path);
+        // Paths come folder by folder here too.
+        if (m_lastFolder && folder == *m_lastFolder)
+            return m_lastListing;
+        countRun();
+        m_lastFolder = folder.toString();
+        m_lastListing = nullptr;
+        if (m_uses.value(*m_lastFolder) >= kReadFrom) {
+            auto it = m_listings.find(*m_lastFolder);
+            if (it == m_listings.end())
+                it = m_listings.insert(*m_lastFolder, m_fs.listedIdentities(*m_lastFolder));
+            m_lastListing = it->has_value() ? &**it : nullptr;
+        }
+        return m_lastListing;
     }
 
     const FileSystem& m_fs;
     QHash<QString, int> m_uses;
-    QHash<QString, std::optional<QHash<QString, FileIdentity>>> m_listings;
+    std::optional<QString> m_counting; // the folder of the paths being counted, m_counted of them so far
+    int m_counted = 0;
+    QHash<QString, Listing> m_listings;
+    // The folder asked about last, and its listing when it was read: valid until the next folder is read.
+    std::optional<QString> m_lastFolder;
+    const ListedIdentities* m_lastListing = nullptr;
 };

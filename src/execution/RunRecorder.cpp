@@ -11,6 +11,8 @@
 
 #include <QHash>
 
+#include <cstring>
+
 namespace {
 
 // A plan line is about this long with the paths of a common folder; the buffer is made once.
@@ -25,9 +27,14 @@ QString commonFolder(const std::vector<RenameEntry>& entries, QString RenameEntr
     if (entries.empty())
         return {};
     QStringView common = folderOf(entries.front().*path);
+    // Compared as plain characters: this runs once for every entry.
+    const auto startsWithCommon = [&common](QStringView folder) {
+        return folder.size() >= common.size() &&
+               std::memcmp(folder.data(), common.data(), static_cast<std::size_t>(common.size()) * sizeof(QChar)) == 0;
+    };
     for (const RenameEntry& entry : entries) {
         const QStringView folder = folderOf(entry.*path);
-        while (!folder.startsWith(common))
+        while (!startsWithCommon(folder))
             common = common.left(common.chopped(1).lastIndexOf(QLatin1Char('/')) + 1);
     }
     return common.toString();

@@ -37,6 +37,40 @@ struct FileIdentity {
     friend bool operator==(FileIdentity, FileIdentity) = default;
 };
 
+// The entries of one folder by name with their identities, from one reading of it. The names are kept in one
+// block, so that a folder of many files costs a few allocations rather than one per file.
+class ListedIdentities {
+public:
+    // Entries are added while the folder is read, and can be looked up once it is done.
+    void add(QStringView name, FileIdentity identity) {
+        m_added.push_back({m_names.size(), name.size(), identity});
+        m_names.append(name);
+    }
+    void done() {
+        m_byName.reserve(static_cast<qsizetype>(m_added.size()));
+        for (const Added& entry : m_added)
+            m_byName.insert(QStringView(m_names).sliced(entry.start, entry.length), entry.identity);
+        m_added = {};
+    }
+
+    [[nodiscard]] std::optional<FileIdentity> find(QStringView name) const {
+        const auto it = m_byName.constFind(name);
+        return it == m_byName.constEnd() ? std::nullopt : std::optional<FileIdentity>(*it);
+    }
+    [[nodiscard]] qsizetype size() const { return m_byName.size(); }
+
+private:
+    struct Added {
+        qsizetype start;
+        qsizetype length;
+        FileIdentity identity;
+    };
+    QString m_names;
+    std::vector<Added> m_added;
+    // Keys are views of m_names, which does not change once the table is made.
+    QHash<QStringView, FileIdentity> m_byName;
+};
+
 // The longest name a folder entry may have, in bytes of UTF-8.
 constexpr qsizetype kMaxNameBytes = 255;
 
@@ -87,7 +121,7 @@ public:
     // file system whose listing does not give the files' own (an overlay, a FUSE file system) or where the
     // platform cannot tell. A file mounted onto an entry shows what lies under it: an identity that differs
     // from the one sought is to be confirmed with fileIdentity.
-    [[nodiscard]] virtual std::optional<QHash<QString, FileIdentity>> listedIdentities(const QString& folder) const {
+    [[nodiscard]] virtual std::optional<ListedIdentities> listedIdentities(const QString& folder) const {
         Q_UNUSED(folder)
         return std::nullopt;
     }

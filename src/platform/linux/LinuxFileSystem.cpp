@@ -314,7 +314,7 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
     return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
 }
 
-std::optional<QHash<QString, FileIdentity>> LinuxFileSystem::listedIdentities(const QString& folder) const {
+std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString& folder) const {
     DIR* dir = opendir(nativePath(folder).constData());
     if (dir == nullptr)
         return std::nullopt;
@@ -330,15 +330,16 @@ std::optional<QHash<QString, FileIdentity>> LinuxFileSystem::listedIdentities(co
         closedir(dir);
         return std::nullopt;
     }
-    QHash<QString, FileIdentity> identities;
+    ListedIdentities identities;
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
         if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
             continue;
         if (auto name = decodeName(rawName))
-            identities.insert(*name, {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(entry->d_ino)});
+            identities.add(*name, {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
+    identities.done();
     return identities;
 }
 

@@ -18,7 +18,7 @@ public:
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override;
     [[nodiscard]] std::optional<FileIdentity> folderIdentity(const QString& folder) const override;
     [[nodiscard]] std::optional<FileIdentity> fileIdentity(const QString& path) const override;
-    [[nodiscard]] std::optional<QHash<QString, FileIdentity>> listedIdentities(const QString& folder) const override;
+    [[nodiscard]] std::optional<ListedIdentities> listedIdentities(const QString& folder) const override;
     [[nodiscard]] std::optional<std::uint64_t> folderMount(const QString& folder) const override;
     [[nodiscard]] std::optional<std::uint32_t> writePermissions(const QString& path) const override;
     bool restoreWritePermissions(const QString& path, std::uint32_t bits) override;
