@@ -5,11 +5,13 @@
 #include "filelist/SubfolderWalk.h"
 #include "filelist/ui/FileListView.h"
 #include "mainwindow/ui/StatusPanels.h"
+#include "platform/AttributeBits.h"
 #include "platform/UserPrompt.h"
 #include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -26,7 +28,8 @@ namespace {
 // ends with the events the window would process next, so that the view's own work is counted.
 struct ListInView {
     QWidget window;
-    FileListModel model;
+    LinuxFileSystem fs;
+    FileListModel model{fs};
     FileListView* view = new FileListView(&window);
     QStatusBar* bar = new QStatusBar(&window);
     StatusPanels* panels = new StatusPanels(bar);
@@ -51,11 +54,11 @@ struct ListInView {
         appender.reserve(count);
         for (qsizetype i = 0; i < count; ++i) {
             const int n = numbers[static_cast<std::size_t>(i)];
+            const QDateTime written(QDate(2024, 1, 1 + n % 28), QTime(n % 24, 5, 7));
             appender.add({QStringLiteral("IMG_%1 Photo.jpg").arg(n),
                           QStringLiteral("/home/user/pictures/%1/").arg(n % 50),
-                          formatByteCount((Q_INT64_C(7919) * n) % 5000000),
-                          QStringLiteral("2024/01/%1 %2:05:07").arg(1 + n % 28, 2, 10, QLatin1Char('0')).arg(n % 24),
-                          n % 3 == 0 ? QStringLiteral("A") : QString()});
+                          RowDetails{(Q_INT64_C(7919) * n) % 5000000, written.toSecsSinceEpoch(),
+                                     n % 3 == 0 ? AttributeBits::kArchive : 0, RowDetails::State::Read}});
         }
         appender.commit();
         settle();

@@ -22,8 +22,9 @@ bool isIdentity(const std::vector<qsizetype>& order) {
 
 } // namespace
 
-FileListModel::FileListModel(QObject* parent)
-    : QAbstractTableModel(parent) {}
+FileListModel::FileListModel(const FileSystem& fs, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_fs(fs) {}
 
 FileListModel::~FileListModel() = default;
 
@@ -56,8 +57,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return columnText(m_rows[static_cast<std::size_t>(index.row())], column);
+    case Qt::EditRole: {
+        const FileRow& row = m_rows[static_cast<std::size_t>(index.row())];
+        if (column != FileColumn::FileName && column != FileColumn::Path && !row.details.isRead())
+            readDetailsAround(index.row());
+        return columnText(row, column);
+    }
     case Qt::TextAlignmentRole:
         if (column == FileColumn::Size || column == FileColumn::Attribute)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
@@ -100,6 +105,20 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
     if (index.isValid() && index.column() == static_cast<int>(FileColumn::FileName))
         flags |= Qt::ItemIsEditable;
     return flags;
+}
+
+void FileListModel::readAllDetails() const {
+    readRowDetails(m_fs, m_rows);
+}
+
+void FileListModel::readDetailsAround(qsizetype index) const {
+    // About a screen's rows, most of them below: views ask from the top down.
+    constexpr qsizetype kAbove = 16;
+    constexpr qsizetype kBelow = 112;
+    const qsizetype first = std::max<qsizetype>(0, index - kAbove);
+    const qsizetype end = std::min(size(), index + kBelow);
+    readRowDetails(m_fs, std::span<const FileRow>(m_rows).subspan(static_cast<std::size_t>(first),
+                                                                  static_cast<std::size_t>(end - first)));
 }
 
 bool FileListModel::contains(const QString& folder, const QString& name) const {
@@ -162,6 +181,10 @@ bool FileListModel::Appender::contains(const QString& folder, const QString& nam
 
 void FileListModel::Appender::reserve(qsizetype count) {
     m_model.m_positions.reserve(m_model.m_positions.size() + count);
+    // Grown by at least half again, so that many small folders do not move the pending rows once each.
+    const std::size_t needed = m_pending.size() + static_cast<std::size_t>(count);
+    if (needed > m_pending.capacity())
+        m_pending.reserve(std::max(needed, m_pending.capacity() + m_pending.capacity() / 2));
 }
 
 bool FileListModel::Appender::add(FileRow row) {
@@ -183,8 +206,12 @@ void FileListModel::Appender::commit() {
         return;
     const int first = m_model.rowCount();
     m_model.beginInsertRows(QModelIndex(), first, first + static_cast<int>(m_pending.size()) - 1);
-    m_model.m_rows.insert(m_model.m_rows.end(), std::make_move_iterator(m_pending.begin()),
-                          std::make_move_iterator(m_pending.end()));
+    // The rows of an add into an empty list are taken over whole, without a second copy of a large list.
+    if (m_model.m_rows.empty())
+        std::swap(m_model.m_rows, m_pending);
+    else
+        m_model.m_rows.insert(m_model.m_rows.end(), std::make_move_iterator(m_pending.begin()),
+                              std::make_move_iterator(m_pending.end()));
     if (!m_model.m_preview.empty())
         m_model.m_preview.resize(m_model.m_rows.size());
     m_model.endInsertRows();
@@ -338,6 +365,8 @@ void FileListModel::sortByHeader(FileColumn column) {
             names[i] = m_preview[i].name;
         order = sortedTextOrder(names, m_sortOrder);
     } else {
+        if (column != FileColumn::FileName && column != FileColumn::Path)
+            readAllDetails();
         order = sortedRowOrder(m_rows, column, m_sortOrder);
     }
     if (column == FileColumn::Size)

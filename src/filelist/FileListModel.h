@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class FileSystem;
+
 // The file list: the only store of its rows. Rows are 0-based here; the row's full path is unique.
 // A row's identity: its folder text and name, compared exactly. Kept apart so that no full path has to
 // be put together to look a row up.
@@ -32,7 +34,8 @@ public:
     // The state of a row's new name (a PreviewState as int) in the new-name column.
     static constexpr int kPreviewStateRole = Qt::UserRole + 1;
 
-    explicit FileListModel(QObject* parent = nullptr);
+    // The rows' details are read through fs when they are first shown or sorted by.
+    explicit FileListModel(const FileSystem& fs, QObject* parent = nullptr);
     ~FileListModel() override;
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -46,6 +49,8 @@ public:
     [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
     [[nodiscard]] const FileRow& row(qsizetype index) const { return m_rows.at(static_cast<std::size_t>(index)); }
     [[nodiscard]] const std::vector<FileRow>& rows() const { return m_rows; }
+    // Reads the details of every row that has none yet.
+    void readAllDetails() const;
 
     // Exact, case-sensitive comparison of the folder text and the name.
     [[nodiscard]] bool contains(const QString& folder, const QString& name) const;
@@ -115,6 +120,8 @@ Q_SIGNALS:
     void rowsRearranged(const std::vector<int>& newPosition);
 
 private:
+    // Reads the details of the rows near the row, which the view is about to show.
+    void readDetailsAround(qsizetype index) const;
     // Puts the present keys of the rows that got new ones into the table.
     void indexMovedRows() const;
     // The row under the key, unless the entry is stale: that row has another key by now.
@@ -136,6 +143,7 @@ private:
     void arrangePreview(const std::vector<qsizetype>& order);
     void emitPreviewChanged(qsizetype first, qsizetype last);
 
+    const FileSystem& m_fs;
     std::vector<FileRow> m_rows;
     std::vector<NamePreview> m_preview;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
