@@ -11,7 +11,6 @@
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -54,11 +53,12 @@ struct ListInView {
         appender.reserve(count);
         for (qsizetype i = 0; i < count; ++i) {
             const int n = numbers[static_cast<std::size_t>(i)];
-            const QDateTime written(QDate(2024, 1, 1 + n % 28), QTime(n % 24, 5, 7));
+            // 2024/01/01 0:05:07 UTC, then a day and an hour on from row to row.
+            const qint64 written = Q_INT64_C(1704067507) + (n % 28) * 86400 + (n % 24) * 3600;
             appender.add({QStringLiteral("IMG_%1 Photo.jpg").arg(n),
                           QStringLiteral("/home/user/pictures/%1/").arg(n % 50),
-                          RowDetails{(Q_INT64_C(7919) * n) % 5000000, written.toSecsSinceEpoch(),
-                                     n % 3 == 0 ? AttributeBits::kArchive : 0, RowDetails::State::Read}});
+                          RowDetails{(Q_INT64_C(7919) * n) % 5000000, written, n % 3 == 0 ? AttributeBits::kArchive : 0,
+                                     RowDetails::State::Read}});
         }
         appender.commit();
         settle();
@@ -230,7 +230,7 @@ void AddFolderTree(benchmark::State& state) {
 
 BENCHMARK(RemoveSelected)
     ->RangeMultiplier(10)
-    ->Range(1000, 100000)
+    ->Range(1000, 1000000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -260,13 +260,13 @@ BENCHMARK(SortByNameAllSelected)
     ->UseRealTime();
 BENCHMARK(SortBySize)
     ->RangeMultiplier(10)
-    ->Range(1000, 100000)
+    ->Range(1000, 1000000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(SelectAll)
     ->RangeMultiplier(10)
-    ->Range(1000, 100000)
+    ->Range(1000, 1000000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
