@@ -8,8 +8,10 @@
 
 namespace {
 
-// A slot without a position.
+// A slot without a position, and one whose row was removed: it stays taken, so that the probes past it still
+// reach the slots beyond, until the table is rebuilt.
 constexpr quint32 kNoPosition = 0xFFFFFFFF;
+constexpr quint32 kRemovedRow = 0xFFFFFFFE;
 
 bool hasKey(const FileRow& row, QStringView folder, QStringView name) {
     return row.name == name && row.path == folder;
@@ -190,6 +192,18 @@ void FileListModel::indexPosition(qsizetype position) const {
     ++m_usedSlots;
 }
 
+template <typename NewPosition> void FileListModel::followMovedRows(qsizetype oldCount, NewPosition newPosition) const {
+    for (quint32& slot : m_slots) {
+        if (slot == kNoPosition)
+            continue;
+        const qsizetype moved =
+            static_cast<qsizetype>(slot) < oldCount ? newPosition(static_cast<qsizetype>(slot)) : -1;
+        slot = moved < 0 ? kRemovedRow : static_cast<quint32>(moved);
+    }
+    if (m_usedSlots > 2 * size() + 1024)
+        rebuildIndex();
+}
+
 void FileListModel::rebuildIndex(qsizetype room) const {
     const qsizetype count = size() + (m_pendingRows != nullptr ? static_cast<qsizetype>(m_pendingRows->size()) : 0);
     std::size_t capacity = 64;
@@ -289,7 +303,7 @@ void FileListModel::removeRowAt(qsizetype index) {
     m_rows.erase(m_rows.begin() + index);
     if (!m_preview.empty())
         m_preview.erase(m_preview.begin() + index);
-    rebuildIndex();
+    followMovedRows(size() + 1, [index](qsizetype old) { return old < index ? old : (old == index ? -1 : old - 1); });
     endRemoveRows();
 }
 
@@ -307,11 +321,13 @@ void FileListModel::removeRowsAt(std::vector<qsizetype> indexes) {
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + first + count);
         if (!m_preview.empty())
             m_preview.erase(m_preview.begin() + first, m_preview.begin() + first + count);
+        followMovedRows(size() + count, [first, count](qsizetype old) {
+            return old < first ? old : (old < first + count ? -1 : old - count);
+        });
         endRemoveRows();
     } else {
         removeRunsAsLayoutChange(indexes);
     }
-    rebuildIndex();
 }
 
 void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sortedIndexes) {
@@ -338,6 +354,8 @@ void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sorte
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
     if (!m_preview.empty())
         m_preview.erase(m_preview.begin() + static_cast<std::ptrdiff_t>(kept), m_preview.end());
+    followMovedRows(static_cast<qsizetype>(newPosition.size()),
+                    [&newPosition](qsizetype old) { return newPosition[static_cast<std::size_t>(old)]; });
     movePersistentIndexes(newPosition);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     Q_EMIT rowsRearranged(newPosition);
@@ -439,7 +457,11 @@ void FileListModel::arrange(const std::vector<qsizetype>& order) {
         arranged.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(arranged);
     arrangePreview(order);
-    rebuildIndex();
+    // The keys went with their rows, so every slot stays where it is and takes the row's new position.
+    std::vector<qsizetype> newPosition(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        newPosition[static_cast<std::size_t>(order[i])] = static_cast<qsizetype>(i);
+    followMovedRows(size(), [&newPosition](qsizetype old) { return newPosition[static_cast<std::size_t>(old)]; });
 }
 
 void FileListModel::arrangePreview(const std::vector<qsizetype>& order) {

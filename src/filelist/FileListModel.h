@@ -118,6 +118,9 @@ private:
     [[nodiscard]] const FileRow* rowAtPosition(qsizetype position) const;
     // Enters the position under the key its row has now.
     void indexPosition(qsizetype position) const;
+    // Rows moved or went: each slot of a row of the oldCount before takes newPosition(old), a slot of a
+    // removed row (a negative position) or of any other stays as stale.
+    template <typename NewPosition> void followMovedRows(qsizetype oldCount, NewPosition newPosition) const;
     // Makes the table anew from the rows and the pending rows, with room for this many more; stale slots go.
     void rebuildIndex(qsizetype room = 0) const;
     [[nodiscard]] std::size_t keySlot(QStringView folder, QStringView name) const;
