@@ -15,6 +15,12 @@ std::unique_ptr<RowNamer> readyToName(std::unique_ptr<RowNamer> namer, const Bui
     return namer;
 }
 
+std::unique_ptr<RowNamer> prepareInItsStyle(const QString& formatText, const BuildContext& context) {
+    return chooseStyle(formatText, context.options.alwaysFunction) == FormatStyle::Function
+               ? prepareFunctionStyleNamer(formatText, context)
+               : prepareFormatStyleNamer(formatText, context);
+}
+
 } // namespace
 
 BuildResult buildWithNamer(const QString& formatText, const BuildContext& context, NamerFactory prepare) {
@@ -43,9 +49,7 @@ bool formatReadsRowDetails(const QString& formatText,
     const std::vector<FileRow> noRows;
     SilentPrompt silent;
     const BuildContext context{noRows, options, silent, clock, fs};
-    const auto namer = chooseStyle(formatText, options.alwaysFunction) == FormatStyle::Function
-                           ? prepareFunctionStyleNamer(formatText, context)
-                           : prepareFormatStyleNamer(formatText, context);
+    const auto namer = prepareInItsStyle(formatText, context);
     return namer && namer->readsRowDetails();
 }
 
@@ -54,10 +58,7 @@ std::unique_ptr<RowNamer> prepareNamer(const QString& formatText, const BuildCon
         status = BuildStatus::Blank;
         return nullptr;
     }
-    auto namer = readyToName(chooseStyle(formatText, context.options.alwaysFunction) == FormatStyle::Function
-                                 ? prepareFunctionStyleNamer(formatText, context)
-                                 : prepareFormatStyleNamer(formatText, context),
-                             context);
+    auto namer = readyToName(prepareInItsStyle(formatText, context), context);
     status = namer ? BuildStatus::Built : BuildStatus::Failed;
     return namer;
 }
