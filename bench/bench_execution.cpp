@@ -65,7 +65,8 @@ std::vector<std::unique_ptr<QTemporaryDir>>& spentFolders() {
 struct Fixture {
     std::unique_ptr<QTemporaryDir> dir;
     QString folder;
-    FileListModel list;
+    LinuxFileSystem fs;
+    FileListModel list{fs};
     RunState state;
 
     ~Fixture() { spentFolders().push_back(std::move(dir)); }
@@ -84,7 +85,7 @@ struct Fixture {
             const int fd = ::open((folder + name).toUtf8().constData(), O_CREAT | O_WRONLY, 0644);
             if (fd >= 0)
                 ::close(fd);
-            appender.add({name, folder, QStringLiteral("0"), QStringLiteral("2024/01/31 9:05:07"), QString()});
+            appender.add({name, folder, {}});
             built.push_back({chain ? fileName(i + 1) : QStringLiteral("renamed_") + name, 0, 0, 0, 0});
         }
         appender.commit();

@@ -9,6 +9,7 @@
 
 namespace {
 
+// Rows as an add leaves them: names and folders, the details not read.
 std::vector<FileRow> listedRows(int count) {
     std::vector<FileRow> rows;
     rows.reserve(static_cast<std::size_t>(count));
@@ -16,14 +17,27 @@ std::vector<FileRow> listedRows(int count) {
     for (int i = 0; i < count; ++i) {
         rows.push_back(
             {QStringLiteral("photo_") + QString::number(i).rightJustified(6, QLatin1Char('0')) + QStringLiteral(".jpg"),
-             folder, QStringLiteral("1,234,567"), QStringLiteral("2024/01/31 9:05:07"), QString()});
+             folder,
+             {}});
     }
     return rows;
 }
 
+// Rows whose details were read, their sizes and times differing from row to row.
+std::vector<FileRow> detailedRows(int count) {
+    std::vector<FileRow> rows = listedRows(count);
+    for (int i = 0; i < count; ++i)
+        rows[static_cast<std::size_t>(i)].details = {qint64{i} * 37, 1706659507 + i, 0, RowDetails::State::Read};
+    return rows;
+}
+
 template <typename Builder>
-void runBuild(benchmark::State& state, const QString& format, bool alwaysFunction, Builder build) {
-    const std::vector<FileRow> rows = listedRows(static_cast<int>(state.range(0)));
+void runBuild(benchmark::State& state,
+              const QString& format,
+              bool alwaysFunction,
+              Builder build,
+              std::vector<FileRow> (*makeRows)(int) = listedRows) {
+    const std::vector<FileRow> rows = makeRows(static_cast<int>(state.range(0)));
     LinuxFileSystem fs;
     SystemClock clock;
     SilentPrompt prompt;
@@ -47,7 +61,18 @@ void BuildPlanFunctionStyle(benchmark::State& state) {
              buildPlanFunctionStyle);
 }
 
+// Formats that read the sizes and times the rows hold, which are made into texts as the build asks.
+void BuildPlanFormatStyleDetails(benchmark::State& state) {
+    runBuild(state, QStringLiteral("|f:|_|s:|_|m:yyyymmdd_hhnnss|.|e:|"), false, buildPlanFormatStyle, detailedRows);
+}
+
+void BuildPlanFunctionStyleDetails(benchmark::State& state) {
+    runBuild(state, QStringLiteral("fn & \"_\" & size & \".\" & ex"), true, buildPlanFunctionStyle, detailedRows);
+}
+
 } // namespace
 
 BENCHMARK(BuildPlanFormatStyle)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BuildPlanFunctionStyle)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BuildPlanFunctionStyle)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BuildPlanFormatStyleDetails)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BuildPlanFunctionStyleDetails)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -5,6 +5,7 @@
 #include "filelist/SubfolderWalk.h"
 #include "filelist/ui/FileListView.h"
 #include "mainwindow/ui/StatusPanels.h"
+#include "platform/AttributeBits.h"
 #include "platform/UserPrompt.h"
 #include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -26,7 +27,8 @@ namespace {
 // ends with the events the window would process next, so that the view's own work is counted.
 struct ListInView {
     QWidget window;
-    FileListModel model;
+    LinuxFileSystem fs;
+    FileListModel model{fs};
     FileListView* view = new FileListView(&window);
     QStatusBar* bar = new QStatusBar(&window);
     StatusPanels* panels = new StatusPanels(bar);
@@ -51,11 +53,12 @@ struct ListInView {
         appender.reserve(count);
         for (qsizetype i = 0; i < count; ++i) {
             const int n = numbers[static_cast<std::size_t>(i)];
+            // 2024/01/01 0:05:07 UTC, then a day and an hour on from row to row.
+            const qint64 written = Q_INT64_C(1704067507) + (n % 28) * 86400 + (n % 24) * 3600;
             appender.add({QStringLiteral("IMG_%1 Photo.jpg").arg(n),
                           QStringLiteral("/home/user/pictures/%1/").arg(n % 50),
-                          formatByteCount((Q_INT64_C(7919) * n) % 5000000),
-                          QStringLiteral("2024/01/%1 %2:05:07").arg(1 + n % 28, 2, 10, QLatin1Char('0')).arg(n % 24),
-                          n % 3 == 0 ? QStringLiteral("A") : QString()});
+                          RowDetails{(Q_INT64_C(7919) * n) % 5000000, written, n % 3 == 0 ? AttributeBits::kArchive : 0,
+                                     RowDetails::State::Read}});
         }
         appender.commit();
         settle();
@@ -227,7 +230,7 @@ void AddFolderTree(benchmark::State& state) {
 
 BENCHMARK(RemoveSelected)
     ->RangeMultiplier(10)
-    ->Range(1000, 100000)
+    ->Range(1000, 1000000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -257,13 +260,13 @@ BENCHMARK(SortByNameAllSelected)
     ->UseRealTime();
 BENCHMARK(SortBySize)
     ->RangeMultiplier(10)
-    ->Range(1000, 100000)
+    ->Range(1000, 1000000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(SelectAll)
     ->RangeMultiplier(10)
-    ->Range(1000, 100000)
+    ->Range(1000, 1000000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -22,7 +22,7 @@ void preview(benchmark::State& state, const QString& format, bool functionStyle)
     SystemClock clock;
     SilentPrompt prompt;
     NullWorkHost host;
-    FileListModel list;
+    FileListModel list(fs);
     FileAdder(list, fs, prompt).addPendingFiles({folder, {QString()}}, {}, host);
     RunOptions options;
     options.build.alwaysFunction = functionStyle;

@@ -6,6 +6,7 @@
 #include "expression/BuildTypes.h"
 #include "expression/PlanBuilder.h"
 #include "fakes/FixedClock.h"
+#include "fakes/ListedRows.h"
 #include "filelist/FileRow.h"
 #include "platform/UserPrompt.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -67,8 +68,8 @@ public:
                 if (file.open(QIODevice::WriteOnly))
                     file.write(QByteArray(entry.name));
             }
-            m_rows.push_back({name, folder, QString::fromUtf8(entry.size), QString::fromUtf8(entry.lastWrite),
-                              QString::fromUtf8(entry.attributes)});
+            m_rows.push_back(readRow(name, folder, QString::fromUtf8(entry.size).remove(u',').toLongLong(),
+                                     QString::fromUtf8(entry.lastWrite), QString::fromUtf8(entry.attributes)));
         }
     }
 

@@ -387,7 +387,7 @@ private:
     LinuxFileSystem m_fs;
     LinuxJournalStore m_journal{LinuxJournalStore::defaultFolder()};
     SystemClock m_clock;
-    FileListModel m_list;
+    FileListModel m_list{m_fs};
 };
 
 } // namespace

@@ -482,7 +482,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
                    (read == AttributeBits::kMissing ? QString() : keptAs(attributeLetters(read))));
         } else {
             log.line(tr("属性の変更：") + attributeLetters(old) + tr(" から ") + attributeLetters(entry.attributes));
-            updateRow(i, [&](FileRow& row) { row.attribute = attributeLetters(entry.attributes); });
+            updateRow(i, [&](FileRow& row) { row.details.attributesChanged(entry.attributes); });
             entry.attributes = old;
             entry.writePermissions = oldPermissions;
             m_before.attributes = old;
@@ -515,7 +515,7 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
         const double kept = DateValue::fromSecsSinceEpoch(*stored);
         log.line(tr(step.changed) + DateValue::generalDateText(old) + tr(" から ") + timeText(step.kind, kept));
         if (step.kind == FileTimeKind::LastWrite)
-            updateRow(i, [&](FileRow& row) { row.lastWriteTime = DateValue::generalDateText(kept); });
+            updateRow(i, [&](FileRow& row) { row.details.lastWriteChanged(*stored); });
         value = old;
         m_before.times[static_cast<std::size_t>(step.kind)] = oldSecs;
         entry.doneSteps |= step.done;

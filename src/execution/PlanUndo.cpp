@@ -176,7 +176,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                                        m_fs.restoreWritePermissions(dest, *entry.writePermissions));
                 if (restored) {
                     log.line(tr("属性を元に戻す：") + letters);
-                    updateRow(row, [&](FileRow& r) { r.attribute = letters; });
+                    updateRow(row, [&](FileRow& r) { r.details.attributesChanged(entry.attributes); });
                     entry.doneSteps &= ~DoneStep::kAttributes;
                 } else {
                     failed(tr("属性を元に戻す：失敗しました。(") + letters + QLatin1Char(')'));
@@ -189,8 +189,9 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 const QString text = timeText(step.kind, value);
                 if (setFileTimeFromDate(m_fs, dest, value, step.kind)) {
                     log.line(tr(step.restored) + text);
-                    if (step.kind == FileTimeKind::LastWrite)
-                        updateRow(row, [&](FileRow& r) { r.lastWriteTime = text; });
+                    const std::optional<qint64> secs = DateValue::toSecsSinceEpoch(value);
+                    if (step.kind == FileTimeKind::LastWrite && secs)
+                        updateRow(row, [&](FileRow& r) { r.details.lastWriteChanged(*secs); });
                     entry.doneSteps &= ~step.done;
                 } else {
                     failed(tr(step.notRestored) + text + QLatin1Char(')'));

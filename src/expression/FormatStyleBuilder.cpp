@@ -150,16 +150,18 @@ private:
                                keep);
             return true;
         case Property::Size: {
-            const NumberRead size = readNumber(row.size);
+            const QString text = row.details.sizeText();
+            const NumberRead size = readNumber(text);
             if (!size.ok() || size.value != std::floor(size.value))
-                return conversionFailed(row.size, size.ok() ? RuntimeError::TypeMismatch : size.error);
+                return conversionFailed(text, size.ok() ? RuntimeError::TypeMismatch : size.error);
             out += formatValue(FormatArgument::fromNumber(size.value), segment.pattern, keep);
             return true;
         }
         case Property::LastWrite: {
-            const auto date = readDateText(row.lastWriteTime);
+            const QString text = row.details.lastWriteText();
+            const auto date = readDateText(text);
             if (!date)
-                return conversionFailed(row.lastWriteTime, RuntimeError::TypeMismatch);
+                return conversionFailed(text, RuntimeError::TypeMismatch);
             out += formatValue(FormatArgument::fromNumber(*date), segment.pattern, keep);
             return true;
         }
@@ -207,8 +209,13 @@ public:
         : m_context(context)
         , m_parts(parseFormat(formatText))
         , m_builder(context, m_counters)
-        , m_dependsOnOrder(std::any_of(m_parts.begin(), m_parts.end(), [](const Part& part) {
-            return std::holds_alternative<SequenceSegment>(part);
+        , m_dependsOnOrder(std::any_of(m_parts.begin(),
+                                       m_parts.end(),
+                                       [](const Part& part) { return std::holds_alternative<SequenceSegment>(part); }))
+        , m_readsRowDetails(std::any_of(m_parts.begin(), m_parts.end(), [](const Part& part) {
+            const auto* property = std::get_if<PropertySegment>(&part);
+            return property != nullptr &&
+                   (property->property == Property::Size || property->property == Property::LastWrite);
         })) {}
 
     bool nameRow(std::size_t index, NameChange& change) override {
@@ -226,6 +233,7 @@ public:
     }
     [[nodiscard]] bool dependsOnOrder() const override { return m_dependsOnOrder; }
     [[nodiscard]] std::uint16_t changeMask() const override { return 0; }
+    [[nodiscard]] bool readsRowDetails() const override { return m_readsRowDetails; }
 
 private:
     const BuildContext& m_context;
@@ -233,6 +241,7 @@ private:
     SequenceCounters m_counters;
     RowBuilder m_builder;
     bool m_dependsOnOrder;
+    bool m_readsRowDetails;
 };
 
 } // namespace

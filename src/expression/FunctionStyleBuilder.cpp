@@ -233,6 +233,12 @@ public:
                                                   record.name == QLatin1String("number");
                                        }))
         , m_changeMask(changeMask)
+        , m_readsRowDetails(std::any_of(records.begin(),
+                                        records.end(),
+                                        [](const CompiledRecord& record) {
+                                            return record.kind == CompiledRecord::Kind::Variable &&
+                                                   variableReadsRowDetails(record.name);
+                                        }))
         , m_evaluator(context, std::move(records), std::move(topLevel)) {}
 
     bool nameRow(std::size_t index, NameChange& change) override {
@@ -252,11 +258,13 @@ public:
     }
     [[nodiscard]] bool dependsOnOrder() const override { return m_dependsOnOrder; }
     [[nodiscard]] std::uint16_t changeMask() const override { return m_changeMask; }
+    [[nodiscard]] bool readsRowDetails() const override { return m_readsRowDetails; }
 
 private:
     const BuildContext& m_context;
     bool m_dependsOnOrder;
     std::uint16_t m_changeMask;
+    bool m_readsRowDetails;
     Evaluator m_evaluator;
 };
 

@@ -77,7 +77,7 @@ std::optional<QString> variableValue(const QString& name, const VariableContext&
         return dot < 0 ? QString() : fileName.mid(dot + 1);
     }
     case Var::Size:
-        return context.row.size;
+        return context.row.details.sizeText();
     case Var::LastWriteTime:
         return timeOf(context, FileTimeKind::LastWrite);
     case Var::CreationTime:
@@ -96,4 +96,9 @@ std::optional<QString> variableValue(const QString& name, const VariableContext&
         return QString::number(context.fs.attributes(context.fullPath));
     }
     return std::nullopt;
+}
+
+bool variableReadsRowDetails(const QString& name) {
+    const auto it = variables().constFind(name);
+    return it != variables().constEnd() && *it == Var::Size;
 }

@@ -23,3 +23,5 @@ struct VariableContext {
 // The value of a variable (lower case) for the row: a name of the table, else a counter of that name;
 // nothing when the name means neither.
 std::optional<QString> variableValue(const QString& name, const VariableContext& context);
+// Whether the variable's value comes from the row's details, which must then have been read.
+bool variableReadsRowDetails(const QString& name);

@@ -3,7 +3,6 @@
 #include "filelist/FileListModel.h"
 #include "filelist/NamePattern.h"
 #include "platform/AttributeBits.h"
-#include "platform/DateValue.h"
 #include "platform/FileSystem.h"
 #include "platform/UserPrompt.h"
 #include "platform/WorkHost.h"
@@ -11,39 +10,7 @@
 #include <QElapsedTimer>
 
 #include <optional>
-
-namespace {
-
-// Makes the rows of one add. Files of a folder often share their length, time or attributes, and then
-// share the text of the row before, made once.
-class RowMaker {
-public:
-    FileRow make(const QString& folder, const QString& name, const FileStatus& status) {
-        if (status.size != m_size) {
-            m_size = status.size;
-            m_sizeText = formatByteCount(status.size);
-        }
-        if (status.lastWriteSecs != m_lastWriteSecs) {
-            m_lastWriteSecs = status.lastWriteSecs;
-            m_lastWriteText = DateValue::generalDateText(DateValue::fromSecsSinceEpoch(status.lastWriteSecs));
-        }
-        if (status.attributes != m_attributes) {
-            m_attributes = status.attributes;
-            m_attributeText = attributeLetters(status.attributes);
-        }
-        return {name, folder, m_sizeText, m_lastWriteText, m_attributeText};
-    }
-
-private:
-    std::optional<qint64> m_size;
-    QString m_sizeText;
-    std::optional<qint64> m_lastWriteSecs;
-    QString m_lastWriteText;
-    std::optional<qint32> m_attributes;
-    QString m_attributeText;
-};
-
-} // namespace
+#include <vector>
 
 FileAdder::FileAdder(FileListModel& model, const FileSystem& fs, UserPrompt& prompt)
     : m_model(model)
@@ -60,7 +27,7 @@ bool FileAdder::addFileRow(const QString& folder, const QString& name) {
     const auto status = m_fs.status(folder + name);
     if (!status)
         return false;
-    return m_model.appendRow(RowMaker().make(folder, name, *status));
+    return m_model.appendRow({name, folder, RowDetails::fromStatus(status)});
 }
 
 qsizetype FileAdder::addPendingFiles(const PendingBatch& batch, const AddSettings& settings, WorkHost& feedback) {
@@ -129,25 +96,18 @@ qsizetype FileAdder::addFolders(const QStringList& folders, const AddSettings& s
 int FileAdder::collect(const PendingBatch& batch, const AddSettings& settings, FileListModel::Appender& appender) {
     const QString wildCard = settings.wildCard.isEmpty() ? QStringLiteral("*.*") : settings.wildCard;
     int undecodable = 0;
-    RowMaker rows;
     appender.reserve(batch.names.size());
     QString fileFolder;
     for (const QString& name : batch.names) {
         const QString full = name.startsWith(QLatin1Char('/')) ? name : batch.baseFolder + name;
-        // One look tells a folder from a file and gives the file's row.
+        // One look tells a folder from a file and gives the file's details.
         const std::optional<FileStatus> status = m_fs.status(full);
         if (!status || (status->attributes & AttributeBits::kDirectory)) {
             // Also a path that does not exist: its search finds nothing.
             const QString folder = full.endsWith(QLatin1Char('/')) ? full : full + QLatin1Char('/');
             FolderListing listing = m_fs.findFiles(folder, wildCard);
             undecodable += listing.skippedUndecodable;
-            appender.reserve(static_cast<qsizetype>(listing.entries.size()));
-            for (FolderEntry& entry : listing.entries) {
-                if (entry.status.attributes & (AttributeBits::kDirectory | settings.ignoredAttributes))
-                    continue;
-                // A row already listed is refused by the appender.
-                appender.add(rows.make(folder, entry.name, entry.status));
-            }
+            addListedFiles(folder, listing.entries, settings.ignoredAttributes, appender);
             continue;
         }
         if (status->attributes & settings.ignoredAttributes)
@@ -156,11 +116,38 @@ int FileAdder::collect(const PendingBatch& batch, const AddSettings& settings, F
         // Rows of one folder share its text, as the rows of a folder search do.
         if (QStringView(full).first(slash + 1) != fileFolder)
             fileFolder = full.left(slash + 1);
-        const QString fileName = full.mid(slash + 1);
+        QString fileName = full.mid(slash + 1);
         if (passesAddFilter(fileName, wildCard))
-            appender.add(rows.make(fileFolder, fileName, *status));
+            appender.add({std::move(fileName), fileFolder, RowDetails::fromStatus(status)});
     }
     return undecodable;
+}
+
+void FileAdder::addListedFiles(const QString& folder,
+                               std::vector<FolderEntry>& entries,
+                               qint32 ignoredAttributes,
+                               FileListModel::Appender& appender) {
+    appender.reserve(static_cast<qsizetype>(entries.size()));
+    // A row already listed is refused by the appender.
+    if (ignoredAttributes == 0) {
+        for (FolderEntry& entry : entries) {
+            if (!entry.folder)
+                appender.add({std::move(entry.name), folder, {}});
+        }
+        return;
+    }
+    // The attributes to pass over are read for all the files at once, and the rows keep what was read.
+    std::vector<FileRow> rows;
+    for (FolderEntry& entry : entries) {
+        if (!entry.folder)
+            rows.push_back({std::move(entry.name), folder, {}});
+    }
+    readRowDetails(m_fs, rows);
+    for (FileRow& row : rows) {
+        // A file gone since the folder was read is no file to add, and neither is a folder made in its place.
+        if (row.details.isKnown() && !(row.details.attributes & (AttributeBits::kDirectory | ignoredAttributes)))
+            appender.add(std::move(row));
+    }
 }
 
 void FileAdder::reportUndecodable(int count) {

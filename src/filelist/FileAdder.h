@@ -7,8 +7,11 @@
 
 #include <QCoreApplication>
 
+#include <vector>
+
 class WorkHost;
 class FileSystem;
+struct FolderEntry;
 class UserPrompt;
 
 // Adds files to the list: the filter, the ignored attributes and the duplicate rule applied.
@@ -34,6 +37,11 @@ public:
 private:
     // Adds the names of a batch to the appender; returns how many names were passed over as undecodable.
     int collect(const PendingBatch& batch, const AddSettings& settings, FileListModel::Appender& appender);
+    // Adds the files of a folder's listing, but for those with an attribute to pass over.
+    void addListedFiles(const QString& folder,
+                        std::vector<FolderEntry>& entries,
+                        qint32 ignoredAttributes,
+                        FileListModel::Appender& appender);
     void reportUndecodable(int count);
 
     FileListModel& m_model;

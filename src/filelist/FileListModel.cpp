@@ -8,8 +8,13 @@
 
 namespace {
 
-RowKey keyOf(const FileRow& row) {
-    return {row.path, row.name};
+// A slot without a position, and one whose row was removed: it stays taken, so that the probes past it still
+// reach the slots beyond, until the table is rebuilt.
+constexpr quint32 kNoPosition = 0xFFFFFFFF;
+constexpr quint32 kRemovedRow = 0xFFFFFFFE;
+
+bool hasKey(const FileRow& row, QStringView folder, QStringView name) {
+    return row.name == name && row.path == folder;
 }
 
 bool isIdentity(const std::vector<qsizetype>& order) {
@@ -22,8 +27,9 @@ bool isIdentity(const std::vector<qsizetype>& order) {
 
 } // namespace
 
-FileListModel::FileListModel(QObject* parent)
-    : QAbstractTableModel(parent) {}
+FileListModel::FileListModel(const FileSystem& fs, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_fs(fs) {}
 
 FileListModel::~FileListModel() = default;
 
@@ -56,8 +62,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return columnText(m_rows[static_cast<std::size_t>(index.row())], column);
+    case Qt::EditRole: {
+        const FileRow& row = m_rows[static_cast<std::size_t>(index.row())];
+        if (column != FileColumn::FileName && column != FileColumn::Path && !row.details.isRead())
+            readDetailsAround(index.row());
+        return columnText(row, column);
+    }
     case Qt::TextAlignmentRole:
         if (column == FileColumn::Size || column == FileColumn::Attribute)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
@@ -102,58 +112,118 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
+void FileListModel::readAllDetails() const {
+    readRowDetails(m_fs, m_rows);
+}
+
+void FileListModel::readDetailsAround(qsizetype index) const {
+    // About a screen's rows, most of them below: views ask from the top down.
+    constexpr qsizetype kAbove = 16;
+    constexpr qsizetype kBelow = 112;
+    const qsizetype first = std::max<qsizetype>(0, index - kAbove);
+    const qsizetype end = std::min(size(), index + kBelow);
+    readRowDetails(m_fs, std::span<const FileRow>(m_rows).subspan(static_cast<std::size_t>(first),
+                                                                  static_cast<std::size_t>(end - first)));
+}
+
 bool FileListModel::contains(const QString& folder, const QString& name) const {
-    return positionOf(RowKey{folder, name}).has_value();
+    return positionOf(folder, name).has_value();
 }
 
 std::optional<qsizetype> FileListModel::findRow(const QString& fullPath) const {
     const qsizetype slash = fullPath.lastIndexOf(QLatin1Char('/'));
-    // The key only looks at the path's own text; it is gone before the path is.
-    const QChar* text = fullPath.constData();
-    return positionOf(RowKey{QString::fromRawData(text, slash + 1),
-                             QString::fromRawData(text + slash + 1, fullPath.size() - slash - 1)});
+    return positionOf(QStringView(fullPath).first(slash + 1), QStringView(fullPath).sliced(slash + 1));
 }
 
 void FileListModel::indexMovedRows() const {
     if (m_unindexed.empty())
         return;
     for (const qsizetype index : m_unindexed)
-        m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(index)]), index);
+        indexPosition(index);
     m_unindexed.clear();
-    // Stale entries may take up as much room as the live ones before they are swept out.
-    if (m_positions.size() > 2 * size() + 1024)
-        dropStaleKeys(false);
+    // Stale slots may take up as much room as the live ones before they are swept out.
+    if (m_usedSlots > 2 * size() + 1024)
+        rebuildIndex();
 }
 
-std::optional<qsizetype> FileListModel::positionOf(const RowKey& key) const {
+std::size_t FileListModel::keySlot(QStringView folder, QStringView name) const {
+    return hashText(name, hashText(folder)) & (m_slots.size() - 1);
+}
+
+const FileRow* FileListModel::rowAtPosition(qsizetype position) const {
+    if (position < size())
+        return &m_rows[static_cast<std::size_t>(position)];
+    const auto pending = static_cast<std::size_t>(position - size());
+    return m_pendingRows != nullptr && pending < m_pendingRows->size() ? &(*m_pendingRows)[pending] : nullptr;
+}
+
+std::optional<qsizetype> FileListModel::positionOf(QStringView folder, QStringView name) const {
     indexMovedRows();
-    const auto it = m_positions.constFind(key);
-    if (it == m_positions.constEnd() || (*it < size() && !hasKey(*it, key)))
+    if (m_slots.empty())
         return std::nullopt;
-    return *it;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = keySlot(folder, name); m_slots[slot] != kNoPosition; slot = (slot + 1) & mask) {
+        const FileRow* row = rowAtPosition(m_slots[slot]);
+        if (row != nullptr && hasKey(*row, folder, name))
+            return m_slots[slot];
+    }
+    return std::nullopt;
 }
 
-bool FileListModel::hasKey(qsizetype index, const RowKey& key) const {
-    const FileRow& row = m_rows[static_cast<std::size_t>(index)];
-    return row.name == key.name && row.path == key.folder;
+void FileListModel::indexPosition(qsizetype position) const {
+    // At most half the slots are taken, so that probes stay short.
+    if (2 * (m_usedSlots + 1) > static_cast<qsizetype>(m_slots.size())) {
+        rebuildIndex(1);
+        return;
+    }
+    const FileRow& row = *rowAtPosition(position);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = keySlot(row.path, row.name);
+    for (; m_slots[slot] != kNoPosition; slot = (slot + 1) & mask) {
+        const FileRow* there = rowAtPosition(m_slots[slot]);
+        // A row that took over the key of another (a swap) takes its slot too.
+        if (static_cast<qsizetype>(m_slots[slot]) == position ||
+            (there != nullptr && hasKey(*there, row.path, row.name))) {
+            m_slots[slot] = static_cast<quint32>(position);
+            return;
+        }
+    }
+    m_slots[slot] = static_cast<quint32>(position);
+    ++m_usedSlots;
 }
 
-void FileListModel::dropStaleKeys(bool pastLastRow) const {
-    m_positions.removeIf([this, pastLastRow](QHash<RowKey, qsizetype>::iterator entry) {
-        return entry.value() >= size() ? pastLastRow : !hasKey(entry.value(), entry.key());
-    });
+template <typename NewPosition> void FileListModel::followMovedRows(qsizetype oldCount, NewPosition newPosition) const {
+    for (quint32& slot : m_slots) {
+        if (slot == kNoPosition)
+            continue;
+        const qsizetype moved =
+            static_cast<qsizetype>(slot) < oldCount ? newPosition(static_cast<qsizetype>(slot)) : -1;
+        slot = moved < 0 ? kRemovedRow : static_cast<quint32>(moved);
+    }
+    if (m_usedSlots > 2 * size() + 1024)
+        rebuildIndex();
 }
 
-void FileListModel::reindexFrom(qsizetype first) {
-    for (auto i = static_cast<std::size_t>(first); i < m_rows.size(); ++i)
-        m_positions.insert(keyOf(m_rows[i]), static_cast<qsizetype>(i));
+void FileListModel::rebuildIndex(qsizetype room) const {
+    const qsizetype count = size() + (m_pendingRows != nullptr ? static_cast<qsizetype>(m_pendingRows->size()) : 0);
+    std::size_t capacity = 64;
+    while (capacity < 2 * static_cast<std::size_t>(count + room))
+        capacity *= 2;
+    m_slots.assign(capacity, kNoPosition);
+    m_usedSlots = 0;
+    m_unindexed.clear();
+    for (qsizetype position = 0; position < count; ++position)
+        indexPosition(position);
 }
 
 FileListModel::Appender::Appender(FileListModel& model)
-    : m_model(model) {}
+    : m_model(model) {
+    m_model.m_pendingRows = &m_pending;
+}
 
 FileListModel::Appender::~Appender() {
     commit();
+    m_model.m_pendingRows = nullptr;
 }
 
 bool FileListModel::Appender::contains(const QString& folder, const QString& name) const {
@@ -161,20 +231,20 @@ bool FileListModel::Appender::contains(const QString& folder, const QString& nam
 }
 
 void FileListModel::Appender::reserve(qsizetype count) {
-    m_model.m_positions.reserve(m_model.m_positions.size() + count);
+    m_model.indexMovedRows();
+    if (2 * (m_model.m_usedSlots + count) > static_cast<qsizetype>(m_model.m_slots.size()))
+        m_model.rebuildIndex(count);
+    // Grown by at least half again, so that many small folders do not move the pending rows once each.
+    const std::size_t needed = m_pending.size() + static_cast<std::size_t>(count);
+    if (needed > m_pending.capacity())
+        m_pending.reserve(std::max(needed, m_pending.capacity() + m_pending.capacity() / 2));
 }
 
 bool FileListModel::Appender::add(FileRow row) {
-    // One look-up: a key that was not there yet grows the table.
-    m_model.indexMovedRows();
-    QHash<RowKey, qsizetype>& table = m_model.m_positions;
-    const qsizetype known = table.size();
-    const RowKey key = keyOf(row);
-    qsizetype& position = table[key];
-    if (table.size() == known && (position >= m_model.size() || m_model.hasKey(position, key)))
+    if (m_model.positionOf(row.path, row.name))
         return false;
-    position = m_model.size() + static_cast<qsizetype>(m_pending.size());
     m_pending.push_back(std::move(row));
+    m_model.indexPosition(m_model.size() + pendingCount() - 1);
     return true;
 }
 
@@ -183,8 +253,12 @@ void FileListModel::Appender::commit() {
         return;
     const int first = m_model.rowCount();
     m_model.beginInsertRows(QModelIndex(), first, first + static_cast<int>(m_pending.size()) - 1);
-    m_model.m_rows.insert(m_model.m_rows.end(), std::make_move_iterator(m_pending.begin()),
-                          std::make_move_iterator(m_pending.end()));
+    // The rows of an add into an empty list are taken over whole, without a second copy of a large list.
+    if (m_model.m_rows.empty())
+        std::swap(m_model.m_rows, m_pending);
+    else
+        m_model.m_rows.insert(m_model.m_rows.end(), std::make_move_iterator(m_pending.begin()),
+                              std::make_move_iterator(m_pending.end()));
     if (!m_model.m_preview.empty())
         m_model.m_preview.resize(m_model.m_rows.size());
     m_model.endInsertRows();
@@ -198,7 +272,7 @@ bool FileListModel::appendRow(FileRow row) {
 
 void FileListModel::replaceRow(qsizetype index, FileRow row) {
     FileRow& current = m_rows.at(static_cast<std::size_t>(index));
-    if (!(keyOf(current) == keyOf(row)))
+    if (!hasKey(current, row.path, row.name))
         m_unindexed.push_back(index);
     current = std::move(row);
     if (!m_preview.empty())
@@ -229,8 +303,7 @@ void FileListModel::removeRowAt(qsizetype index) {
     m_rows.erase(m_rows.begin() + index);
     if (!m_preview.empty())
         m_preview.erase(m_preview.begin() + index);
-    reindexFrom(index);
-    dropStaleKeys(true);
+    followMovedRows(size() + 1, [index](qsizetype old) { return old < index ? old : (old == index ? -1 : old - 1); });
     endRemoveRows();
 }
 
@@ -248,12 +321,13 @@ void FileListModel::removeRowsAt(std::vector<qsizetype> indexes) {
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + first + count);
         if (!m_preview.empty())
             m_preview.erase(m_preview.begin() + first, m_preview.begin() + first + count);
+        followMovedRows(size() + count, [first, count](qsizetype old) {
+            return old < first ? old : (old < first + count ? -1 : old - count);
+        });
         endRemoveRows();
     } else {
         removeRunsAsLayoutChange(indexes);
     }
-    reindexFrom(indexes.front());
-    dropStaleKeys(true);
 }
 
 void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sortedIndexes) {
@@ -280,6 +354,8 @@ void FileListModel::removeRunsAsLayoutChange(const std::vector<qsizetype>& sorte
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
     if (!m_preview.empty())
         m_preview.erase(m_preview.begin() + static_cast<std::ptrdiff_t>(kept), m_preview.end());
+    followMovedRows(static_cast<qsizetype>(newPosition.size()),
+                    [&newPosition](qsizetype old) { return newPosition[static_cast<std::size_t>(old)]; });
     movePersistentIndexes(newPosition);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     Q_EMIT rowsRearranged(newPosition);
@@ -302,7 +378,8 @@ void FileListModel::clear() {
     beginResetModel();
     m_rows.clear();
     m_preview.clear();
-    m_positions.clear();
+    m_slots.clear();
+    m_usedSlots = 0;
     m_unindexed.clear();
     endResetModel();
 }
@@ -314,8 +391,8 @@ void FileListModel::swapRows(qsizetype a, qsizetype b) {
     std::swap(m_rows.at(static_cast<std::size_t>(a)), m_rows.at(static_cast<std::size_t>(b)));
     if (!m_preview.empty())
         std::swap(m_preview[static_cast<std::size_t>(a)], m_preview[static_cast<std::size_t>(b)]);
-    m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(a)]), a);
-    m_positions.insert(keyOf(m_rows[static_cast<std::size_t>(b)]), b);
+    indexPosition(a);
+    indexPosition(b);
     for (const qsizetype r : {a, b})
         Q_EMIT dataChanged(index(static_cast<int>(r), 0), index(static_cast<int>(r), kFileColumnCount - 1));
 }
@@ -338,6 +415,8 @@ void FileListModel::sortByHeader(FileColumn column) {
             names[i] = m_preview[i].name;
         order = sortedTextOrder(names, m_sortOrder);
     } else {
+        if (column != FileColumn::FileName && column != FileColumn::Path)
+            readAllDetails();
         order = sortedRowOrder(m_rows, column, m_sortOrder);
     }
     if (column == FileColumn::Size)
@@ -378,7 +457,11 @@ void FileListModel::arrange(const std::vector<qsizetype>& order) {
         arranged.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(arranged);
     arrangePreview(order);
-    reindexFrom(0);
+    // The keys went with their rows, so every slot stays where it is and takes the row's new position.
+    std::vector<qsizetype> newPosition(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        newPosition[static_cast<std::size_t>(order[i])] = static_cast<qsizetype>(i);
+    followMovedRows(size(), [&newPosition](qsizetype old) { return newPosition[static_cast<std::size_t>(old)]; });
 }
 
 void FileListModel::arrangePreview(const std::vector<qsizetype>& order) {

@@ -5,25 +5,15 @@
 #include "platform/TextKeys.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 
 #include <optional>
 #include <vector>
 
-// The file list: the only store of its rows. Rows are 0-based here; the row's full path is unique.
-// A row's identity: its folder text and name, compared exactly. Kept apart so that no full path has to
-// be put together to look a row up.
-struct RowKey {
-    QString folder;
-    QString name;
+class FileSystem;
 
-    friend bool operator==(const RowKey&, const RowKey&) = default;
-};
-
-inline size_t qHash(const RowKey& key, size_t seed = 0) noexcept {
-    return hashText(key.name, hashText(key.folder, seed));
-}
-
+// The file list: the only store of its rows. Rows are 0-based here; the row's full path is unique. A row's
+// identity is its folder text and name, compared exactly, kept apart so that no full path has to be put
+// together to look a row up.
 class FileListModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FileListModel)
@@ -32,7 +22,8 @@ public:
     // The state of a row's new name (a PreviewState as int) in the new-name column.
     static constexpr int kPreviewStateRole = Qt::UserRole + 1;
 
-    explicit FileListModel(QObject* parent = nullptr);
+    // The rows' details are read through fs when they are first shown or sorted by.
+    explicit FileListModel(const FileSystem& fs, QObject* parent = nullptr);
     ~FileListModel() override;
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -46,6 +37,8 @@ public:
     [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
     [[nodiscard]] const FileRow& row(qsizetype index) const { return m_rows.at(static_cast<std::size_t>(index)); }
     [[nodiscard]] const std::vector<FileRow>& rows() const { return m_rows; }
+    // Reads the details of every row that has none yet.
+    void readAllDetails() const;
 
     // Exact, case-sensitive comparison of the folder text and the name.
     [[nodiscard]] bool contains(const QString& folder, const QString& name) const;
@@ -115,15 +108,22 @@ Q_SIGNALS:
     void rowsRearranged(const std::vector<int>& newPosition);
 
 private:
+    // Reads the details of the rows near the row, which the view is about to show.
+    void readDetailsAround(qsizetype index) const;
     // Puts the present keys of the rows that got new ones into the table.
     void indexMovedRows() const;
-    // The row under the key, unless the entry is stale: that row has another key by now.
-    [[nodiscard]] std::optional<qsizetype> positionOf(const RowKey& key) const;
-    [[nodiscard]] bool hasKey(qsizetype index, const RowKey& key) const;
-    // Drops the entries whose row has another key by now, and with pastLastRow those past the last row,
-    // which belong to no row while no append is open.
-    void dropStaleKeys(bool pastLastRow) const;
-    void reindexFrom(qsizetype first);
+    // The position of the row, listed or pending, that has this folder and name.
+    [[nodiscard]] std::optional<qsizetype> positionOf(QStringView folder, QStringView name) const;
+    // The row at a position of the table: listed, pending, or none.
+    [[nodiscard]] const FileRow* rowAtPosition(qsizetype position) const;
+    // Enters the position under the key its row has now.
+    void indexPosition(qsizetype position) const;
+    // Rows moved or went: each slot of a row of the oldCount before takes newPosition(old), a slot of a
+    // removed row (a negative position) or of any other stays as stale.
+    template <typename NewPosition> void followMovedRows(qsizetype oldCount, NewPosition newPosition) const;
+    // Makes the table anew from the rows and the pending rows, with room for this many more; stale slots go.
+    void rebuildIndex(qsizetype room = 0) const;
+    [[nodiscard]] std::size_t keySlot(QStringView folder, QStringView name) const;
     // Removes several runs of rows as one change of layout: one signal per run would make every view walk
     // its selection and persistent indexes once per run.
     void removeRunsAsLayoutChange(const std::vector<qsizetype>& sortedIndexes);
@@ -136,13 +136,18 @@ private:
     void arrangePreview(const std::vector<qsizetype>& order);
     void emitPreviewChanged(qsizetype first, qsizetype last);
 
+    const FileSystem& m_fs;
     std::vector<FileRow> m_rows;
     std::vector<NamePreview> m_preview;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    // Key to row position: the duplicate test and the look-up of a file's row. A row that gets a new key
-    // leaves its old entry behind as stale, and its new key goes in only when the table is next used, so
-    // that a run that renames every row pays nothing for a table nobody reads. Positions past the last
-    // row belong to the rows of an append not yet committed.
-    mutable QHash<RowKey, qsizetype> m_positions;
+    // Key to row position, for the duplicate test and the look-up of a file's row: open addressing over
+    // positions alone, each slot's key read from its row, so that a million rows cost a few megabytes. A row
+    // that gets a new key leaves its old slot behind as stale (its row no longer matches), and its new key
+    // goes in only when the table is next used, so that a run that renames every row pays nothing for a table
+    // nobody reads. Positions past the last row belong to the rows of an append not yet committed.
+    mutable std::vector<quint32> m_slots;
+    mutable qsizetype m_usedSlots = 0;
     mutable std::vector<qsizetype> m_unindexed;
+    // The rows of the append in hand, while there is one.
+    const std::vector<FileRow>* m_pendingRows = nullptr;
 };

@@ -22,24 +22,22 @@ std::optional<FileColumn> columnForKey(const QString& key) {
     return std::nullopt;
 }
 
-const QString& columnText(const FileRow& row, FileColumn column) {
+QString columnText(const FileRow& row, FileColumn column) {
     switch (column) {
+    case FileColumn::FileName:
+        return row.name;
     case FileColumn::Path:
         return row.path;
     case FileColumn::Size:
-        return row.size;
+        return row.details.sizeText();
     case FileColumn::LastWriteTime:
-        return row.lastWriteTime;
+        return row.details.lastWriteText();
     case FileColumn::Attribute:
-        return row.attribute;
-    case FileColumn::NewName: {
-        static const QString none;
-        return none;
-    }
-    case FileColumn::FileName:
+        return row.details.attributeText();
+    case FileColumn::NewName:
         break;
     }
-    return row.name;
+    return {};
 }
 
 QString formatByteCount(qint64 bytes) {

@@ -1,10 +1,14 @@
 #include "filelist/RowOrder.h"
 
+#include "platform/AttributeBits.h"
+#include "platform/DateValue.h"
+
 #include <QCollator>
 #include <QHash>
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
 #include <compare>
 #include <functional>
 #include <limits>
@@ -168,78 +172,27 @@ void sortByNumber(const std::vector<qint64>& values, Qt::SortOrder direction, st
     });
 }
 
-// Reads a run of digits at `at`; false when there is none.
-bool readNumber(QStringView text, qsizetype& at, qint64& value) {
-    const qsizetype start = at;
-    value = 0;
-    while (at < text.size() && text[at] >= u'0' && text[at] <= u'9' && at - start < 9) {
-        value = value * 10 + (text[at].unicode() - u'0');
-        ++at;
-    }
-    return at > start;
+// A number that orders date values by the local time their texts show, to the second; details whose date has no
+// text sort before every real value.
+qint64 dateKey(double value) {
+    const std::optional<DateValue::Civil> civil = DateValue::toCivil(value);
+    if (!civil)
+        return kNoValue;
+    const qint64 days = (qint64{civil->year} * 13 + civil->month) * 32 + civil->day;
+    return ((days * 24 + civil->hour) * 60 + civil->minute) * 60 + civil->second;
 }
 
-bool readSeparator(QStringView text, qsizetype& at, char16_t separator) {
-    if (at >= text.size() || text[at] != separator)
-        return false;
-    ++at;
-    return true;
+// The value of each row's known details; details not known sort before every real value.
+template <typename ValueOf> std::vector<qint64> detailValues(const std::vector<FileRow>& rows, ValueOf valueOf) {
+    std::vector<qint64> values(rows.size(), kNoValue);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].details.isKnown())
+            values[i] = valueOf(rows[i].details);
+    }
+    return values;
 }
 
 } // namespace
-
-std::optional<qint64> sizeFromText(QStringView text) {
-    if (text.isEmpty())
-        return std::nullopt;
-    qsizetype at = text.front() == u'-' ? 1 : 0;
-    if (at == text.size())
-        return std::nullopt;
-    quint64 magnitude = 0;
-    const quint64 limit = static_cast<quint64>(std::numeric_limits<qint64>::max()) + (at == 1 ? 1 : 0);
-    for (; at < text.size(); ++at) {
-        const char16_t c = text[at].unicode();
-        if (c == u',')
-            continue;
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        const auto digit = static_cast<quint64>(c - u'0');
-        if (magnitude > (limit - digit) / 10)
-            return std::nullopt;
-        magnitude = magnitude * 10 + digit;
-    }
-    if (text.front() == u'-')
-        return magnitude == 0 ? 0 : -static_cast<qint64>(magnitude - 1) - 1;
-    return static_cast<qint64>(magnitude);
-}
-
-std::optional<qint64> dateOrderKey(QStringView text) {
-    // Day 0 is written as its time alone.
-    qint64 year = 1899;
-    qint64 month = 12;
-    qint64 day = 30;
-    qint64 hour = 0;
-    qint64 minute = 0;
-    qint64 second = 0;
-    qsizetype at = 0;
-    qint64 first = 0;
-    if (!readNumber(text, at, first))
-        return std::nullopt;
-    if (readSeparator(text, at, u'/')) {
-        year = first;
-        if (!readNumber(text, at, month) || !readSeparator(text, at, u'/') || !readNumber(text, at, day))
-            return std::nullopt;
-        if (at == text.size())
-            return ((((year * 13 + month) * 32 + day) * 24 + hour) * 60 + minute) * 60 + second;
-        if (!readSeparator(text, at, u' ') || !readNumber(text, at, hour))
-            return std::nullopt;
-    } else {
-        hour = first;
-    }
-    if (!readSeparator(text, at, u':') || !readNumber(text, at, minute) || !readSeparator(text, at, u':') ||
-        !readNumber(text, at, second) || at != text.size())
-        return std::nullopt;
-    return ((((year * 13 + month) * 32 + day) * 24 + hour) * 60 + minute) * 60 + second;
-}
 
 std::vector<qsizetype> sortedRowOrder(const std::vector<FileRow>& rows, FileColumn column, Qt::SortOrder order) {
     std::vector<qsizetype> result = identityOrder(rows.size());
@@ -248,24 +201,46 @@ std::vector<qsizetype> sortedRowOrder(const std::vector<FileRow>& rows, FileColu
     case FileColumn::Path:
     case FileColumn::NewName:
         sortByReading(
-            rows.size(), [&rows, column](std::size_t i) -> const QString& { return columnText(rows[i], column); },
+            rows.size(),
+            [&rows, column](std::size_t i) -> const QString& {
+                static const QString none;
+                return column == FileColumn::Path ? rows[i].path
+                                                  : (column == FileColumn::FileName ? rows[i].name : none);
+            },
             column == FileColumn::Path, order, result);
         break;
     case FileColumn::Size:
+        sortByNumber(detailValues(rows, [](const RowDetails& details) { return details.size; }), order, result);
+        break;
     case FileColumn::LastWriteTime: {
-        std::vector<qint64> values(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const QString& text = columnText(rows[i], column);
-            values[i] = (column == FileColumn::Size ? sizeFromText(text) : dateOrderKey(text)).value_or(kNoValue);
-        }
-        sortByNumber(values, order, result);
+        // By the local time the text shows, which a change of clocks can put out of step with the seconds.
+        std::optional<qint64> lastSecs;
+        qint64 lastKey = 0;
+        const auto localKey = [&](const RowDetails& details) {
+            if (details.lastWriteSecs != lastSecs) {
+                lastSecs = details.lastWriteSecs;
+                lastKey = dateKey(DateValue::fromSecsSinceEpoch(details.lastWriteSecs));
+            }
+            return lastKey;
+        };
+        sortByNumber(detailValues(rows, localKey), order, result);
         break;
     }
-    case FileColumn::Attribute:
-        sortStably(result, order, [&rows](qsizetype a, qsizetype b) {
-            return rows[static_cast<std::size_t>(a)].attribute < rows[static_cast<std::size_t>(b)].attribute;
+    case FileColumn::Attribute: {
+        // By the letters, made once for each combination of bits that has any.
+        std::array<QString, 64> letters;
+        for (std::size_t bits = 0; bits < letters.size(); ++bits)
+            letters[bits] = attributeLetters(static_cast<qint32>(bits));
+        const auto lettersOf = [&letters](const RowDetails& details) -> const QString& {
+            static const QString none;
+            return details.isKnown() ? letters[static_cast<std::size_t>(details.attributes & 63)] : none;
+        };
+        sortStably(result, order, [&](qsizetype a, qsizetype b) {
+            return lettersOf(rows[static_cast<std::size_t>(a)].details) <
+                   lettersOf(rows[static_cast<std::size_t>(b)].details);
         });
         break;
+    }
     }
     return result;
 }

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <optional>
 #include <vector>
 
 // The order that sorts the rows by a column: row i of the sorted list is the row now at result[i]. Names
@@ -15,10 +14,3 @@ std::vector<qsizetype> sortedRowOrder(const std::vector<FileRow>& rows, FileColu
 
 // The same for texts of one per row (the new names of a preview), ordered as names are.
 std::vector<qsizetype> sortedTextOrder(const std::vector<QString>& texts, Qt::SortOrder order);
-
-// The byte count a size text stands for ("1,200,000"); nothing when the text is no whole number.
-std::optional<qint64> sizeFromText(QStringView text);
-
-// A number that orders general date texts ("2024/01/31 9:05:07", "2024/01/31" at midnight) by their time;
-// nothing when the text is no such date.
-std::optional<qint64> dateOrderKey(QStringView text);

@@ -10,3 +10,11 @@ FileTimeKind fileTimeKindFromInt(int kind) {
         return FileTimeKind::LastWrite;
     }
 }
+
+std::vector<std::optional<FileStatus>> FileSystem::statusesIn(const QString& folder, const QStringList& names) const {
+    std::vector<std::optional<FileStatus>> statuses;
+    statuses.reserve(static_cast<std::size_t>(names.size()));
+    for (const QString& name : names)
+        statuses.push_back(status(folder + name));
+    return statuses;
+}

@@ -24,9 +24,11 @@ struct FileStatus {
     qint64 lastWriteSecs = 0; // seconds since the epoch
 };
 
+// One entry of a folder listing, as the listing itself tells it: no look at the file is needed.
 struct FolderEntry {
     QString name;
-    FileStatus status;
+    bool folder = false;           // a folder, or a link to one
+    std::uint64_t listedInode = 0; // the number the listing gives the entry; 0 where it gives none
 };
 
 // Which file a path is: its device and inode numbers.
@@ -92,6 +94,10 @@ public:
     [[nodiscard]] virtual bool setAttributes(const QString& path, qint32 bits) = 0;
 
     [[nodiscard]] virtual std::optional<FileStatus> status(const QString& path) const = 0;
+    // The status of each name in folder (ending in '/'), in the order of names, from one opening of the folder;
+    // nothing for a name that is not there. The default looks at each path on its own.
+    [[nodiscard]] virtual std::vector<std::optional<FileStatus>> statusesIn(const QString& folder,
+                                                                            const QStringList& names) const;
     // Whether anything is at the path, looked at as cheaply as the system allows.
     [[nodiscard]] virtual bool exists(const QString& path) const = 0;
 

@@ -89,7 +89,7 @@ private:
 
     // A new process: nothing in memory, an empty list, and the start-up of the window.
     void restart() {
-        m_list = std::make_unique<FileListModel>();
+        m_list = std::make_unique<FileListModel>(m_fs);
         m_state = std::make_unique<RunState>();
         m_frontEnd = std::make_unique<RecordingFrontEnd>();
         m_frontEnd->list = m_list.get();
@@ -143,7 +143,7 @@ private Q_SLOTS:
         m_files = std::make_unique<WatchedFiles>(*m_realFiles);
         m_journal = std::make_unique<TemporaryJournal>();
         m_store = std::make_unique<FaultyJournalStore>(m_journal->store);
-        m_list = std::make_unique<FileListModel>();
+        m_list = std::make_unique<FileListModel>(m_fs);
         m_state = std::make_unique<RunState>();
         m_frontEnd = std::make_unique<RecordingFrontEnd>();
         m_frontEnd->list = m_list.get();

@@ -43,7 +43,7 @@ private:
     std::vector<FileRow> rows(const QStringList& names) const {
         std::vector<FileRow> list;
         for (const QString& name : names)
-            list.push_back({name, m_root, QStringLiteral("0"), QString(), QString()});
+            list.push_back({name, m_root, {}});
         return list;
     }
 

@@ -93,7 +93,7 @@ private Q_SLOTS:
         m_fs = std::make_unique<FaultyFileSystem>(m_realFs);
         m_syscalls.refusedSources.clear();
         m_files = std::make_unique<LinuxShellFileOperation>(m_prompt, &m_syscalls);
-        m_list = std::make_unique<FileListModel>();
+        m_list = std::make_unique<FileListModel>(*m_fs);
         m_state = std::make_unique<RunState>();
         m_frontEnd = std::make_unique<RecordingFrontEnd>();
         m_journal = std::make_unique<TemporaryJournal>();

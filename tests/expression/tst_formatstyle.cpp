@@ -2,6 +2,7 @@
 #include "expression/FormatStyleBuilder.h"
 #include "expression/FormatValue.h"
 #include "fakes/FixedClock.h"
+#include "fakes/ListedRows.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileAdder.h"
@@ -16,10 +17,8 @@ namespace {
 
 const QString kInvalidLine = QStringLiteral("（\\、/、:、*、?、\"、<、>、|）");
 
-FileRow row(const QString& name,
-            const QString& size = QStringLiteral("0"),
-            const QString& lastWrite = QStringLiteral("2024/01/31 9:05:07")) {
-    return {name, QStringLiteral("/d/"), size, lastWrite, QString()};
+FileRow row(const QString& name) {
+    return readRow(name, QStringLiteral("/d/"), 0, QStringLiteral("2024/01/31 9:05:07"));
 }
 
 } // namespace
@@ -322,7 +321,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime(QDate(2024, 1, 31), QTime(9, 5, 7)), QFileDevice::FileModificationTime));
         file.close();
-        FileListModel model;
+        FileListModel model(m_fs);
         ScriptedPrompt prompt;
         FileAdder adder(model, m_fs, prompt);
         QVERIFY(adder.addFileRow(dir.path() + QLatin1Char('/'), QStringLiteral("big.dat")));

@@ -1,12 +1,18 @@
 #include "expression/ExprParser.h"
 #include "expression/FunctionLibrary.h"
 #include "expression/FunctionStyleBuilder.h"
+#include "expression/PlanBuilder.h"
 #include "expression/TextConversion.h"
 #include "fakes/FixedClock.h"
+#include "fakes/ListedRows.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
+#include "filelist/FileAdder.h"
+#include "filelist/FileListModel.h"
 #include "filelist/FileRow.h"
+#include "platform/AttributeBits.h"
 #include "platform/DateValue.h"
+#include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QTemporaryDir>
@@ -16,10 +22,8 @@
 
 namespace {
 
-FileRow row(const QString& name,
-            const QString& folder = QStringLiteral("/nowhere/"),
-            const QString& size = QStringLiteral("100")) {
-    return {name, folder, size, QStringLiteral("2024/01/31 9:05:07"), QString()};
+FileRow row(const QString& name, const QString& folder = QStringLiteral("/nowhere/")) {
+    return readRow(name, folder, 100, QStringLiteral("2024/01/31 9:05:07"));
 }
 
 } // namespace
@@ -364,6 +368,44 @@ private Q_SLOTS:
         // A file that is gone gives 0 as its time and -1 as its attributes.
         const BuildResult gone = build(QStringLiteral("wt & \"_\" & getattr"), {row(QStringLiteral("none"), folder)});
         QCOMPARE(names(gone), QStringList({QStringLiteral("0_-1")}));
+    }
+
+    // A format sees the file as it is at the build: details the list has not read yet are read then, while
+    // the size and time a row shows already stay as shown; attributes and times read by name come from the disk.
+    void formatsSeeTheFileAtTheBuild_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("shownBeforeTheChange");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("function style, never shown")
+            << "size & \"_\" & getattr & \"_\" & format(wt,\"yyyymmdd\")" << false << "8_33_20250304";
+        QTest::newRow("function style, shown before the change")
+            << "size & \"_\" & getattr & \"_\" & format(wt,\"yyyymmdd\")" << true << "5_33_20250304";
+        QTest::newRow("segment style, never shown") << "|s:|_|m:yyyymmdd|" << false << "8_20250304";
+        QTest::newRow("segment style, shown before the change") << "|s:|_|m:yyyymmdd|" << true << "5_20240131";
+    }
+    void formatsSeeTheFileAtTheBuild() {
+        QFETCH(QString, format);
+        QFETCH(bool, shownBeforeTheChange);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        QVERIFY(TestFiles::write(path, "hello"));
+        QVERIFY(m_fs.setFileTime(path, FileTimeKind::LastWrite,
+                                 QDateTime(QDate(2024, 1, 31), QTime(9, 5, 7)).toSecsSinceEpoch()));
+        FileListModel list(m_fs);
+        NullWorkHost quiet;
+        FileAdder(list, m_fs, m_prompt).addPendingFiles({dir.path() + QLatin1Char('/'), {QString()}}, {}, quiet);
+        if (shownBeforeTheChange)
+            QCOMPARE(list.index(0, static_cast<int>(FileColumn::Size)).data().toString(), QStringLiteral("5"));
+        QVERIFY(TestFiles::write(path, "changed!"));
+        QVERIFY(m_fs.setFileTime(path, FileTimeKind::LastWrite,
+                                 QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)).toSecsSinceEpoch()));
+        QVERIFY(m_fs.setAttributes(path, AttributeBits::kReadOnly | AttributeBits::kArchive));
+        BuildOptions options;
+        options.alwaysFunction = false;
+        const BuildResult result = buildPlan(format, {list.rows(), options, m_prompt, m_clock, m_fs});
+        QCOMPARE(m_prompt.texts(), QStringList());
+        QCOMPARE(names(result), QStringList({name}));
     }
 
     void invalidCharactersRefusedInFunctionLayout() {

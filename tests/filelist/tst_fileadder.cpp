@@ -1,5 +1,6 @@
 #include "fakes/CountingFileSystem.h"
 #include "fakes/FaultyFileSystem.h"
+#include "fakes/ListedRows.h"
 #include "fakes/RecordingHost.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
@@ -8,6 +9,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/ListCommands.h"
 #include "filelist/PathNames.h"
+#include "platform/AttributeBits.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QAbstractItemModelTester>
@@ -40,6 +42,14 @@ private:
     QAbstractItemModelTester* m_tester = nullptr;
     RecordingHost m_feedback;
 
+    // The name and the texts of the size, date and attribute columns as the list shows them.
+    QStringList rowTexts(int row) const {
+        QStringList texts{m_model->row(row).name};
+        for (const FileColumn column : {FileColumn::Size, FileColumn::LastWriteTime, FileColumn::Attribute})
+            texts.append(m_model->index(row, static_cast<int>(column)).data().toString());
+        return texts;
+    }
+
     qsizetype add(const QStringList& names, const AddSettings& settings = {}, const QString& base = QString()) {
         FileAdder adder(*m_model, m_fs, m_prompt);
         return adder.addPendingFiles({base.isEmpty() ? m_root : base, names}, settings, m_feedback);
@@ -62,7 +72,7 @@ private Q_SLOTS:
     }
 
     void init() {
-        m_model = new FileListModel(this);
+        m_model = new FileListModel(m_fs, this);
         m_tester = new QAbstractItemModelTester(m_model, QAbstractItemModelTester::FailureReportingMode::QtTest, this);
         m_feedback.log.clear();
         m_prompt.clear();
@@ -82,10 +92,7 @@ private Q_SLOTS:
         const FileRow& row = m_model->row(0);
         QCOMPARE(row.name, QStringLiteral("a.txt"));
         QCOMPARE(row.path, m_root);
-        QCOMPARE(row.size, QStringLiteral("5"));
-        QCOMPARE(row.lastWriteTime, QStringLiteral("2024/01/31 9:05:07"));
-        QCOMPARE(row.attribute, QString());
-        QCOMPARE(m_model->data(m_model->index(0, 2)).toString(), QStringLiteral("5"));
+        QCOMPARE(rowTexts(0), QStringList({"a.txt", "5", "2024/01/31 9:05:07", ""}));
         QCOMPARE(m_model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("ｻｲｽﾞ(ﾊﾞｲﾄ)"));
     }
 
@@ -113,10 +120,98 @@ private Q_SLOTS:
                                         {"b", "5", "2024/01/31 9:05:07", ""},
                                         {"c", "0", "2024/02/01", "R"},
                                         {"d", "5", "2024/01/31 9:05:07", ""}};
-        for (qsizetype i = 0; i < 4; ++i) {
-            const FileRow& row = m_model->row(i);
-            QCOMPARE(QStringList({row.name, row.size, row.lastWriteTime, row.attribute}), expected[i]);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(rowTexts(i), expected[i]);
+    }
+
+    // A row's details are read when it is first shown: its texts are those a look at the add would have given.
+    // A file changed between the add and the display shows how it is when read; a row read at the add (the
+    // ignored attributes are looked at then) keeps what it read.
+    void detailsShowTheFileAsFirstRead_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QDateTime>("written");
+        QTest::addColumn<int>("attributes");
+        QTest::addColumn<bool>("readAtAdd");
+        QTest::addColumn<bool>("changedAfterAdd");
+        QTest::addColumn<QStringList>("texts");
+        const QDateTime morning(QDate(2024, 1, 31), QTime(9, 5, 7));
+        QTest::newRow("a plain file") << "a" << 5 << morning << 0 << false << false
+                                      << QStringList{"a", "5", "2024/01/31 9:05:07", ""};
+        QTest::newRow("read-only, written at midnight, its size in groups")
+            << "b" << 1234567 << QDateTime(QDate(2024, 2, 1), QTime(0, 0)) << 1 << false << false
+            << QStringList{"b", "1,234,567", "2024/02/01", "R"};
+        QTest::newRow("hidden by its name")
+            << ".c" << 0 << morning << 0 << false << false << QStringList{".c", "0", "2024/01/31 9:05:07", "H"};
+        QTest::newRow("every attribute") << "d" << 1 << morning << (1 | 2 | 4 | 32) << false << false
+                                         << QStringList{"d", "1", "2024/01/31 9:05:07", "RHSA"};
+        QTest::newRow("changed between the add and the display")
+            << "e" << 5 << morning << 0 << false << true << QStringList{"e", "8", "2025/03/04 5:06:07", "A"};
+        QTest::newRow("read at the add, changed since")
+            << "f" << 5 << morning << 0 << true << true << QStringList{"f", "5", "2024/01/31 9:05:07", ""};
+    }
+    void detailsShowTheFileAsFirstRead() {
+        QFETCH(QString, name);
+        QFETCH(int, length);
+        QFETCH(QDateTime, written);
+        QFETCH(int, attributes);
+        QFETCH(bool, readAtAdd);
+        QFETCH(bool, changedAfterAdd);
+        QFETCH(QStringList, texts);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        auto write = [&](const QByteArray& content, const QDateTime& time, qint32 bits) {
+            QVERIFY(m_fs.setAttributes(path, 0) || !QFile::exists(path));
+            QVERIFY(TestFiles::write(path, content));
+            QVERIFY(m_fs.setFileTime(path, FileTimeKind::LastWrite, time.toSecsSinceEpoch()));
+            QVERIFY(m_fs.setAttributes(path, bits));
+        };
+        write(QByteArray(length, 'x'), written, attributes);
+        AddSettings settings;
+        settings.ignoredAttributes = readAtAdd ? AttributeBits::kSystem : 0;
+        QCOMPARE(add({QString()}, settings, dir.path() + QLatin1Char('/')), 1);
+        QCOMPARE(m_model->row(0).details.isRead(), readAtAdd);
+        if (changedAfterAdd)
+            write("changed!", QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)), AttributeBits::kArchive);
+        QCOMPARE(rowTexts(0), texts);
+    }
+
+    // The attributes to ignore are read at the add, and pass over exactly the files that have any of them;
+    // folders and links to folders are never added.
+    void ignoredAttributesSkipTheSameFiles_data() {
+        QTest::addColumn<int>("ignored");
+        QTest::addColumn<QStringList>("added");
+        QTest::newRow("nothing ignored") << 0 << QStringList{".dot",  "archive", "hidden",   "link",
+                                                             "plain", "ra",      "readonly", "system"};
+        QTest::newRow("read-only") << 1 << QStringList{".dot", "archive", "hidden", "link", "plain", "system"};
+        QTest::newRow("hidden, by the attribute or the name")
+            << 2 << QStringList{"archive", "link", "plain", "ra", "readonly", "system"};
+        QTest::newRow("system") << 4 << QStringList{".dot", "archive", "hidden", "link", "plain", "ra", "readonly"};
+        QTest::newRow("read-only or archive") << 33 << QStringList{".dot", "hidden", "link", "plain", "system"};
+        QTest::newRow("the folder bit alone changes nothing")
+            << 16 << QStringList{".dot", "archive", "hidden", "link", "plain", "ra", "readonly", "system"};
+    }
+    void ignoredAttributesSkipTheSameFiles() {
+        QFETCH(int, ignored);
+        QFETCH(QStringList, added);
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        const std::pair<const char*, qint32> files[] = {{"plain", 0},    {"readonly", 1}, {"hidden", 2}, {"system", 4},
+                                                        {"archive", 32}, {"ra", 33},      {".dot", 0}};
+        for (const auto& [name, bits] : files) {
+            QVERIFY(TestFiles::write(folder + QLatin1String(name)));
+            QVERIFY(m_fs.setAttributes(folder + QLatin1String(name), bits));
         }
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("sub")));
+        QVERIFY(QFile::link(folder + QStringLiteral("sub"), folder + QStringLiteral("to-sub")));
+        QVERIFY(QFile::link(folder + QStringLiteral("plain"), folder + QStringLiteral("link")));
+        AddSettings settings;
+        settings.ignoredAttributes = ignored;
+        add({QString()}, settings, folder);
+        QStringList names;
+        for (const FileRow& row : m_model->rows())
+            names.append(row.name);
+        QCOMPARE(names, added);
     }
 
     void statusTextsInOrder() {
@@ -199,7 +294,7 @@ private Q_SLOTS:
         QCOMPARE(m_model->size(), 3);
         settings.ignoredAttributes = 0;
         add({QStringLiteral("B.TXT")}, settings);
-        QCOMPARE(m_model->row(3).attribute, QStringLiteral("R"));
+        QCOMPARE(rowTexts(3).last(), QStringLiteral("R"));
     }
 
     void missingNamesAndVanishedFilesAddNothing() {
@@ -245,8 +340,8 @@ private Q_SLOTS:
         big.close();
         TestFiles::write(dir.filePath(QStringLiteral("empty")));
         add({QStringLiteral("big.bin"), QStringLiteral("empty")}, {}, dir.path() + QLatin1Char('/'));
-        QCOMPARE(m_model->row(0).size, QStringLiteral("3,221,225,472"));
-        QCOMPARE(m_model->row(1).size, QStringLiteral("0"));
+        QCOMPARE(rowTexts(0).at(1), QStringLiteral("3,221,225,472"));
+        QCOMPARE(rowTexts(1).at(1), QStringLiteral("0"));
     }
 
     void undecodableNamesAreCountedAndReported() {
@@ -491,7 +586,7 @@ private Q_SLOTS:
         auto any = [&](const QStringList& list) {
             return list.at(random.bounded(list.size()));
         };
-        FileListModel model;
+        FileListModel model(m_fs);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         std::vector<std::pair<QString, QString>> reference;
         auto has = [&reference](const QString& folder, const QString& name) {
@@ -505,7 +600,7 @@ private Q_SLOTS:
             case 0:
             case 1: {
                 const bool fresh = !has(folder, name);
-                QCOMPARE(model.appendRow({name, folder, QString::number(random.bounded(4)), "", ""}), fresh);
+                QCOMPARE(model.appendRow(readRow(name, folder, random.bounded(4))), fresh);
                 if (fresh)
                     reference.emplace_back(folder, name);
                 break;
@@ -516,7 +611,7 @@ private Q_SLOTS:
                     const QString f = any(folders);
                     const QString n = any(names);
                     const bool fresh = !has(f, n);
-                    QCOMPARE(appender.add({n, f, QString::number(random.bounded(4)), "", ""}), fresh);
+                    QCOMPARE(appender.add(readRow(n, f, random.bounded(4))), fresh);
                     if (fresh)
                         reference.emplace_back(f, n);
                 }

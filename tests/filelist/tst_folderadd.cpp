@@ -91,7 +91,7 @@ private Q_SLOTS:
 
     // Each folder is a batch of its own: the chosen folder's files first, then each subfolder's.
     void treeAddsFolderByFolder() {
-        FileListModel model;
+        FileListModel model(m_fs);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         NullWorkHost quiet;
         FileAdder adder(model, m_fs, m_prompt);
@@ -114,8 +114,8 @@ private Q_SLOTS:
     }
 
     void treeSortedOnceEndsAsSortedAfterEveryFolder() {
-        FileListModel once;
-        FileListModel everyTime;
+        FileListModel once(m_fs);
+        FileListModel everyTime(m_fs);
         NullWorkHost quiet;
         AddSettings settings;
         settings.autoSort = true;
@@ -135,7 +135,7 @@ private Q_SLOTS:
             QSKIP("root reads every folder; the fault-injecting walk above covers it");
         const QString locked = m_root + QStringLiteral("locked");
         QCOMPARE(chmod(locked.toUtf8().constData(), 0), 0);
-        FileListModel model;
+        FileListModel model(m_fs);
         NullWorkHost quiet;
         const QStringList folders = SubfolderWalk::collectSubfolders(m_fs, m_root, quiet);
         FileAdder(model, m_fs, m_prompt).addFolders(folders, {}, quiet);
@@ -146,7 +146,7 @@ private Q_SLOTS:
     }
 
     void stopRequestEndsTheAddAfterTheFolderInHand() {
-        FileListModel model;
+        FileListModel model(m_fs);
         RecordingHost host;
         host.stopAtFile = 2;
         FileAdder(model, m_fs, m_prompt)
@@ -176,7 +176,7 @@ private Q_SLOTS:
             absolute.append(m_root + path);
         const PendingBatch batch = prepareDroppedPaths(absolute);
         QCOMPARE(batch.baseFolder, m_root + base);
-        FileListModel model;
+        FileListModel model(m_fs);
         NullWorkHost quiet;
         FileAdder(model, m_fs, m_prompt).addPendingFiles(batch, {}, quiet);
         QCOMPARE(listed(model), rows);

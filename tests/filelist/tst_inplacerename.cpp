@@ -64,7 +64,7 @@ private Q_SLOTS:
         m_root = m_dir->path() + QLatin1Char('/');
         TestFiles::write(m_root + QStringLiteral("a.txt"), "a");
         TestFiles::write(m_root + QStringLiteral("taken.txt"), "taken");
-        m_model = std::make_unique<FileListModel>();
+        m_model = std::make_unique<FileListModel>(m_fs);
         m_tester = std::make_unique<QAbstractItemModelTester>(m_model.get(),
                                                               QAbstractItemModelTester::FailureReportingMode::QtTest);
         NullWorkHost quiet;

@@ -195,23 +195,50 @@ private Q_SLOTS:
         QVERIFY(m_fs.setAttributes(link, 0)); // nothing to change is no failure
     }
 
+    // The listing tells files from folders (and links to folders) and gives each entry's inode by itself; the
+    // statuses of a folder's names, read together, are what a look at each path gives.
     void findFilesListsWhatMatches() {
         QTemporaryDir dir;
-        TestFiles::write(dir.filePath(QStringLiteral("a.txt")), "12345");
-        TestFiles::write(dir.filePath(QStringLiteral("c.jpg")));
-        TestFiles::write(dir.filePath(QStringLiteral("b.TXT")));
+        const QString folder = dir.path() + QLatin1Char('/');
+        TestFiles::write(folder + QStringLiteral("a.txt"), "12345");
+        TestFiles::write(folder + QStringLiteral("c.jpg"));
+        TestFiles::write(folder + QStringLiteral("b.TXT"));
         QDir(dir.path()).mkdir(QStringLiteral("d.txt"));
-        const FolderListing listing = m_fs.findFiles(dir.path() + QLatin1Char('/'), QStringLiteral("*.txt"));
+        QVERIFY(QFile::link(folder + QStringLiteral("d.txt"), folder + QStringLiteral("e.txt")));
+        QVERIFY(QFile::link(folder + QStringLiteral("a.txt"), folder + QStringLiteral("f.txt")));
+        const FolderListing listing = m_fs.findFiles(folder, QStringLiteral("*.txt"));
         QStringList names;
+        QStringList folders;
         for (const FolderEntry& entry : listing.entries) {
             names.append(entry.name);
-            if (entry.name == QLatin1String("a.txt"))
-                QCOMPARE(entry.status.size, 5);
-            if (entry.name == QLatin1String("d.txt"))
-                QCOMPARE(entry.status.attributes, AttributeBits::kDirectory);
+            if (entry.folder)
+                folders.append(entry.name);
+            QCOMPARE(entry.listedInode, m_fs.fileIdentity(folder + entry.name)->inode);
         }
-        QCOMPARE(names, QStringList({QStringLiteral("a.txt"), QStringLiteral("b.TXT"), QStringLiteral("d.txt")}));
+        QCOMPARE(names, QStringList({"a.txt", "b.TXT", "d.txt", "e.txt", "f.txt"}));
+        QCOMPARE(folders, QStringList({"d.txt", "e.txt"}));
         QCOMPARE(m_fs.findFiles(dir.filePath(QStringLiteral("none/")), QStringLiteral("*.*")).entries.size(), 0u);
+
+        QVERIFY(
+            m_fs.setAttributes(folder + QStringLiteral("b.TXT"), AttributeBits::kHidden | AttributeBits::kReadOnly));
+        names.append(QStringLiteral("gone.txt"));
+        const std::vector<std::optional<FileStatus>> statuses = m_fs.statusesIn(folder, names);
+        QCOMPARE(statuses.size(), std::size_t(names.size()));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const std::optional<FileStatus> alone = m_fs.status(folder + names.at(i));
+            const std::optional<FileStatus>& together = statuses[static_cast<std::size_t>(i)];
+            QCOMPARE(together.has_value(), alone.has_value());
+            if (alone) {
+                QCOMPARE(together->attributes, alone->attributes);
+                QCOMPARE(together->size, alone->size);
+                QCOMPARE(together->lastWriteSecs, alone->lastWriteSecs);
+            }
+        }
+        QCOMPARE(statuses[0]->size, 5);
+        QCOMPARE(statuses[1]->attributes, AttributeBits::kHidden | AttributeBits::kReadOnly);
+        QCOMPARE(statuses[3]->attributes, AttributeBits::kDirectory);
+        QVERIFY(!statuses.back().has_value());
+        QCOMPARE(m_fs.statusesIn(folder + QStringLiteral("none/"), names).front(), std::nullopt);
     }
 
     void namesThatAreNotUtf8AreCountedNotListed() {

@@ -55,7 +55,7 @@ MainWindow::MainWindow(Options& options,
     , m_settings(settings)
     , m_fs(fs)
     , m_prompt(prompt)
-    , m_model(new FileListModel(this))
+    , m_model(new FileListModel(fs, this))
     , m_adder(new FileAdder(*m_model, fs, prompt))
     , m_list(new FileListView(this))
     , m_run(new RunController(this, *this, *m_model, fs, files, prompt, clock, journal))

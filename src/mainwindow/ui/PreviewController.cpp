@@ -1,5 +1,6 @@
 #include "mainwindow/ui/PreviewController.h"
 
+#include "expression/RowNamer.h"
 #include "filelist/FileListModel.h"
 #include "filelist/ui/FileListView.h"
 
@@ -12,6 +13,8 @@ PreviewController::PreviewController(
     : QObject(parent)
     , m_model(model)
     , m_view(view)
+    , m_fs(fs)
+    , m_clock(clock)
     , m_preview(std::make_unique<PlanPreview>(fs, clock)) {
     m_pause.setSingleShot(true);
     m_pause.setInterval(kPauseMs);
@@ -76,8 +79,13 @@ void PreviewController::start() {
     if (!m_enabled || m_holds > 0)
         return;
     QString message;
-    const bool built =
-        m_preview->start(format ? format() : QString(), m_model.rows(), options ? options() : RunOptions{}, message);
+    const QString text = format ? format() : QString();
+    const RunOptions runOptions = options ? options() : RunOptions{};
+    // The preview names a copy of the rows: details a format reads are read into the list first, which keeps
+    // them for the next preview and the run.
+    if (formatReadsRowDetails(text, runOptions.build, m_clock, m_fs))
+        m_model.readAllDetails();
+    const bool built = m_preview->start(text, m_model.rows(), runOptions, message);
     // A message stays until the format builds again; the status panel meanwhile tells of other work too.
     if (showMessage && message != m_message)
         showMessage(message);

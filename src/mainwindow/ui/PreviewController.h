@@ -59,6 +59,8 @@ private:
 
     FileListModel& m_model;
     FileListView& m_view;
+    const FileSystem& m_fs;
+    const Clock& m_clock;
     std::unique_ptr<PlanPreview> m_preview;
     QTimer m_pause;
     QTimer m_slice;

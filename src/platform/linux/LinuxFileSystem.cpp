@@ -59,13 +59,15 @@ std::optional<DosAttributeValue> readDosAttributes(const char* path) {
     return parseDosAttributes(QByteArray(buffer, length));
 }
 
-qint32 attributeBits(const char* path, const struct stat& st) {
+// The bits of the entry that name (relative to dirFd, or a whole path with AT_FDCWD) leads to and whose lstat is st;
+// path is its whole path, which the extended attribute is read through.
+qint32 attributeBits(int dirFd, const char* name, const char* path, const struct stat& st) {
     qint32 bits = 0;
     if (S_ISDIR(st.st_mode))
         bits |= AttributeBits::kDirectory;
     // A link to a folder counts as a folder, as on systems where links are folder entries of their own.
     struct stat target {};
-    if (S_ISLNK(st.st_mode) && stat(path, &target) == 0 && S_ISDIR(target.st_mode))
+    if (S_ISLNK(st.st_mode) && fstatat(dirFd, name, &target, 0) == 0 && S_ISDIR(target.st_mode))
         bits |= AttributeBits::kDirectory;
     if ((st.st_mode & kWriteBits) == 0)
         bits |= AttributeBits::kReadOnly;
@@ -76,8 +78,40 @@ qint32 attributeBits(const char* path, const struct stat& st) {
     return bits;
 }
 
-FileStatus fileStatus(const char* path, const struct stat& st) {
-    return {attributeBits(path, st), static_cast<qint64>(st.st_size), static_cast<qint64>(st.st_mtim.tv_sec)};
+FileStatus fileStatus(int dirFd, const char* name, const char* path, const struct stat& st) {
+    return {attributeBits(dirFd, name, path, st), static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec)};
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Whether a listed entry is a folder or a link to one, as the listing tells where it can; nothing when the entry
+// is gone since the folder was read.
+std::optional<bool> isListedFolder(int dirFd, const struct dirent& entry) {
+    unsigned char type = entry.d_type;
+    if (type == DT_UNKNOWN) {
+        struct stat st {};
+        if (fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return std::nullopt;
+        type = IFTODT(st.st_mode);
+    }
+    if (type != DT_LNK)
+        return type == DT_DIR;
+    struct stat target {};
+    return fstatat(dirFd, entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+}
+
+// Appends the name's UTF-8 bytes; names are mostly ASCII, which needs no encoder.
+void appendNative(std::string& out, const QString& name) {
+    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        for (const QChar c : name)
+            out += static_cast<char>(c.unicode());
+        return;
+    }
+    const QByteArray bytes = name.toUtf8();
+    out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 bool setReadOnly(const char* path, const struct stat& st, bool readOnly) {
@@ -127,7 +161,7 @@ qint32 LinuxFileSystem::attributes(const QString& path) const {
     struct stat st {};
     if (lstat(native.constData(), &st) != 0)
         return AttributeBits::kMissing;
-    return attributeBits(native.constData(), st);
+    return attributeBits(AT_FDCWD, native.constData(), native.constData(), st);
 }
 
 bool LinuxFileSystem::setAttributes(const QString& path, qint32 bits) {
@@ -163,7 +197,30 @@ std::optional<FileStatus> LinuxFileSystem::status(const QString& path) const {
     struct stat st {};
     if (lstat(native.constData(), &st) != 0)
         return std::nullopt;
-    return fileStatus(native.constData(), st);
+    return fileStatus(AT_FDCWD, native.constData(), native.constData(), st);
+}
+
+std::vector<std::optional<FileStatus>> LinuxFileSystem::statusesIn(const QString& folder,
+                                                                   const QStringList& names) const {
+    std::vector<std::optional<FileStatus>> statuses(static_cast<std::size_t>(names.size()));
+    QByteArray prefix = nativePath(folder);
+    if (!prefix.endsWith('/'))
+        prefix += '/';
+    // A handle to look up names from, which needs no permission to read the folder's entries.
+    const int dirFd = ::open(prefix.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return statuses;
+    std::string full(prefix.constData(), static_cast<std::size_t>(prefix.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        full.resize(static_cast<std::size_t>(prefix.size()));
+        appendNative(full, names.at(i));
+        const char* name = full.c_str() + prefix.size();
+        struct stat st {};
+        if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            statuses[static_cast<std::size_t>(i)] = fileStatus(dirFd, name, full.c_str(), st);
+    }
+    ::close(dirFd);
+    return statuses;
 }
 
 bool LinuxFileSystem::exists(const QString& path) const {
@@ -210,10 +267,9 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     if (dir == nullptr)
         return listing;
     const int dirFd = dirfd(dir);
-    std::string full(prefix.constData(), static_cast<std::size_t>(prefix.size()));
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
-        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+        if (isDotOrDotDot(rawName))
             continue;
         auto name = decodeName(rawName);
         if (!name) {
@@ -222,16 +278,9 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
         }
         if (!matchesFolderWildcard(*name, wildcard))
             continue;
-        if (entry->d_type == DT_DIR) {
-            listing.entries.push_back({std::move(*name), {AttributeBits::kDirectory, 0, 0}});
-            continue;
-        }
-        struct stat st {};
-        if (fstatat(dirFd, rawName, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone since the directory was read
-        full.resize(static_cast<std::size_t>(prefix.size()));
-        full += rawName;
-        listing.entries.push_back({std::move(*name), fileStatus(full.c_str(), st)});
+        const std::optional<bool> folder = isListedFolder(dirFd, *entry);
+        if (folder)
+            listing.entries.push_back({std::move(*name), *folder, static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
@@ -247,7 +296,7 @@ QStringList LinuxFileSystem::subfolderNames(const QString& folder) const {
     const int dirFd = dirfd(dir);
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
-        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+        if (isDotOrDotDot(rawName))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         // Some file systems do not say what an entry is; a look at it then does, without following a link.
@@ -271,7 +320,7 @@ QStringList LinuxFileSystem::entryNames(const QString& folder) const {
         return names;
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
-        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+        if (isDotOrDotDot(rawName))
             continue;
         if (auto name = decodeName(rawName))
             names.append(std::move(*name));
@@ -333,7 +382,7 @@ std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString&
     ListedIdentities identities;
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
-        if (rawName[0] == '.' && (rawName[1] == '\0' || (rawName[1] == '.' && rawName[2] == '\0')))
+        if (isDotOrDotDot(rawName))
             continue;
         if (auto name = decodeName(rawName))
             identities.add(*name, {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(entry->d_ino)});

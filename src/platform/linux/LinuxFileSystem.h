@@ -9,6 +9,8 @@ public:
     [[nodiscard]] qint32 attributes(const QString& path) const override;
     [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override;
     [[nodiscard]] std::optional<FileStatus> status(const QString& path) const override;
+    [[nodiscard]] std::vector<std::optional<FileStatus>> statusesIn(const QString& folder,
+                                                                    const QStringList& names) const override;
     [[nodiscard]] bool exists(const QString& path) const override;
     [[nodiscard]] std::optional<qint64> fileTime(const QString& path, FileTimeKind kind) const override;
     [[nodiscard]] bool setFileTime(const QString& path, FileTimeKind kind, qint64 secsSinceEpoch) override;

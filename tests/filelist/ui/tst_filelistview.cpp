@@ -1,3 +1,4 @@
+#include "fakes/ListedRows.h"
 #include "fakes/ScriptedPrompt.h"
 #include "fakes/TestFiles.h"
 #include "filelist/FileListModel.h"
@@ -57,9 +58,9 @@ private Q_SLOTS:
     }
 
     void init() {
-        m_model = std::make_unique<FileListModel>();
+        m_model = std::make_unique<FileListModel>(m_fs);
         for (const char* name : {"a", "b", "c", "d", "e"})
-            m_model->appendRow({QString::fromLatin1(name), QStringLiteral("/f/"), QStringLiteral("0"), {}, {}});
+            m_model->appendRow(readRow(QString::fromLatin1(name), QStringLiteral("/f/")));
         m_view = std::make_unique<FileListView>();
         m_view->setFileListModel(m_model.get());
         m_view->resize(500, 300);

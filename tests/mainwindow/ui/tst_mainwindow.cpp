@@ -457,7 +457,7 @@ private Q_SLOTS:
         {
             FileListModel::Appender rows(m_window->fileList());
             for (int i = 0; i < 100000; ++i)
-                rows.add({QStringLiteral("f%1.txt").arg(i, 6, 10, QLatin1Char('0')), m_root, {}, {}, {}});
+                rows.add({QStringLiteral("f%1.txt").arg(i, 6, 10, QLatin1Char('0')), m_root, {}});
         }
         typeFormat(QStringLiteral("\"x\" & name"));
         QCOMPARE(formatEdit()->text(), QStringLiteral("\"x\" & name"));
