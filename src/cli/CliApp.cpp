@@ -116,7 +116,10 @@ public:
         : m_currentFolder(std::move(currentFolder))
         , m_errStream(err)
         , m_out(out)
-        , m_err(err) {}
+        , m_err(err) {
+        // Files are added and run a moment later: the add's reading of each folder serves the run as well.
+        m_fs.keepListings();
+    }
 
     int run(const QByteArrayList& rawArguments) {
         const int status = work(rawArguments);

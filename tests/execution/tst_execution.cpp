@@ -128,6 +128,33 @@ private Q_SLOTS:
         m_prompt.reset();
     }
 
+    // Where files were added a moment ago, as on the command line, the add's reading of the folder serves the
+    // run's check of names in use. A name that appears after that reading is unknown to the check, and still never
+    // replaced: the rename refuses to take it.
+    void aNameThatAppearsAfterTheListingIsNeverReplaced() {
+        // Enough files that the check reads their folder rather than looking at each new name.
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(TestFiles::write(m_root + QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0')), "f"));
+        LinuxFileSystem fs;
+        fs.keepListings();
+        FileListModel list(fs);
+        RecordingHost feedback;
+        FileAdder(list, fs, m_prompt).addFolders({m_root}, {}, feedback);
+        QCOMPARE(list.size(), 40);
+        QVERIFY(TestFiles::write(m_root + QStringLiteral("g05"), "someone else's"));
+        RunState state;
+        m_frontEnd->list = &list;
+        RunCommands commands(state, list, fs, *m_files, m_prompt, m_clock, *m_frontEnd, m_journal->store);
+        QCOMPARE(commands.runCommand(RunMode::Run, QStringLiteral("\"g\" & mid(name, 2)"), m_options).failedSteps, 1);
+        // The check knew nothing of the name; the rename itself asked, and the answer was the safe No.
+        QCOMPARE(m_prompt.shown().size(), 1);
+        QVERIFY(m_prompt.shown().constFirst().text.endsWith(QStringLiteral("置き換えますか？")));
+        QCOMPARE(content(QStringLiteral("g05")), QByteArray("someone else's"));
+        QCOMPARE(content(QStringLiteral("f05")), QByteArray("f"));
+        QCOMPARE(content(QStringLiteral("g06")), QByteArray("f"));
+        QVERIFY(!exists(QStringLiteral("f06")));
+    }
+
     void testLogOfOneFile() {
         files({QStringLiteral("a.txt")});
         QVERIFY(m_realFs.setAttributes(m_root + QStringLiteral("a.txt"), 32));

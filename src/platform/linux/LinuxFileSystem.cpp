@@ -83,6 +83,20 @@ FileStatus fileStatus(int dirFd, const char* name, const char* path, const struc
             static_cast<qint64>(st.st_mtim.tv_sec)};
 }
 
+// The device of the folder's files, where the number a listing gives each entry is the file's own inode.
+std::optional<std::uint64_t> listedDevice(int dirFd) {
+    struct statfs kind {};
+    struct stat st {};
+    constexpr long kExt4 = 0xEF53;
+    constexpr long kXfs = 0x58465342;
+    constexpr long kBtrfs = 0x9123683E;
+    constexpr long kTmpfs = 0x01021994;
+    if (fstatfs(dirFd, &kind) != 0 || fstat(dirFd, &st) != 0 ||
+        (kind.f_type != kExt4 && kind.f_type != kXfs && kind.f_type != kBtrfs && kind.f_type != kTmpfs))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_dev);
+}
+
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -267,6 +281,9 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     if (dir == nullptr)
         return listing;
     const int dirFd = dirfd(dir);
+    std::optional<KeptListing> kept;
+    if (m_keepListings)
+        kept.emplace().device = listedDevice(dirFd);
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
         if (isDotOrDotDot(rawName))
@@ -276,6 +293,10 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
             ++listing.skippedUndecodable;
             continue;
         }
+        if (kept) {
+            kept->names.append(*name);
+            kept->inodes.push_back(static_cast<std::uint64_t>(entry->d_ino));
+        }
         if (!matchesFolderWildcard(*name, wildcard))
             continue;
         const std::optional<bool> folder = isListedFolder(dirFd, *entry);
@@ -283,6 +304,8 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
             listing.entries.push_back({std::move(*name), *folder, static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
+    if (kept)
+        m_kept.insert(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), *kept);
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
     sortByName(listing.entries, [](const FolderEntry& entry) -> const QString& { return entry.name; });
     return listing;
@@ -314,6 +337,8 @@ QStringList LinuxFileSystem::subfolderNames(const QString& folder) const {
 }
 
 QStringList LinuxFileSystem::entryNames(const QString& folder) const {
+    if (const KeptListing* kept = keptListing(folder))
+        return kept->names;
     QStringList names;
     DIR* dir = opendir(nativePath(folder).constData());
     if (dir == nullptr)
@@ -364,32 +389,58 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
 }
 
 std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString& folder) const {
+    ListedIdentities identities;
+    if (const KeptListing* kept = keptListing(folder)) {
+        if (!kept->device)
+            return std::nullopt;
+        for (qsizetype i = 0; i < kept->names.size(); ++i)
+            identities.add(kept->names.at(i), {*kept->device, kept->inodes[static_cast<std::size_t>(i)]});
+        identities.done();
+        return identities;
+    }
     DIR* dir = opendir(nativePath(folder).constData());
     if (dir == nullptr)
         return std::nullopt;
-    // Only where the number a listing gives each entry is the file's own.
-    struct statfs kind {};
-    struct stat st {};
-    constexpr long kExt4 = 0xEF53;
-    constexpr long kXfs = 0x58465342;
-    constexpr long kBtrfs = 0x9123683E;
-    constexpr long kTmpfs = 0x01021994;
-    if (fstatfs(dirfd(dir), &kind) != 0 || fstat(dirfd(dir), &st) != 0 ||
-        (kind.f_type != kExt4 && kind.f_type != kXfs && kind.f_type != kBtrfs && kind.f_type != kTmpfs)) {
+    const std::optional<std::uint64_t> device = listedDevice(dirfd(dir));
+    if (!device) {
         closedir(dir);
         return std::nullopt;
     }
-    ListedIdentities identities;
     while (const struct dirent* entry = readdir(dir)) {
         const char* rawName = entry->d_name;
         if (isDotOrDotDot(rawName))
             continue;
         if (auto name = decodeName(rawName))
-            identities.add(*name, {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(entry->d_ino)});
+            identities.add(*name, {*device, static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
     identities.done();
     return identities;
+}
+
+const LinuxFileSystem::KeptListing* LinuxFileSystem::keptListing(const QString& folder) const {
+    if (!m_keepListings)
+        return nullptr;
+    const QString key = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    auto it = m_kept.constFind(key);
+    if (it != m_kept.constEnd())
+        return &*it;
+    // Read here once for both, when no add read it.
+    DIR* dir = opendir(nativePath(folder).constData());
+    if (dir == nullptr)
+        return nullptr;
+    KeptListing kept;
+    kept.device = listedDevice(dirfd(dir));
+    while (const struct dirent* entry = readdir(dir)) {
+        if (isDotOrDotDot(entry->d_name))
+            continue;
+        if (auto name = decodeName(entry->d_name)) {
+            kept.names.append(std::move(*name));
+            kept.inodes.push_back(static_cast<std::uint64_t>(entry->d_ino));
+        }
+    }
+    closedir(dir);
+    return &*m_kept.insert(key, kept);
 }
 
 std::optional<FileIdentity> LinuxFileSystem::fileIdentity(const QString& path) const {

@@ -2,6 +2,10 @@
 
 #include "platform/FileSystem.h"
 
+#include <QHash>
+
+#include <vector>
+
 // The file system through POSIX and Linux calls. Read-only is the absence of every write bit; hidden,
 // system and archive live in the extended attribute user.DOSATTRIB, as Samba and Wine keep them.
 class LinuxFileSystem final : public FileSystem {
@@ -27,4 +31,22 @@ public:
     [[nodiscard]] bool sameContent(const QString& first, const QString& second) const override;
     [[nodiscard]] QString accessProblem(const QString& path) const override;
     [[nodiscard]] bool canSetFileTime(FileTimeKind kind) const override;
+
+    // For a process that adds files and runs them a moment later, as the command line does: from now on what
+    // findFiles reads of a folder stands in for entryNames and listedIdentities of that folder, which then do
+    // not read it again. A name that appears in the folder since is not among them; a run's no-replace rename
+    // still refuses to take it.
+    void keepListings() { m_keepListings = true; }
+
+private:
+    struct KeptListing {
+        QStringList names;
+        std::vector<std::uint64_t> inodes;   // by the index of the name
+        std::optional<std::uint64_t> device; // nothing where the listing's numbers are not the files' own
+    };
+    [[nodiscard]] const KeptListing* keptListing(const QString& folder) const;
+
+    bool m_keepListings = false;
+    // By folder, ending in '/'.
+    mutable QHash<QString, KeptListing> m_kept;
 };
