@@ -17,18 +17,26 @@ void write(std::FILE* stream, const QString& text) {
 QByteArray consoleText(const QString& text) {
     if (!hasControlCharacters(text))
         return text.toUtf8();
+    // Plain characters go over in runs, as a log has a line end every few dozen of them.
     QString shown;
     shown.reserve(text.size());
+    const QChar* chars = text.constData();
+    qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+        const QChar c = chars[i];
+        if (!isControlCharacter(c))
+            continue;
+        shown.append(chars + plainFrom, i - plainFrom);
+        plainFrom = i + 1;
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && chars[i + 1] == QLatin1Char('\n'))
             continue; // the line feed that follows ends the line
-        const bool lineEnd = c == QLatin1Char('\n') && i > 0 && text[i - 1] == QLatin1Char('\r');
-        if (lineEnd || !isControlCharacter(c))
+        const bool lineEnd = c == QLatin1Char('\n') && i > 0 && chars[i - 1] == QLatin1Char('\r');
+        if (lineEnd)
             shown += c;
         else
             shown += c.unicode() == 0x7f ? QChar(0x2421) : QChar(0x2400 + c.unicode());
     }
+    shown.append(chars + plainFrom, text.size() - plainFrom);
     return shown.toUtf8();
 }
 

@@ -77,6 +77,30 @@ private Q_SLOTS:
         TestFiles::write(m_dir.filePath(QStringLiteral("sub dir/z.txt")));
     }
 
+    // Text for the terminal: a log's CR LF ends a line, and every other control character shows as its picture,
+    // wherever it stands.
+    void textForTheTerminal_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "名前.txt"
+                               << "名前.txt";
+        QTest::newRow("log lines") << "* a\r\n移動：b\r\n"
+                                   << "* a\n移動：b\n";
+        QTest::newRow("a lone line feed") << "a\nb"
+                                          << "a\u240Ab";
+        QTest::newRow("a lone carriage return at the end") << "a\r"
+                                                           << "a\u240D";
+        QTest::newRow("a tab and a delete") << "\ta\x7f"
+                                            << "\u2409a\u2421";
+        QTest::newRow("carriage returns before a line feed") << "a\r\r\n"
+                                                             << "a\u240D\n";
+    }
+    void textForTheTerminal() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(consoleText(text), shown.toUtf8());
+    }
+
     // Questions answered on the terminal: one line each, however long; an empty line takes the default, the
     // end of the input answers no.
     void terminalAnswers() {
