@@ -41,29 +41,50 @@ QString progressLabel(const QString& source, const QString& dest) {
 // chain such as a -> b, b -> c nor when two entries come to the same name. Found once, before the run.
 class PlanHolders {
 public:
-    PlanHolders(const RenamePlan& plan, PlaceKeys& places) {
+    PlanHolders(const RenamePlan& plan, PlaceKeys& places, FileOperation operation) {
         const auto size = static_cast<std::size_t>(plan.upperBound()) + 1;
         m_sourceHolder.assign(size, 0);
         m_group.assign(size, 0);
         m_taken.assign(size, false);
         m_movedAway.assign(size, false);
-        // One table of places for both questions: whose source a place is, and which entry first goes there.
-        // Places, not path texts: "d/./a" and a link to d are where "d/a" is.
+        m_waitsFor.assign(size - 1, -1);
+        // One table of places for all questions: whose source a place is, whose file moves away from it, and
+        // which entry first goes there. Places, not path texts: "d/./a" and a link to d are where "d/a" is.
         struct Place {
             qsizetype source = 0;
+            qsizetype mover = 0;
             qsizetype firstDest = 0;
+        };
+        const auto moves = [&plan, operation](qsizetype i) {
+            const RenameEntry& entry = plan.entry(i);
+            return operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
         };
         QHash<PlaceKey, Place> table;
         table.reserve(2 * plan.upperBound());
-        for (qsizetype i = 1; i <= plan.upperBound(); ++i)
-            table[places.keyOf(plan.entry(i).sourcePath)].source = i;
+        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+            Place& place = table[places.keyOf(plan.entry(i).sourcePath)];
+            place.source = i;
+            if (moves(i))
+                place.mover = i;
+        }
         for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
             Place& place = table[places.keyOf(plan.entry(i).destPath)];
             if (place.firstDest == 0)
                 place.firstDest = i;
             m_sourceHolder[static_cast<std::size_t>(i)] = place.source;
             m_group[static_cast<std::size_t>(i)] = place.firstDest;
+            if (moves(i) && place.mover != 0 && place.mover != i)
+                m_waitsFor[static_cast<std::size_t>(i - 1)] = place.mover - 1;
         }
+    }
+
+    // The steps of a run: moves in an order that frees every name before it is taken, through a temporary name
+    // for a cycle; copies leave their sources where they are and keep the plan's order.
+    [[nodiscard]] std::vector<MoveStep> steps() const {
+        std::vector<MoveStep> steps = orderMoves(m_waitsFor);
+        for (MoveStep& step : steps)
+            ++step.move;
+        return steps;
     }
 
     // Whether entry i must leave its destination alone now.
@@ -90,10 +111,10 @@ private:
     std::vector<qsizetype> m_group;        // the first entry with the same destination
     std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
     std::vector<bool> m_movedAway;         // the entry's file has left its old name
+    std::vector<qsizetype> m_waitsFor;     // by move (entry - 1): the move whose file stands where it goes, or -1
 };
 
-// The steps of a run: moves in an order that frees every name before it is taken, through a temporary name
-// for a cycle; copies leave their sources where they are and keep the plan's order.
+// The steps of a run that knows no holders: see PlanHolders::steps.
 std::vector<MoveStep> runSteps(const RenamePlan& plan, PlaceKeys& places, FileOperation operation) {
     std::vector<PlannedMove> moves(static_cast<std::size_t>(plan.upperBound()));
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
@@ -168,11 +189,11 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
     // A move the run will refuse or cannot make shows as failed here too, the others as done: another file of
     // the plan holds its name, the name is too long, the file is gone, or a folder is in the way.
     PlaceKeys places(m_fs);
-    PlanHolders holders(plan, places);
+    PlanHolders holders(plan, places, operation);
     // The temporary names the run would give the files that break cycles, and those that would not leave.
     QHash<qsizetype, QString> waiting;
     qsizetype done = 0;
-    for (const MoveStep& move : runSteps(plan, places, operation)) {
+    for (const MoveStep& move : holders.steps()) {
         const qsizetype i = move.move;
         const RenameEntry& entry = plan.entry(i);
         if (move.kind == MoveStep::Kind::ToTemporary) {
@@ -273,8 +294,8 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             for (qsizetype i = 1; i <= plan.upperBound(); ++i)
                 steps.push_back({i, MoveStep::Kind::Whole});
         } else {
-            holders.emplace(plan, places);
-            steps = runSteps(plan, places, operation);
+            holders.emplace(plan, places, operation);
+            steps = holders->steps();
         }
         qsizetype done = 0;
         for (const MoveStep& move : steps) {

@@ -14,19 +14,24 @@ std::vector<MoveStep> orderMoves(const std::vector<PlannedMove>& moves) {
             fileAt.insert(moves[static_cast<std::size_t>(i)].from, i);
     }
     // The move that must go first: the one whose file stands where this one goes.
-    auto waitsFor = [&](qsizetype i) -> qsizetype {
+    std::vector<qsizetype> waitsFor(moves.size(), -1);
+    for (qsizetype i = 0; i < count; ++i) {
         const PlannedMove& move = moves[static_cast<std::size_t>(i)];
         if (!move.moves)
-            return -1;
+            continue;
         const qsizetype other = fileAt.value(move.to, -1);
-        return other == i ? -1 : other;
-    };
+        waitsFor[static_cast<std::size_t>(i)] = other == i ? -1 : other;
+    }
+    return orderMoves(waitsFor);
+}
 
+std::vector<MoveStep> orderMoves(const std::vector<qsizetype>& waitsFor) {
+    const auto count = static_cast<qsizetype>(waitsFor.size());
     enum class Mark : std::uint8_t { New, Waiting, Ordered };
-    std::vector<Mark> marks(moves.size(), Mark::New);
-    std::vector<qsizetype> positionInPath(moves.size(), -1);
+    std::vector<Mark> marks(waitsFor.size(), Mark::New);
+    std::vector<qsizetype> positionInPath(waitsFor.size(), -1);
     std::vector<MoveStep> steps;
-    steps.reserve(moves.size() + moves.size() / 8);
+    steps.reserve(waitsFor.size() + waitsFor.size() / 8);
     std::vector<qsizetype> path;
     auto ordered = [&](qsizetype i, MoveStep::Kind kind) {
         steps.push_back({i, kind});
@@ -42,7 +47,7 @@ std::vector<MoveStep> orderMoves(const std::vector<PlannedMove>& moves) {
             marks[static_cast<std::size_t>(i)] = Mark::Waiting;
             positionInPath[static_cast<std::size_t>(i)] = static_cast<qsizetype>(path.size());
             path.push_back(i);
-            const qsizetype next = waitsFor(i);
+            const qsizetype next = waitsFor[static_cast<std::size_t>(i)];
             if (next < 0 || marks[static_cast<std::size_t>(next)] == Mark::Ordered)
                 break;
             if (marks[static_cast<std::size_t>(next)] == Mark::Waiting) {

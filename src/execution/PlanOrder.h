@@ -34,6 +34,9 @@ struct MoveStep {
 // comes once (a cycle's file twice, as its two halves). Whether a place is really free when its turn comes
 // is still for the run to check: this only puts the moves in the order that can free it.
 std::vector<MoveStep> orderMoves(const std::vector<PlannedMove>& moves);
+// The same, told for each move which one must go first, the one whose file stands where it goes (-1: none),
+// by whoever has found that already.
+std::vector<MoveStep> orderMoves(const std::vector<qsizetype>& waitsFor);
 
 // A name in the folder of path that no entry of that folder has now, for a file waiting in the middle of a
 // cycle; the same for the same folder contents, so that a test shows the name the run will use.
