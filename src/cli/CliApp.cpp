@@ -259,23 +259,35 @@ private:
         return failing ? kExitFailed : kExitOk;
     }
 
+    // What a test, run or undo works with: questions on the terminal (or answered by --yes), the file
+    // operations and the commands, whose log is always printed when the work ends.
+    struct Session {
+        Session(CliRun& cli, CliOptions& options)
+            : prompt(cli.m_errStream, isatty(STDIN_FILENO) ? stdin : nullptr, options.answerYes)
+            , files(prompt)
+            , frontEnd(cli.m_out)
+            , commands(state, cli.m_list, cli.m_fs, files, prompt, cli.m_clock, frontEnd, cli.m_journal) {
+            options.run.showLog = true;
+        }
+
+        ConsolePrompt prompt;
+        RunState state;
+        LinuxShellFileOperation files;
+        ConsoleFrontEnd frontEnd;
+        RunCommands commands;
+    };
+
     int runPlan(CliOptions& options) {
         const StopSignals signals;
-        ConsolePrompt prompt(m_errStream, isatty(STDIN_FILENO) ? stdin : nullptr, options.answerYes);
-        RunState state;
-        LinuxShellFileOperation files(prompt);
-        ConsoleFrontEnd frontEnd(m_out);
-        RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd, m_journal);
-        // The log of a run is always printed when the work ends.
-        options.run.showLog = true;
+        Session session(*this, options);
         // An interrupted run is settled before the files are looked at, as it may put some of them back.
         if (options.action == CliAction::Run)
-            commands.recoverInterruptedRuns(options.run);
-        addFiles(options, prompt);
-        const CommandOutcome outcome = commands.runCommand(
+            session.commands.recoverInterruptedRuns(options.run);
+        addFiles(options, session.prompt);
+        const CommandOutcome outcome = session.commands.runCommand(
             options.action == CliAction::Test ? RunMode::Test : RunMode::Run, options.format, options.run);
-        if (outcome.bulkIncomplete && state.plan)
-            nameFilesNotDone(*state.plan, options.run.copy);
+        if (outcome.bulkIncomplete && session.state.plan)
+            nameFilesNotDone(*session.state.plan, options.run.copy);
         return exitStatus(outcome);
     }
 
@@ -296,17 +308,12 @@ private:
             return kExitUsage;
         }
         const StopSignals signals;
-        ConsolePrompt prompt(m_errStream, isatty(STDIN_FILENO) ? stdin : nullptr, options.answerYes);
-        RunState state;
-        LinuxShellFileOperation files(prompt);
-        ConsoleFrontEnd frontEnd(m_out);
-        RunCommands commands(state, m_list, m_fs, files, prompt, m_clock, frontEnd, m_journal);
-        options.run.showLog = true;
+        Session session(*this, options);
         // The run to undo is chosen first: settling another interrupted run must not make an older one "last".
         const qint64 run =
             options.undoRun != 0 ? options.undoRun : RunJournal::lastRunToUndo(RunJournal(m_journal, m_fs).history());
-        commands.recoverInterruptedRuns(options.run, run);
-        return exitStatus(commands.undoJournalRun(run, options.run));
+        session.commands.recoverInterruptedRuns(options.run, run);
+        return exitStatus(session.commands.undoJournalRun(run, options.run));
     }
 
     int printHistory() {

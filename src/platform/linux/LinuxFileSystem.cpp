@@ -101,6 +101,21 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// Calls take(name, inode) for every entry of the open folder but "." and ".." whose name can be read.
+template <typename Take> void forEachNamedEntry(DIR* dir, Take&& take) {
+    while (const struct dirent* entry = readdir(dir)) {
+        if (isDotOrDotDot(entry->d_name))
+            continue;
+        if (auto name = decodeName(entry->d_name))
+            take(std::move(*name), static_cast<std::uint64_t>(entry->d_ino));
+    }
+}
+
+// A folder as the listings kept are known by: its text, ending in '/'.
+QString folderKey(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 // Whether a listed entry is a folder or a link to one, as the listing tells where it can; nothing when the entry
 // is gone since the folder was read.
 std::optional<bool> isListedFolder(int dirFd, const struct dirent& entry) {
@@ -305,7 +320,7 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     }
     closedir(dir);
     if (kept)
-        m_kept.insert(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), *kept);
+        m_kept.insert(folderKey(folder), *kept);
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
     sortByName(listing.entries, [](const FolderEntry& entry) -> const QString& { return entry.name; });
     return listing;
@@ -343,13 +358,7 @@ QStringList LinuxFileSystem::entryNames(const QString& folder) const {
     DIR* dir = opendir(nativePath(folder).constData());
     if (dir == nullptr)
         return names;
-    while (const struct dirent* entry = readdir(dir)) {
-        const char* rawName = entry->d_name;
-        if (isDotOrDotDot(rawName))
-            continue;
-        if (auto name = decodeName(rawName))
-            names.append(std::move(*name));
-    }
+    forEachNamedEntry(dir, [&names](QString name, std::uint64_t) { names.append(std::move(name)); });
     closedir(dir);
     return names;
 }
@@ -406,13 +415,7 @@ std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString&
         closedir(dir);
         return std::nullopt;
     }
-    while (const struct dirent* entry = readdir(dir)) {
-        const char* rawName = entry->d_name;
-        if (isDotOrDotDot(rawName))
-            continue;
-        if (auto name = decodeName(rawName))
-            identities.add(*name, {*device, static_cast<std::uint64_t>(entry->d_ino)});
-    }
+    forEachNamedEntry(dir, [&](const QString& name, std::uint64_t inode) { identities.add(name, {*device, inode}); });
     closedir(dir);
     identities.done();
     return identities;
@@ -421,7 +424,7 @@ std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString&
 const LinuxFileSystem::KeptListing* LinuxFileSystem::keptListing(const QString& folder) const {
     if (!m_keepListings)
         return nullptr;
-    const QString key = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    const QString key = folderKey(folder);
     auto it = m_kept.constFind(key);
     if (it != m_kept.constEnd())
         return &*it;
@@ -431,14 +434,10 @@ const LinuxFileSystem::KeptListing* LinuxFileSystem::keptListing(const QString& 
         return nullptr;
     KeptListing kept;
     kept.device = listedDevice(dirfd(dir));
-    while (const struct dirent* entry = readdir(dir)) {
-        if (isDotOrDotDot(entry->d_name))
-            continue;
-        if (auto name = decodeName(entry->d_name)) {
-            kept.names.append(std::move(*name));
-            kept.inodes.push_back(static_cast<std::uint64_t>(entry->d_ino));
-        }
-    }
+    forEachNamedEntry(dir, [&kept](QString name, std::uint64_t inode) {
+        kept.names.append(std::move(name));
+        kept.inodes.push_back(inode);
+    });
     closedir(dir);
     return &*m_kept.insert(key, kept);
 }

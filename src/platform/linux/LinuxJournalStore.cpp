@@ -238,7 +238,8 @@ void LinuxJournalStore::writeNotes(QByteArrayView bytes) {
     // They are no record of a run, and need not wait for the disk.
     if (!makeFolder().isEmpty())
         return;
-    QByteArray temporary = QFile::encodeName(m_folder + QLatin1Char('/') + kNotesName) + ".XXXXXX";
+    const QByteArray path = QFile::encodeName(m_folder + QLatin1Char('/') + kNotesName);
+    QByteArray temporary = path + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return;
@@ -252,8 +253,7 @@ void LinuxJournalStore::writeNotes(QByteArrayView bytes) {
         done += wrote;
     }
     const bool whole = done == bytes.size() && ::fchmod(fd, 0600) == 0;
-    if (::close(fd) != 0 || !whole ||
-        ::rename(temporary.constData(), QFile::encodeName(m_folder + QLatin1Char('/') + kNotesName).constData()) != 0)
+    if (::close(fd) != 0 || !whole || ::rename(temporary.constData(), path.constData()) != 0)
         ::unlink(temporary.constData());
 }
 
