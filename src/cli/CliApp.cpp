@@ -9,10 +9,12 @@
 #include "execution/RunJournal.h"
 #include "execution/RunState.h"
 #include "expression/PlanBuilder.h"
+#include "expression/RowNamer.h"
 #include "filelist/FileAdder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/PathNames.h"
 #include "platform/ControlCharacters.h"
+#include "platform/PlaceKeys.h"
 #include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxJournalStore.h"
@@ -195,22 +197,50 @@ private:
         addFiles(options, prompt);
         if (options.status)
             return printStates(options);
+        if (options.run.renumberOnCollision)
+            return printRenumberedNames(options, prompt);
+        const BuildContext context{m_list.rows(), options.run.build, prompt, m_clock, m_fs};
+        BuildStatus status = BuildStatus::Blank;
+        const std::unique_ptr<RowNamer> namer = prepareNamer(options.format, context, status);
+        if (status == BuildStatus::Failed)
+            return kExitFailed;
+        // Each name goes straight into the bytes to print, which are printed only when every row has its name:
+        // a million rows need no plan beside the list.
+        QByteArray names;
+        LongNames longNames;
+        if (namer) {
+            NameChange change;
+            for (std::size_t i = 0; i < context.rows.size(); ++i) {
+                change = NameChange();
+                if (!namer->nameRow(i, change))
+                    return kExitFailed;
+                // A name no folder can hold is told, not printed in part.
+                if (change.nameTooLong)
+                    longNames.add(i + 1, change.destName);
+                names += withVisibleControls(fileNameOf(change.destName).toString()).toUtf8();
+                names += '\n';
+            }
+        }
+        if (longNames.report(prompt) || !targetFolderOf(options.run, prompt))
+            return kExitFailed;
+        m_out.write(names);
+        return kExitOk;
+    }
+
+    // Renumbering compares the new places of all rows, so these names come from the whole plan.
+    int printRenumberedNames(const CliOptions& options, UserPrompt& prompt) {
         BuildResult result = buildPlan(options.format, {m_list.rows(), options.run.build, prompt, m_clock, m_fs});
         if (result.status == BuildStatus::Failed)
             return kExitFailed;
         RenamePlan plan(std::move(result.rows), result.changeMask);
-        // A name no folder can hold is told, not printed in part.
         if (reportLongNames(plan, prompt))
             return kExitFailed;
         if (!completePaths(plan, m_list.rows(), options.run, m_fs, prompt))
             return kExitFailed;
-        if (options.run.renumberOnCollision)
-            renumberDuplicates(plan);
+        renumberDuplicates(plan);
         QString names;
-        for (const RenameEntry& entry : plan.entries()) {
-            const QString name = entry.destPath.mid(entry.destPath.lastIndexOf(QLatin1Char('/')) + 1);
-            names += withVisibleControls(name) % QLatin1Char('\n');
-        }
+        for (const RenameEntry& entry : plan.entries())
+            names += withVisibleControls(fileNameOf(entry.destPath).toString()) % QLatin1Char('\n');
         m_out.write(names);
         return kExitOk;
     }

@@ -197,27 +197,30 @@ bool nameInUse(const std::vector<RenameEntry>& entries,
     return false;
 }
 
-QStringView fileNameOf(const QString& path) {
-    return QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // Tells the user, in one message, of every row whose new name is too long for a folder entry.
 bool reportLongNamesOf(const std::vector<RenameEntry>& entries, UserPrompt& prompt) {
-    QString rows;
+    LongNames longNames;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].nameTooLong) {
-            rows += QStringLiteral("\r\n") + tr("%1 行目：").arg(i + 1) +
-                    withVisibleControls(fileNameOf(entries[i].destPath).toString());
-        }
+        if (entries[i].nameTooLong)
+            longNames.add(i + 1, fileNameOf(entries[i].destPath));
     }
-    if (rows.isEmpty())
-        return false;
-    prompt.inform(tr("新しい名前が長すぎるファイルがあります（名前は %1 バイトまでです）。").arg(kMaxNameBytes) + rows,
-                  programTitle(), PromptIcon::Exclamation);
-    return true;
+    return longNames.report(prompt);
 }
 
 } // namespace
+
+void LongNames::add(std::size_t row, QStringView name) {
+    m_rows += QStringLiteral("\r\n") + tr("%1 行目：").arg(row) + withVisibleControls(name.toString());
+}
+
+bool LongNames::report(UserPrompt& prompt) const {
+    if (m_rows.isEmpty())
+        return false;
+    prompt.inform(tr("新しい名前が長すぎるファイルがあります（名前は %1 バイトまでです）。").arg(kMaxNameBytes) +
+                      m_rows,
+                  programTitle(), PromptIcon::Exclamation);
+    return true;
+}
 
 void renumberDuplicates(RenamePlan& plan) {
     renumberEntries(plan);
@@ -227,25 +230,31 @@ bool reportLongNames(const RenamePlan& plan, UserPrompt& prompt) {
     return reportLongNamesOf(plan.entries(), prompt);
 }
 
+std::optional<QString> targetFolderOf(const RunOptions& options, UserPrompt& prompt) {
+    if (!options.moveToFolder)
+        return QString();
+    QString target = options.targetFolder;
+    if (target.isEmpty() || !target.startsWith(QLatin1Char('/'))) {
+        prompt.inform(tr("移動先のフォルダが選ばれていません。\r\nフォルダを選んでから、もう一度実行してください。"),
+                      programTitle(), PromptIcon::Exclamation);
+        return std::nullopt;
+    }
+    if (!target.endsWith(QLatin1Char('/')))
+        target += QLatin1Char('/');
+    return target;
+}
+
 bool completePaths(RenamePlan& plan,
                    const std::vector<FileRow>& rows,
                    const RunOptions& options,
                    const FileSystem& fs,
                    UserPrompt& prompt) {
-    QString target = options.targetFolder;
-    if (options.moveToFolder) {
-        if (target.isEmpty() || !target.startsWith(QLatin1Char('/'))) {
-            prompt.inform(
-                tr("移動先のフォルダが選ばれていません。\r\nフォルダを選んでから、もう一度実行してください。"),
-                programTitle(), PromptIcon::Exclamation);
-            return false;
-        }
-        if (!target.endsWith(QLatin1Char('/')))
-            target += QLatin1Char('/');
-    }
+    const std::optional<QString> target = targetFolderOf(options, prompt);
+    if (!target)
+        return false;
     std::vector<RenameEntry>& entries = plan.entries();
     for (std::size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
-        const QString& folder = options.moveToFolder ? target : rows[i].path;
+        const QString& folder = options.moveToFolder ? *target : rows[i].path;
         entries[i].destPath = QStringView(folder) % QStringView(entries[i].destPath);
         entries[i].sourcePath = rows[i].fullPath();
     }

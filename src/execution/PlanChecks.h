@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class FileSystem;
@@ -18,8 +21,22 @@ bool completePaths(RenamePlan& plan,
                    const FileSystem& fs,
                    UserPrompt& prompt);
 
-// Tells the user, in one message, of every row whose new name is too long for any folder; false when there
-// is none.
+// The folder every file goes into, ending in '/', when they are to go into a target folder; empty when each
+// stays in its own. Nothing, after telling the user, when the target folder has not been chosen.
+std::optional<QString> targetFolderOf(const RunOptions& options, UserPrompt& prompt);
+
+// The rows whose new names are too long for any folder, gathered as they are named and told in one message.
+class LongNames {
+public:
+    // Row numbers count from 1.
+    void add(std::size_t row, QStringView name);
+    // False when there is none.
+    bool report(UserPrompt& prompt) const;
+
+private:
+    QString m_rows;
+};
+
 bool reportLongNames(const RenamePlan& plan, UserPrompt& prompt);
 
 // Gives entries with equal destinations _1, _2, ... before the extension, in plan order.

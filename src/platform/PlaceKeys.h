@@ -11,6 +11,11 @@
 #include <functional>
 #include <optional>
 
+// The last part of a path: the name after its last '/', or the whole path when it has none.
+inline QStringView fileNameOf(const QString& path) {
+    return QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 // Where a path leads: the folder it names, by identity, and the name in that folder. Spellings of one
 // place ("d/./a", "d/a", "link-to-d/a") give equal keys. A folder that cannot be looked at (one not made
 // yet) is known by its text, cleaned of "." and ".." parts.

@@ -67,10 +67,6 @@ QByteArray folderOf(const QByteArray& path) {
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-QString fileNameOf(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // "a.txt" becomes "a (2).txt"; a leading dot starts a name, not an extension.
 QString numberedName(const QString& path, int number) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
