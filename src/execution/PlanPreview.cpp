@@ -3,6 +3,7 @@
 #include "expression/BuildTypes.h"
 #include "expression/RowNamer.h"
 #include "platform/FileSystem.h"
+#include "platform/FreedMemory.h"
 #include "platform/PlaceKeys.h"
 #include "platform/UserPrompt.h"
 
@@ -10,6 +11,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 // Keeps the last message a build would have shown and answers every question with its default.
 class CollectingPrompt final : public UserPrompt {
@@ -41,7 +43,6 @@ struct PlanPreview::CheckState {
 
     PlaceKeys places;
     QString target;
-    std::vector<PlaceKey> sourceKeys;
     QSet<PlaceKey> sourcePlaces;
     QHash<PlaceKey, std::size_t> firstAt;
     // The names in the folders the rows go to, read meanwhile on a thread of their own.
@@ -81,8 +82,9 @@ bool PlanPreview::start(const QString& format, std::vector<FileRow> rows, const 
     if (!m_namer) {
         // A blank format names nothing: the column stays empty, without a word.
         message = status == BuildStatus::Failed ? oneLine(m_prompt->last) : QString();
-        m_preview.assign(m_rows.size(), NamePreview{});
-        m_phase = Phase::Done;
+        finish();
+        std::vector<NamePreview>().swap(m_preview);
+        m_changedLast = -1;
         return status != BuildStatus::Failed;
     }
     m_phase = Phase::Naming;
@@ -156,6 +158,8 @@ void PlanPreview::nameRow(qsizetype index) {
 }
 
 bool PlanPreview::work(std::chrono::microseconds budget) {
+    if (m_phase == Phase::Done)
+        return true;
     const auto until = std::chrono::steady_clock::now() + budget;
     const auto count = static_cast<qsizetype>(m_rows.size());
     qsizetype sinceLook = 0;
@@ -191,7 +195,6 @@ bool PlanPreview::work(std::chrono::microseconds budget) {
             m_check->listings = m_listings.get();
         m_check->target = m_options.targetFolder.endsWith(QLatin1Char('/')) ? m_options.targetFolder
                                                                             : m_options.targetFolder + QLatin1Char('/');
-        m_check->sourceKeys.resize(m_rows.size());
         m_check->sourcePlaces.reserve(count);
         m_check->firstAt.reserve(count);
     }
@@ -214,15 +217,32 @@ bool PlanPreview::work(std::chrono::microseconds budget) {
     }
     if (m_disposal.valid())
         m_disposal.wait();
-    m_disposal = std::async(std::launch::async, [check = std::move(m_check)]() mutable { check.reset(); });
+    m_disposal = std::async(std::launch::async, [check = std::move(m_check)]() mutable {
+        check.reset();
+        returnFreedMemory();
+    });
+    finish();
     return true;
+}
+
+void PlanPreview::finish() {
+    m_phase = Phase::Done;
+    // What named and checked the rows goes; the preview is all there is left to show. The check's keys, freed
+    // meanwhile, only view the rows' names and do not read them on the way out.
+    m_namer.reset();
+    m_context.reset();
+    std::vector<FileRow>().swap(m_rows);
+    std::vector<bool>().swap(m_named);
+}
+
+std::vector<NamePreview> PlanPreview::takeRows() {
+    return std::exchange(m_preview, {});
 }
 
 void PlanPreview::addSource(qsizetype index) {
     const auto i = static_cast<std::size_t>(index);
     // The keys hold views of the rows' names, and of the new names below.
-    m_check->sourceKeys[i] = m_check->places.keyOf(m_rows[i].path, m_rows[i].name);
-    m_check->sourcePlaces.insert(m_check->sourceKeys[i]);
+    m_check->sourcePlaces.insert(m_check->places.keyOf(m_rows[i].path, m_rows[i].name));
 }
 
 // The new places against each other and against what the folders hold. A name held by a file of the list is
@@ -235,7 +255,7 @@ void PlanPreview::checkRow(qsizetype index) {
         return;
     const QString& folder = m_options.moveToFolder ? check.target : m_rows[i].path;
     const PlaceKey dest = check.places.keyOf(folder, preview.name);
-    if (dest == check.sourceKeys[i]) {
+    if (dest == check.places.keyOf(m_rows[i].path, m_rows[i].name)) {
         preview.state = PreviewState::Unchanged;
         preview.reason.clear();
     }

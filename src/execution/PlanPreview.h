@@ -51,6 +51,8 @@ public:
 
     [[nodiscard]] bool finished() const { return m_phase == Phase::Done; }
     [[nodiscard]] const std::vector<NamePreview>& rows() const { return m_preview; }
+    // The finished preview, handed over whole; rows() is empty afterwards.
+    std::vector<NamePreview> takeRows();
     [[nodiscard]] PreviewSummary summary() const;
     // The rows whose preview changed since the last call, as a first and last row (none: first > last).
     std::pair<qsizetype, qsizetype> takeChangedRange();
@@ -63,6 +65,8 @@ private:
     void addSource(qsizetype index);
     void checkRow(qsizetype index);
     void touched(qsizetype index);
+    // Done: lets go of the rows and of what named them.
+    void finish();
 
     const FileSystem& m_fs;
     const Clock& m_clock;

@@ -1,6 +1,7 @@
 #include "filelist/FileListModel.h"
 
 #include "filelist/RowOrder.h"
+#include "platform/FreedMemory.h"
 
 #include <QMetaMethod>
 
@@ -376,12 +377,14 @@ void FileListModel::clear() {
     if (m_rows.empty())
         return;
     beginResetModel();
-    m_rows.clear();
-    m_preview.clear();
-    m_slots.clear();
+    // Given back whole: a cleared list of a million rows would otherwise keep their room.
+    std::vector<FileRow>().swap(m_rows);
+    std::vector<NamePreview>().swap(m_preview);
+    std::vector<quint32>().swap(m_slots);
     m_usedSlots = 0;
     m_unindexed.clear();
     endResetModel();
+    returnFreedMemory();
 }
 
 void FileListModel::swapRows(qsizetype a, qsizetype b) {
@@ -486,10 +489,22 @@ void FileListModel::showPreview(qsizetype first, qsizetype last, const std::vect
     emitPreviewChanged(first, last);
 }
 
+void FileListModel::showPreview(qsizetype first, qsizetype last, std::vector<NamePreview>&& preview) {
+    if (preview.size() != m_rows.size())
+        return;
+    if (m_preview.empty()) {
+        first = 0;
+        last = size() - 1;
+    }
+    m_preview = std::move(preview);
+    emitPreviewChanged(first, last);
+}
+
 void FileListModel::clearPreview() {
     if (m_preview.empty())
         return;
-    m_preview.clear();
+    // A million rows' entries are given back, not kept for the next preview.
+    std::vector<NamePreview>().swap(m_preview);
     emitPreviewChanged(0, size() - 1);
 }
 

@@ -94,6 +94,8 @@ public:
     [[nodiscard]] const std::vector<NamePreview>& preview() const { return m_preview; }
     // Rows first to last take their entries of preview, which has one per row of the list.
     void showPreview(qsizetype first, qsizetype last, const std::vector<NamePreview>& preview);
+    // The same, taking the whole preview over instead of copying it.
+    void showPreview(qsizetype first, qsizetype last, std::vector<NamePreview>&& preview);
     void clearPreview();
 
     // A click on a column's header: the sort direction turns round, then the rows are sorted by the column.

@@ -135,6 +135,7 @@ private Q_SLOTS:
         QTest::newRow("keep unformatted off")
             << QStringList{"--no-always-function", "--convert-unformatted", "|f:|", "a.txt"} << "a\n";
         QTest::newRow("blank format prints nothing") << QStringList{"  ", "a.txt"} << "";
+        QTest::newRow("nor with its states") << QStringList{"--status", "  ", "a.txt"} << "";
         QTest::newRow("after -- a format may start with dashes") << QStringList{"--", "\"--\"&fn", "a.txt"} << "--a\n";
     }
     void namesInListOrder() {

@@ -113,18 +113,22 @@ void PreviewController::workSlice() {
     }
     const bool done = m_preview->work(kSlice);
     const auto [first, last] = m_preview->takeChangedRange();
-    m_model.showPreview(first, last, m_preview->rows());
     if (!done) {
+        m_model.showPreview(first, last, m_preview->rows());
         m_slice.start();
         return;
     }
     m_building = false;
     // A blank format names nothing and sums nothing up.
-    const bool blank = m_preview->rows().empty() || m_preview->rows().front().state == PreviewState::Pending;
+    const bool blank = m_preview->rows().empty();
+    const QString summary = blank ? QString() : summaryText(m_preview->summary());
+    // The list takes the finished preview over: a million rows' entries are not kept twice.
     if (blank)
         m_model.clearPreview();
+    else
+        m_model.showPreview(first, last, m_preview->takeRows());
     if (showSummary)
-        showSummary(blank ? QString() : summaryText(m_preview->summary()));
+        showSummary(summary);
 }
 
 QString PreviewController::summaryText(const PreviewSummary& summary) {

@@ -1,0 +1,7 @@
+#include "platform/FreedMemory.h"
+
+#include <malloc.h>
+
+void returnFreedMemory() {
+    malloc_trim(0);
+}
