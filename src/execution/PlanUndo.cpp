@@ -111,18 +111,17 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             heldBy.erase(it);
     };
     // The moves back, from the last entry to the first, in an order that frees each old name before its file
-    // comes back: a chain from the end where the run finished it, a cycle again through a temporary name.
-    std::vector<PlannedMove> back(static_cast<std::size_t>(n));
+    // comes back: a chain from the end where the run finished it, a cycle again through a temporary name. A move
+    // waits for the file of the run that holds its old name, when that file moves back too.
+    std::vector<qsizetype> waitsFor(static_cast<std::size_t>(n), -1);
     for (qsizetype u = 1; u <= n; ++u) {
-        const RenameEntry& entry = plan.entry(u);
-        PlannedMove& move = back[static_cast<std::size_t>(n - u)];
-        move.moves = (entry.doneSteps & DoneStep::kMoved) != 0;
-        if (move.moves) {
-            move.from = places.keyOf(entry.currentPath());
-            move.to = places.keyOf(entry.sourcePath);
-        }
+        if (!(plan.entry(u).doneSteps & DoneStep::kMoved))
+            continue;
+        const qsizetype holder = heldBy.value(places.keyOf(plan.entry(u).sourcePath), 0);
+        if (holder != 0 && holder != u && (plan.entry(holder).doneSteps & DoneStep::kMoved))
+            waitsFor[static_cast<std::size_t>(n - u)] = n - holder;
     }
-    const std::vector<MoveStep> steps = orderMoves(back);
+    const std::vector<MoveStep> steps = orderMoves(waitsFor);
     // Where the files are is checked against one reading of each folder. That reading may say a file is missing
     // that is there (it came later, under a temporary name), and such a file is looked at again; but it never
     // shows a file where it no longer is, as every file is checked before it moves and not asked about again.
