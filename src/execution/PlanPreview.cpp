@@ -55,19 +55,32 @@ PlanPreview::PlanPreview(const FileSystem& fs, const Clock& clock)
     , m_prompt(std::make_unique<CollectingPrompt>()) {}
 
 PlanPreview::~PlanPreview() {
-    if (m_listings.valid())
-        m_listings.wait();
-    if (m_disposal.valid())
-        m_disposal.wait();
+    // The reading of the folders looks at the file system by reference.
+    for (std::future<void>& disposal : m_disposals)
+        disposal.wait();
+}
+
+void PlanPreview::disposeInBackground() {
+    std::erase_if(m_disposals, [](const std::future<void>& disposal) {
+        return disposal.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    if (!m_check && !m_listings.valid())
+        return;
+    // Freeing the tables of a whole list, or waiting for a folder still being read, takes longer than a slice.
+    m_disposals.push_back(
+        std::async(std::launch::async, [check = std::move(m_check), listings = std::move(m_listings)]() mutable {
+            check.reset();
+            if (listings.valid())
+                listings.wait();
+            listings = {};
+            returnFreedMemory();
+        }));
 }
 
 bool PlanPreview::start(const QString& format, std::vector<FileRow> rows, const RunOptions& options, QString& message) {
-    if (m_listings.valid())
-        m_listings.wait();
-    m_listings = {};
     m_namer.reset();
-    m_check.reset();
     m_context.reset();
+    disposeInBackground();
     m_rows = std::move(rows);
     m_options = options;
     m_preview.assign(m_rows.size(), NamePreview{});
@@ -137,21 +150,30 @@ std::pair<qsizetype, qsizetype> PlanPreview::takeChangedRange() {
     return range;
 }
 
+// Rows whose reasons read alike share one text of it: a million rows may fail the same way.
+const QString& PlanPreview::sharedReason(const QString& reason) {
+    if (reason != m_lastReason)
+        m_lastReason = reason;
+    return m_lastReason;
+}
+
 void PlanPreview::nameRow(qsizetype index) {
     const auto i = static_cast<std::size_t>(index);
     NameChange change;
     NamePreview& preview = m_preview[i];
     m_prompt->last.clear();
     if (!m_namer->nameRow(i, change)) {
-        preview = {QString(), PreviewState::Error, oneLine(m_prompt->last)};
+        preview = {QString(), PreviewState::Error, sharedReason(oneLine(m_prompt->last))};
     } else if (change.nameTooLong) {
-        preview = {QString(), PreviewState::Error, tr("名前が長すぎます（%1 バイトまでです）。").arg(kMaxNameBytes)};
+        preview = {QString(), PreviewState::Error,
+                   sharedReason(tr("名前が長すぎます（%1 バイトまでです）。").arg(kMaxNameBytes))};
     } else {
         const bool same = !m_options.moveToFolder && change.destName == m_rows[i].name;
         preview.name = std::move(change.destName);
         preview.state = same ? PreviewState::Unchanged
                              : (change.charactersRemoved ? PreviewState::CharactersRemoved : PreviewState::Renamed);
-        preview.reason = change.charactersRemoved ? tr("ファイル名に使えない文字を消しました。") : QString();
+        preview.reason =
+            change.charactersRemoved ? sharedReason(tr("ファイル名に使えない文字を消しました。")) : QString();
     }
     m_named[i] = true;
     touched(index);
@@ -190,14 +212,14 @@ bool PlanPreview::work(std::chrono::microseconds budget) {
         m_phase = Phase::Sources;
         m_next = 0;
         m_check = std::make_unique<CheckState>(m_fs);
-        // Were the folders not read by now, each place is looked at on its own.
-        if (m_listings.valid() && m_listings.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
-            m_check->listings = m_listings.get();
         m_check->target = m_options.targetFolder.endsWith(QLatin1Char('/')) ? m_options.targetFolder
                                                                             : m_options.targetFolder + QLatin1Char('/');
         m_check->sourcePlaces.reserve(count);
         m_check->firstAt.reserve(count);
     }
+    // Until the folders are read, each place is looked at on its own.
+    if (m_listings.valid() && m_listings.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        m_check->listings = m_listings.get();
     // The same slices go through the sources, then through the new places.
     for (Phase phase : {Phase::Sources, Phase::Checking}) {
         if (m_phase != phase)
@@ -215,12 +237,8 @@ bool PlanPreview::work(std::chrono::microseconds budget) {
         m_next = 0;
         m_phase = phase == Phase::Sources ? Phase::Checking : Phase::Done;
     }
-    if (m_disposal.valid())
-        m_disposal.wait();
-    m_disposal = std::async(std::launch::async, [check = std::move(m_check)]() mutable {
-        check.reset();
-        returnFreedMemory();
-    });
+    // The folders' names, when they came too late for the check, go with its tables.
+    disposeInBackground();
     finish();
     return true;
 }
@@ -286,7 +304,7 @@ void PlanPreview::checkRow(qsizetype index) {
     const QString path = folder + preview.name;
     if (m_fs.exists(path) && m_fs.storedName(path).value_or(preview.name) != m_rows[i].name) {
         preview.state = PreviewState::InUse;
-        preview.reason = tr("リストにないファイルがこの名前を使っています。");
+        preview.reason = sharedReason(tr("リストにないファイルがこの名前を使っています。"));
         touched(index);
     }
 }

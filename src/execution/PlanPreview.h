@@ -65,8 +65,11 @@ private:
     void addSource(qsizetype index);
     void checkRow(qsizetype index);
     void touched(qsizetype index);
+    const QString& sharedReason(const QString& reason);
     // Done: lets go of the rows and of what named them.
     void finish();
+    // Lets go of the check's tables and of the reading of the folders without waiting for either.
+    void disposeInBackground();
 
     const FileSystem& m_fs;
     const Clock& m_clock;
@@ -79,12 +82,13 @@ private:
     std::vector<bool> m_named;
     std::unique_ptr<CheckState> m_check;
     std::future<QHash<QString, FolderNameSets>> m_listings;
-    // The check's tables of a whole list, freed on a thread of their own: that takes longer than a slice.
-    std::future<void> m_disposal;
+    // The check's tables and the folders' names of earlier previews, freed on threads of their own.
+    std::vector<std::future<void>> m_disposals;
     Phase m_phase = Phase::Idle;
     qsizetype m_next = 0;
     qsizetype m_preferredFirst = 0;
     qsizetype m_preferredLast = -1;
+    QString m_lastReason;
     qsizetype m_changedFirst = 0;
     qsizetype m_changedLast = -1;
 };
