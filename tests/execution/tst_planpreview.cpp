@@ -1,10 +1,16 @@
 #include "execution/PlanPreview.h"
+#include "fakes/FaultyFileSystem.h"
 #include "fakes/FixedClock.h"
 #include "fakes/TestFiles.h"
 #include "platform/linux/LinuxFileSystem.h"
 
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -95,6 +101,42 @@ private Q_SLOTS:
             if (row.state == PreviewState::Error || row.state == PreviewState::Duplicate ||
                 row.state == PreviewState::InUse)
                 QVERIFY(!row.reason.isEmpty());
+        }
+    }
+
+    // A reading of the folders that has not come when the check begins leaves it to look at each place; the next
+    // preview starts without waiting for that reading.
+    void foldersReadLate() {
+        FaultyFileSystem fs(m_fs);
+        QSemaphore held;
+        fs.beforeListing = [&held](const QString&) {
+            held.acquire();
+        };
+        std::atomic<bool> startsDone = false;
+        std::atomic<bool> freedByWatchdog = false;
+        std::thread watchdog([&] {
+            for (int i = 0; i < 300 && !startsDone; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!startsDone) {
+                freedByWatchdog = true;
+                held.release(100);
+            }
+        });
+        // Runs after the preview, whose end waits for the readings, is gone.
+        const auto joined = qScopeGuard([&] { watchdog.join(); });
+        {
+            PlanPreview preview(fs, m_clock);
+            QString message;
+            QVERIFY(preview.start(QStringLiteral("\"other\""), rows({"a"}), RunOptions(), message));
+            QVERIFY(preview.work(std::chrono::seconds(10)));
+            QCOMPARE(state(preview.rows().front().state), QStringLiteral("in use"));
+            QVERIFY(preview.start(QStringLiteral("\"x\" & name"), rows({"a"}), RunOptions(), message));
+            QVERIFY(preview.work(std::chrono::seconds(10)));
+            QCOMPARE(preview.rows().front().name, QStringLiteral("xa"));
+            QCOMPARE(state(preview.rows().front().state), QStringLiteral("renamed"));
+            startsDone = true;
+            QVERIFY(!freedByWatchdog);
+            held.release(2);
         }
     }
 

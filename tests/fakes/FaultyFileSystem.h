@@ -23,6 +23,8 @@ public:
     std::function<qint64(qint64)> storedTime;
     // Creation times a test gives files, which Linux cannot set.
     QHash<QString, qint64> creationTimes;
+    // Runs before the names of a folder are read, on whichever thread reads them: holds a reading back.
+    std::function<void(const QString& folder)> beforeListing;
 
     [[nodiscard]] qint32 attributes(const QString& path) const override { return m_real.attributes(path); }
     [[nodiscard]] bool setAttributes(const QString& path, qint32 bits) override {
@@ -48,6 +50,8 @@ public:
         return isUnreadable(folder) ? QStringList() : m_real.subfolderNames(folder);
     }
     [[nodiscard]] QStringList entryNames(const QString& folder) const override {
+        if (beforeListing)
+            beforeListing(folder);
         return isUnreadable(folder) ? QStringList() : m_real.entryNames(folder);
     }
     [[nodiscard]] std::optional<QString> storedName(const QString& path) const override {
