@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -46,7 +47,7 @@ int hexValue(char c) {
     return -1;
 }
 
-void appendEscaped(QByteArray& out, QByteArrayView utf8) {
+template <typename Bytes> void appendEscaped(Bytes& out, QByteArrayView utf8) {
     static const char kHex[] = "0123456789abcdef";
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
@@ -208,14 +209,13 @@ JournalFormat::LineCheck JournalFormat::splitLine(QByteArrayView line, bool ends
 }
 
 JournalLine::JournalLine(QByteArray& out, const char* tag)
-    : m_out(out)
-    , m_start(out.size()) {
-    m_out.append(tag);
+    : m_out(out) {
+    m_record.append(tag, static_cast<qsizetype>(std::strlen(tag)));
 }
 
 JournalLine& JournalLine::raw(QByteArrayView bytes) {
-    m_out.append('\t');
-    m_out.append(bytes);
+    m_record.append('\t');
+    m_record.append(bytes.data(), bytes.size());
     return *this;
 }
 
@@ -232,28 +232,30 @@ JournalLine& JournalLine::unsignedNumber(std::uint64_t value) {
 }
 
 JournalLine& JournalLine::text(QStringView text) {
-    m_out.append('\t');
+    m_record.append('\t');
     // Paths are mostly plain ASCII without control characters, which go in as they are.
     const char16_t* units = text.utf16();
     const bool plain =
         std::all_of(units, units + text.size(), [](char16_t c) { return c >= 0x20 && c < 0x7f && c != u'\\'; });
     if (plain) {
-        const qsizetype at = m_out.size();
-        m_out.resize(at + text.size());
-        std::transform(units, units + text.size(), m_out.data() + at, [](char16_t c) { return static_cast<char>(c); });
+        const qsizetype at = m_record.size();
+        m_record.resize(at + text.size());
+        std::transform(units, units + text.size(), m_record.data() + at,
+                       [](char16_t c) { return static_cast<char>(c); });
         return *this;
     }
-    appendEscaped(m_out, text.toUtf8());
+    appendEscaped(m_record, text.toUtf8());
     return *this;
 }
 
 void JournalLine::end() {
     static const char kHex[] = "0123456789abcdef";
-    const std::uint32_t crc = JournalFormat::crc32(QByteArrayView(m_out).sliced(m_start));
+    const std::uint32_t crc = JournalFormat::crc32(QByteArrayView(m_record.constData(), m_record.size()));
     char tail[1 + kCrcDigits + 1];
     tail[0] = '\t';
     for (int i = 0; i < kCrcDigits; ++i)
         tail[1 + i] = kHex[(crc >> (4 * (kCrcDigits - 1 - i))) & 0xfu];
     tail[1 + kCrcDigits] = '\n';
-    m_out.append(tail, sizeof tail);
+    m_record.append(tail, sizeof tail);
+    m_out.append(m_record.constData(), m_record.size());
 }

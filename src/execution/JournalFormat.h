@@ -43,7 +43,8 @@ LineCheck splitLine(QByteArrayView line, bool endsWithLineFeed, Fields& fields);
 
 } // namespace JournalFormat
 
-// Appends one record to a buffer: the tag, the fields as they are added, and the checksum at the end.
+// Appends one record to a buffer: the tag, the fields as they are added, and the checksum at the end. The record
+// is put together apart and reaches the buffer whole when it ends.
 class JournalLine final {
 public:
     JournalLine(QByteArray& out, const char* tag);
@@ -63,5 +64,5 @@ private:
     JournalLine& raw(QByteArrayView bytes);
 
     QByteArray& m_out;
-    qsizetype m_start;
+    QVarLengthArray<char, 256> m_record;
 };

@@ -178,7 +178,7 @@ void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValu
         m_newFiles[static_cast<std::size_t>(i)] && (entry.doneSteps & (DoneStep::kMoved | DoneStep::kCopied)) != 0;
     if (newFile)
         placed = m_fs.fileIdentity(entry.destPath);
-    m_line.clear();
+    m_line.resize(0);
     JournalLine line(m_line, JournalTag::kDone);
     line.number(i).number(entry.doneSteps);
     appendIdentity(line, placed);
@@ -194,7 +194,7 @@ void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValu
 }
 
 void RunRecorder::aside(qsizetype i, const QString& path) {
-    m_line.clear();
+    m_line.resize(0);
     JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
     m_file->append(m_line);
     m_file->flush();
@@ -209,7 +209,7 @@ QString RunRecorder::error() const {
 }
 
 bool RunRecorder::finish(bool stopped, bool bulkIncomplete) {
-    m_line.clear();
+    m_line.resize(0);
     JournalLine(m_line, JournalTag::kRunEnd).number(stopped ? 1 : 0).number(bulkIncomplete ? 1 : 0).end();
     return m_file->append(m_line) && m_file->sync();
 }

@@ -58,5 +58,6 @@ private:
     qint64 m_run;
     const FileSystem& m_fs;
     std::vector<bool> m_newFiles; // by entry from 1: its destination will be a new file
+    // The records of one step, emptied with resize(0), which keeps its room; clear() would give it back.
     QByteArray m_line;
 };

@@ -42,27 +42,27 @@ UndoRecorder::UndoRecorder(std::unique_ptr<JournalFile> file)
 UndoRecorder::~UndoRecorder() = default;
 
 void UndoRecorder::entryUndone(qsizetype i, std::uint8_t steps) {
-    m_line.clear();
+    m_line.resize(0);
     JournalLine(m_line, JournalTag::kUndone).number(i).number(steps).end();
     m_file->append(m_line);
 }
 
 void UndoRecorder::movingBack(qsizetype i) {
-    m_line.clear();
+    m_line.resize(0);
     JournalLine(m_line, JournalTag::kMovingBack).number(i).end();
     m_file->append(m_line);
     m_file->flush();
 }
 
 void UndoRecorder::aside(qsizetype i, const QString& path) {
-    m_line.clear();
+    m_line.resize(0);
     JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
     m_file->append(m_line);
     m_file->flush();
 }
 
 bool UndoRecorder::finish(bool stopped) {
-    m_line.clear();
+    m_line.resize(0);
     JournalLine(m_line, JournalTag::kUndoEnd).number(stopped ? 1 : 0).end();
     return m_file->append(m_line) && m_file->sync();
 }

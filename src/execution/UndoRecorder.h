@@ -40,5 +40,6 @@ private:
     explicit UndoRecorder(std::unique_ptr<JournalFile> file);
 
     std::unique_ptr<JournalFile> m_file;
+    // The records of one step, emptied with resize(0), which keeps its room; clear() would give it back.
     QByteArray m_line;
 };

@@ -107,7 +107,7 @@ public:
         if (m_buffer.isEmpty())
             return true;
         const bool written = writeAll(m_buffer);
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps its room, unlike clear()
         return written;
     }
 
