@@ -99,7 +99,7 @@ std::uint32_t JournalFormat::crc32(QByteArrayView bytes) {
 }
 
 std::optional<QString> JournalFormat::unescape(QByteArrayView field) {
-    if (!field.contains('\\'))
+    if (find(field, '\\') < 0)
         return QString::fromUtf8(field);
     QByteArray bytes;
     bytes.reserve(field.size());
@@ -177,12 +177,21 @@ std::optional<std::uint64_t> JournalFormat::unsignedNumber(QByteArrayView field)
     return parseNumber<std::uint64_t>(field);
 }
 
+qsizetype JournalFormat::find(QByteArrayView bytes, char c, qsizetype from) {
+    if (from >= bytes.size())
+        return -1;
+    const auto* found =
+        static_cast<const char*>(std::memchr(bytes.data() + from, c, static_cast<std::size_t>(bytes.size() - from)));
+    return found == nullptr ? -1 : found - bytes.data();
+}
+
 JournalFormat::LineCheck JournalFormat::splitLine(QByteArrayView line, bool endsWithLineFeed, Fields& fields) {
     fields.clear();
     if (!endsWithLineFeed)
         return LineCheck::CutOff;
-    const qsizetype tab = line.lastIndexOf('\t');
-    if (tab < 0 || line.size() - tab - 1 != kCrcDigits)
+    // The checksum is the last field, in as many hex digits as it has; a tab among them fails as a digit below.
+    const qsizetype tab = line.size() - kCrcDigits - 1;
+    if (tab < 0 || line[tab] != '\t')
         return LineCheck::Broken;
     std::uint32_t written = 0;
     for (qsizetype i = tab + 1; i < line.size(); ++i) {
@@ -197,7 +206,7 @@ JournalFormat::LineCheck JournalFormat::splitLine(QByteArrayView line, bool ends
         return LineCheck::Broken;
     qsizetype start = 0;
     for (;;) {
-        const qsizetype next = body.indexOf('\t', start);
+        const qsizetype next = find(body, '\t', start);
         if (fields.size() == kMaxFields)
             return LineCheck::Broken;
         fields.append(body.sliced(start, (next < 0 ? body.size() : next) - start));

@@ -29,6 +29,9 @@ std::optional<QString> unescape(QByteArrayView field);
 std::optional<qint64> number(QByteArrayView field);
 std::optional<std::uint64_t> unsignedNumber(QByteArrayView field);
 
+// Where byte c first stands at or after from, or -1: memchr, which finds one byte faster than a general search.
+qsizetype find(QByteArrayView bytes, char c, qsizetype from = 0);
+
 // The fields of one line.
 using Fields = QVarLengthArray<QByteArrayView, 12>;
 

@@ -75,7 +75,7 @@ public:
         qsizetype at = 0;
         qsizetype lineNumber = 0;
         while (at < bytes.size()) {
-            const qsizetype feed = bytes.indexOf('\n', at);
+            const qsizetype feed = JournalFormat::find(bytes, '\n', at);
             const bool whole = feed >= 0;
             const QByteArrayView line = bytes.sliced(at, (whole ? feed : bytes.size()) - at);
             ++lineNumber;
@@ -111,7 +111,7 @@ private:
         }
         if (!whole)
             return false; // cut off within its first record: the run never began
-        const qsizetype tab = line.indexOf('\t', magic.size() + 1);
+        const qsizetype tab = JournalFormat::find(line, '\t', magic.size() + 1);
         if (line.size() <= magic.size() || line[magic.size()] != '\t' || tab < 0) {
             notAJournal();
             return false;
@@ -136,7 +136,7 @@ private:
 
     static bool hasWholeRecordAfter(QByteArrayView bytes, qsizetype from) {
         while (from > 0 && from < bytes.size()) {
-            const qsizetype feed = bytes.indexOf('\n', from);
+            const qsizetype feed = JournalFormat::find(bytes, '\n', from);
             if (feed < 0)
                 return false;
             Fields fields;
