@@ -241,6 +241,20 @@ private Q_SLOTS:
         QCOMPARE(m_fs.statusesIn(folder + QStringLiteral("none/"), names).front(), std::nullopt);
     }
 
+    // A folder lists its files with letter case ignored first; names that differ only in it come in the order of
+    // their UTF-16 units.
+    void listingsInNameOrder() {
+        QTemporaryDir dir;
+        for (const char16_t* name : {u"b", u"Z", u"A", u"\u00e4", u"a", u"B", u"a2"})
+            TestFiles::write(dir.path() + u'/' + QString::fromUtf16(name));
+        QStringList names;
+        for (const FolderEntry& entry : m_fs.findFiles(dir.path(), QStringLiteral("*")).entries)
+            names.append(entry.name);
+        const QStringList expected{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("a2"), QStringLiteral("B"),
+                                   QStringLiteral("b"), QStringLiteral("Z"), QString(QChar(0xe4))};
+        QCOMPARE(names, expected);
+    }
+
     void namesThatAreNotUtf8AreCountedNotListed() {
         QTemporaryDir dir;
         const QByteArray bad = dir.path().toUtf8() + "/bad\xff\xfe.txt";
