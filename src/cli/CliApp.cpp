@@ -209,9 +209,8 @@ private:
         QByteArray names;
         LongNames longNames;
         if (namer) {
-            NameChange change;
             for (std::size_t i = 0; i < context.rows.size(); ++i) {
-                change = NameChange();
+                NameChange change;
                 if (!namer->nameRow(i, change))
                     return kExitFailed;
                 // A name no folder can hold is told, not printed in part.

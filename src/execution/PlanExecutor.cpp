@@ -34,6 +34,11 @@ QString progressLabel(const QString& source, const QString& dest) {
     return source + PlanExecutor::tr(" から ") + QLatin1Char('\n') + dest + PlanExecutor::tr(" へ");
 }
 
+// Whether the entry's file leaves its old name in the run, so that another file may take it.
+bool movesAway(const RenameEntry& entry, FileOperation operation) {
+    return operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
+}
+
 // Which files of the plan hold the name another entry wants. A run never takes such a name while that
 // file is there: the source of another entry that has not moved away (after a copy it is still there, and
 // an entry that keeps its name never moves), or the file an earlier entry with the same destination has
@@ -56,8 +61,7 @@ public:
             qsizetype firstDest = 0;
         };
         const auto moves = [&plan, operation](qsizetype i) {
-            const RenameEntry& entry = plan.entry(i);
-            return operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
+            return movesAway(plan.entry(i), operation);
         };
         QHash<PlaceKey, Place> table;
         table.reserve(2 * plan.upperBound());
@@ -120,7 +124,7 @@ std::vector<MoveStep> runSteps(const RenamePlan& plan, PlaceKeys& places, FileOp
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);
         PlannedMove& move = moves[static_cast<std::size_t>(i - 1)];
-        move.moves = operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
+        move.moves = movesAway(entry, operation);
         if (move.moves) {
             move.from = places.keyOf(entry.sourcePath);
             move.to = places.keyOf(entry.destPath);

@@ -320,7 +320,7 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
     }
     closedir(dir);
     if (kept)
-        m_kept.insert(folderKey(folder), *kept);
+        m_kept.emplace(folderKey(folder), std::move(*kept));
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
     sortByName(listing.entries, [](const FolderEntry& entry) -> const QString& { return entry.name; });
     return listing;
@@ -439,7 +439,7 @@ const LinuxFileSystem::KeptListing* LinuxFileSystem::keptListing(const QString& 
         kept.inodes.push_back(inode);
     });
     closedir(dir);
-    return &*m_kept.insert(key, kept);
+    return &*m_kept.emplace(key, std::move(kept));
 }
 
 std::optional<FileIdentity> LinuxFileSystem::fileIdentity(const QString& path) const {

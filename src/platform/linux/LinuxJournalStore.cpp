@@ -67,6 +67,22 @@ QString readWhole(int fd, qint64 maxBytes, QByteArray& bytes) {
     return {};
 }
 
+// Writes all the bytes to the open file; 0, or the error that stopped it.
+int writeWhole(int fd, QByteArrayView bytes) {
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
 int syncFolder(const QByteArray& folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -128,18 +144,8 @@ public:
 
 private:
     bool writeAll(QByteArrayView bytes) {
-        const char* data = bytes.data();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t written = ::write(m_fd, data, static_cast<size_t>(left));
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                return fail(errno);
-            }
-            data += written;
-            left -= written;
-        }
+        if (const int error = writeWhole(m_fd, bytes))
+            return fail(error);
         return true;
     }
 
@@ -243,16 +249,7 @@ void LinuxJournalStore::writeNotes(QByteArrayView bytes) {
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return;
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            break;
-        done += wrote;
-    }
-    const bool whole = done == bytes.size() && ::fchmod(fd, 0600) == 0;
+    const bool whole = writeWhole(fd, bytes) == 0 && ::fchmod(fd, 0600) == 0;
     if (::close(fd) != 0 || !whole || ::rename(temporary.constData(), path.constData()) != 0)
         ::unlink(temporary.constData());
 }
