@@ -255,6 +255,45 @@ private Q_SLOTS:
         QCOMPARE(names, expected);
     }
 
+    // A folder's listing finds each of its entries by name with the identity a look at it gives, and nothing
+    // else: not a name in other letters, nor one that only begins or ends like a listed one.
+    void listedIdentitiesFindEachEntryByName() {
+        QTemporaryDir dir;
+        QStringList names{QStringLiteral("\u540d\u524d.txt"), QStringLiteral("sub")};
+        for (int i = 0; i < 500; ++i)
+            names.append(QStringLiteral("f%1.txt").arg(i));
+        for (const QString& name : names) {
+            if (name == QStringLiteral("sub"))
+                QVERIFY(QDir(dir.path()).mkdir(name));
+            else
+                TestFiles::write(dir.filePath(name));
+        }
+        const std::optional<ListedIdentities> listing = m_fs.listedIdentities(dir.path());
+        QVERIFY(listing);
+        QCOMPARE(listing->size(), names.size());
+        for (const QString& name : names)
+            QVERIFY2(listing->find(name) == m_fs.fileIdentity(dir.filePath(name)), qPrintable(name));
+        for (const char16_t* absent : {u"F1.txt", u"f1.tx", u"f1.txtx", u"", u"f500.txt", u"\u540d"})
+            QVERIFY2(!listing->find(QStringView(absent)), qPrintable(QString::fromUtf16(absent)));
+    }
+
+    // A name listed twice counts once, as its last listing; an empty listing finds nothing, done or not.
+    void listedIdentitiesOfOddListings() {
+        ListedIdentities none;
+        QVERIFY(!none.find(u"a"));
+        none.done();
+        QVERIFY(!none.find(u"a"));
+        QCOMPARE(none.size(), 0);
+        ListedIdentities twice;
+        twice.add(u"a", {1, 1});
+        twice.add(u"b", {1, 2});
+        twice.add(u"a", {1, 3});
+        twice.done();
+        QCOMPARE(twice.size(), 2);
+        QVERIFY((twice.find(u"a") == FileIdentity{1, 3}));
+        QVERIFY((twice.find(u"b") == FileIdentity{1, 2}));
+    }
+
     void namesThatAreNotUtf8AreCountedNotListed() {
         QTemporaryDir dir;
         const QByteArray bad = dir.path().toUtf8() + "/bad\xff\xfe.txt";
