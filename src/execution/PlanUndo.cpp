@@ -98,27 +98,38 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
 
     const QString nameRestored = tr("名前を元に戻す：");
     // Where the files of the run are now. A file goes back only to a place no other file of the run still
-    // holds, compared as places, so that no spelling of a path lets one file of the run replace another.
+    // holds, compared as places, so that no spelling of a path lets one file of the run replace another. The
+    // file of the run at each entry's old place is found once; it holds that place until it is released.
     PlaceKeys places(m_fs);
-    QHash<PlaceKey, qsizetype> heldBy;
-    for (qsizetype u = 1; u <= n; ++u) {
-        if (plan.entry(u).doneSteps & (DoneStep::kMoved | DoneStep::kCopied))
-            heldBy.insert(places.keyOf(plan.entry(u).currentPath()), u);
+    std::vector<qsizetype> holderOfSource(static_cast<std::size_t>(n) + 1, 0);
+    {
+        QHash<PlaceKey, qsizetype> heldBy;
+        heldBy.reserve(n);
+        for (qsizetype u = 1; u <= n; ++u) {
+            if (plan.entry(u).doneSteps & (DoneStep::kMoved | DoneStep::kCopied))
+                heldBy.insert(places.keyOf(plan.entry(u).currentPath()), u);
+        }
+        for (qsizetype u = 1; u <= n; ++u) {
+            if (plan.entry(u).doneSteps & DoneStep::kMoved)
+                holderOfSource[static_cast<std::size_t>(u)] = heldBy.value(places.keyOf(plan.entry(u).sourcePath), 0);
+        }
     }
-    auto release = [&](qsizetype u, const QString& from) {
-        const auto it = heldBy.constFind(places.keyOf(from));
-        if (it != heldBy.constEnd() && *it == u)
-            heldBy.erase(it);
+    std::vector<bool> released(static_cast<std::size_t>(n) + 1, false);
+    auto release = [&released](qsizetype u) {
+        released[static_cast<std::size_t>(u)] = true;
+    };
+    // The other file of the run that stands at entry u's old place now, or 0.
+    auto holderOf = [&](qsizetype u) -> qsizetype {
+        const qsizetype holder = holderOfSource[static_cast<std::size_t>(u)];
+        return holder != u && !released[static_cast<std::size_t>(holder)] ? holder : 0;
     };
     // The moves back, from the last entry to the first, in an order that frees each old name before its file
     // comes back: a chain from the end where the run finished it, a cycle again through a temporary name. A move
     // waits for the file of the run that holds its old name, when that file moves back too.
     std::vector<qsizetype> waitsFor(static_cast<std::size_t>(n), -1);
     for (qsizetype u = 1; u <= n; ++u) {
-        if (!(plan.entry(u).doneSteps & DoneStep::kMoved))
-            continue;
-        const qsizetype holder = heldBy.value(places.keyOf(plan.entry(u).sourcePath), 0);
-        if (holder != 0 && holder != u && (plan.entry(holder).doneSteps & DoneStep::kMoved))
+        const qsizetype holder = holderOf(u);
+        if (holder != 0 && (plan.entry(holder).doneSteps & DoneStep::kMoved))
             waitsFor[static_cast<std::size_t>(n - u)] = n - holder;
     }
     const std::vector<MoveStep> steps = orderMoves(waitsFor);
@@ -134,6 +145,15 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 present.expect(entry.sourcePath);
         }
     }
+    // Whether that reading shows each file where the run left it, told before the first file moves: look-ups one
+    // after another, with no move between them, take a fraction of the time. The answer holds for the file's
+    // first check; a file that went on to a temporary name is looked at again there.
+    std::vector<bool> listedInPlace(static_cast<std::size_t>(n) + 1, false);
+    for (qsizetype u = 1; u <= n; ++u) {
+        const RenameEntry& entry = plan.entry(u);
+        if (entry.doneSteps != 0 && entry.sourceIdentity && entry.placedIdentity)
+            listedInPlace[static_cast<std::size_t>(u)] = present.holds(entry.currentPath(), *entry.placedIdentity);
+    }
     qsizetype done = 0;
     // One list each, refilled for every file.
     QStringList movedFrom(QString{});
@@ -146,9 +166,12 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             continue;
         const std::uint8_t stepsBefore = entry.doneSteps;
         bool alreadyBack = false;
-        const std::optional<QString> refused = stepsBefore != 0 ? refusal(entry, present, alreadyBack) : std::nullopt;
+        const bool listed = listedInPlace[static_cast<std::size_t>(u)];
+        listedInPlace[static_cast<std::size_t>(u)] = false;
+        const std::optional<QString> refused =
+            stepsBefore != 0 ? refusal(entry, listed, present, alreadyBack) : std::nullopt;
         if (alreadyBack) {
-            release(u, entry.currentPath());
+            release(u);
             entry.temporaryPath.clear();
             entry.doneSteps = 0;
         } else if (refused) {
@@ -203,7 +226,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 if (m_recorder != nullptr)
                     m_recorder->aside(u, movedTo[0]);
                 if (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0) {
-                    release(u, dest);
+                    release(u);
                     entry.temporaryPath = movedTo[0];
                     log.line(tr("移動："), withVisibleControls(entry.temporaryPath));
                     if (row)
@@ -215,12 +238,12 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             } else if (entry.doneSteps & DoneStep::kMoved) {
                 movedFrom[0] = dest;
                 movedTo[0] = entry.sourcePath;
-                const qsizetype holder = heldBy.value(places.keyOf(entry.sourcePath), u);
-                if (holder == u && m_recorder != nullptr && leftItsMount(entry))
+                const bool free = holderOf(u) == 0;
+                if (free && m_recorder != nullptr && leftItsMount(entry))
                     m_recorder->movingBack(u);
-                if (holder == u && (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0 ||
-                                    copiedBackEarlier(entry, flags))) {
-                    release(u, dest);
+                if (free && (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0 ||
+                             copiedBackEarlier(entry, flags))) {
+                    release(u);
                     entry.temporaryPath.clear();
                     log.line(nameRestored, withVisibleControls(entry.sourcePath));
                     if (row && !removedRows.count(*row))
@@ -234,7 +257,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 if (host.showsProgress())
                     host.setProgressLabel(dest + tr(" を削除"));
                 if (m_files.run(FileOperation::Delete, QStringList(dest), none, flags).result == 0) {
-                    release(u, dest);
+                    release(u);
                     log.line(tr("削除：完了。"));
                     if (row)
                         removedRows.insert(*row);
@@ -282,7 +305,8 @@ bool PlanUndo::copiedBackEarlier(const RenameEntry& entry, FileOperationFlags fl
     return m_files.run(FileOperation::Delete, QStringList(entry.currentPath()), QStringList(), flags).result == 0;
 }
 
-std::optional<QString> PlanUndo::refusal(RenameEntry& entry, IdentityLookup& present, bool& alreadyBack) const {
+std::optional<QString>
+PlanUndo::refusal(RenameEntry& entry, bool listedInPlace, IdentityLookup& present, bool& alreadyBack) const {
     alreadyBack = false;
     // A plan kept in memory only knows no identities; one from a journal always does.
     if (!entry.sourceIdentity)
@@ -290,9 +314,8 @@ std::optional<QString> PlanUndo::refusal(RenameEntry& entry, IdentityLookup& pre
     if (!entry.placedIdentity)
         return tr("元に戻す：失敗しました。(作業の記録からファイルを確かめられません)");
     // The listing tells that the file is there; anything else is looked at again on its own.
-    const std::optional<FileIdentity> here = present.holds(entry.currentPath(), *entry.placedIdentity)
-                                                 ? entry.placedIdentity
-                                                 : m_fs.fileIdentity(entry.currentPath());
+    const std::optional<FileIdentity> here =
+        listedInPlace ? entry.placedIdentity : m_fs.fileIdentity(entry.currentPath());
     if (here != entry.placedIdentity) {
         // A copy back to another mount is a new file; it is there only once its original is, and this one
         // went only after the copy was safely in place.

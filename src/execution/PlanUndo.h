@@ -42,9 +42,11 @@ public:
     [[nodiscard]] std::optional<qsizetype> findRowForEntry(qsizetype entry) const;
 
 private:
-    // Why the entry's file must not be touched, or nothing when it is where the run left it. A moved file
-    // found back at its old place counts as undone: an earlier undo ended before it could record so.
-    std::optional<QString> refusal(RenameEntry& entry, IdentityLookup& present, bool& alreadyBack) const;
+    // Why the entry's file must not be touched, or nothing when it is where the run left it (as the folder's
+    // reading may have told already). A moved file found back at its old place counts as undone: an earlier undo
+    // ended before it could record so.
+    std::optional<QString>
+    refusal(RenameEntry& entry, bool listedInPlace, IdentityLookup& present, bool& alreadyBack) const;
     // For an undo that goes on from one that ended part way: the file's copy is under its old name already,
     // its original not yet removed. The original goes now; true when it went.
     bool copiedBackEarlier(const RenameEntry& entry, FileOperationFlags flags);
