@@ -127,8 +127,10 @@ double bareRenames(benchmark::State& state, int count, bool chain) {
 double engineRun(benchmark::State& state, Engine& e, int count, bool chain, bool journaled) {
     Fixture fixture(count, chain);
     return secondsOf([&] {
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
+        executor.prepareRun(e.options);
         const std::unique_ptr<RunRecorder> recorder = journaled ? e.beginRun(fixture.state) : nullptr;
-        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock, recorder.get());
+        executor.setRecorder(recorder.get());
         if ((journaled && !recorder) || executor.executePlanSteps(e.options, e.host).failedSteps != 0 ||
             (recorder && !recorder->finish(false, false)))
             state.SkipWithError("a step failed");

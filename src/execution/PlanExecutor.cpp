@@ -22,6 +22,7 @@
 #include <QSet>
 
 #include <cstdlib>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -136,7 +137,29 @@ std::vector<MoveStep> runSteps(const RenamePlan& plan, PlaceKeys& places, FileOp
     return steps;
 }
 
+// Which names the files of a plan hold, and the order of a run's moves.
+struct RunOrder {
+    PlanHolders holders;
+    std::vector<MoveStep> steps;
+};
+
+RunOrder runOrder(const RenamePlan& plan, const FileSystem& fs, FileOperation operation) {
+    PlaceKeys places(fs);
+    PlanHolders holders(plan, places, operation);
+    std::vector<MoveStep> steps = holders.steps();
+    return {std::move(holders), std::move(steps)};
+}
+
+FileOperation operationOf(const RunOptions& options) {
+    return options.copy ? FileOperation::Copy : FileOperation::Move;
+}
+
 } // namespace
+
+struct PlanExecutor::Prepared {
+    FileOperation operation;
+    std::future<RunOrder> order;
+};
 
 PlanExecutor::PlanExecutor(RunState& state,
                            FileListModel& list,
@@ -150,6 +173,19 @@ PlanExecutor::PlanExecutor(RunState& state,
     , m_files(files)
     , m_clock(clock)
     , m_recorder(recorder) {}
+
+// A run prepared but never carried out waits here for the thread to end.
+PlanExecutor::~PlanExecutor() = default;
+
+void PlanExecutor::prepareRun(const RunOptions& options) {
+    if (!m_state.plan || options.multidestFiles)
+        return;
+    const FileOperation operation = operationOf(options);
+    m_prepared = std::make_unique<Prepared>(
+        Prepared{operation, std::async(std::launch::async, [&plan = *m_state.plan, &fs = m_fs, operation] {
+                     return runOrder(plan, fs, operation);
+                 })});
+}
 
 FileOperationFlags PlanExecutor::operationFlags(const RunOptions& options, bool bulk) {
     FileOperationFlags flags = bulk ? FileOperationFlag::MultiDestFiles : FileOperationFlag::Silent;
@@ -187,17 +223,17 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = StopRequest::None;
     const std::uint16_t mask = plan.changeMask();
-    const FileOperation operation = options.copy ? FileOperation::Copy : FileOperation::Move;
+    const FileOperation operation = operationOf(options);
     const QString movedTo = options.copy ? tr("コピー：") : tr("移動：");
     const QString failedMove = options.copy ? tr("コピー：失敗しました。") : tr("移動：失敗しました。");
     // A move the run will refuse or cannot make shows as failed here too, the others as done: another file of
     // the plan holds its name, the name is too long, the file is gone, or a folder is in the way.
-    PlaceKeys places(m_fs);
-    PlanHolders holders(plan, places, operation);
+    RunOrder order = runOrder(plan, m_fs, operation);
+    PlanHolders& holders = order.holders;
     // The temporary names the run would give the files that break cycles, and those that would not leave.
     QHash<qsizetype, QString> waiting;
     qsizetype done = 0;
-    for (const MoveStep& move : holders.steps()) {
+    for (const MoveStep& move : order.steps) {
         const qsizetype i = move.move;
         const RenameEntry& entry = plan.entry(i);
         if (move.kind == MoveStep::Kind::ToTemporary) {
@@ -272,7 +308,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = StopRequest::None;
     m_state.undoState = UndoState::Run;
-    const FileOperation operation = options.copy ? FileOperation::Copy : FileOperation::Move;
+    const FileOperation operation = operationOf(options);
     const FileOperationFlags flags = operationFlags(options, options.multidestFiles);
     if (options.hideList)
         host.setListVisible(false);
@@ -291,16 +327,18 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
         QStringList dest(QString{});
         // Moves one by one need to know which names other files of the plan still hold, and go in an order
         // that frees each name before it is taken; after a bulk call the files are where they go.
-        PlaceKeys places(m_fs);
         std::optional<PlanHolders> holders;
         std::vector<MoveStep> steps;
         if (options.multidestFiles) {
             for (qsizetype i = 1; i <= plan.upperBound(); ++i)
                 steps.push_back({i, MoveStep::Kind::Whole});
         } else {
-            holders.emplace(plan, places, operation);
-            steps = holders->steps();
+            RunOrder order = m_prepared && m_prepared->operation == operation ? m_prepared->order.get()
+                                                                              : runOrder(plan, m_fs, operation);
+            holders.emplace(std::move(order.holders));
+            steps = std::move(order.steps);
         }
+        m_prepared.reset();
         qsizetype done = 0;
         for (const MoveStep& move : steps) {
             const qsizetype i = move.move;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <functional>
+#include <memory>
 
 class Clock;
 class RunRecorder;
@@ -37,6 +38,17 @@ public:
                  const Clock& clock,
                  RunRecorder* recorder = nullptr);
 
+    ~PlanExecutor();
+    PlanExecutor(const PlanExecutor&) = delete;
+    PlanExecutor& operator=(const PlanExecutor&) = delete;
+
+    // Starts to work out, on a thread of its own, which names the files of the plan hold and the order of the
+    // run's moves, so that the run finds them ready: meanwhile the caller writes the run's journal, which takes
+    // about as long and needs neither. The plan must stay as it is until the run.
+    void prepareRun(const RunOptions& options);
+    // The journal of the run, once it is begun.
+    void setRecorder(RunRecorder* recorder) { m_recorder = recorder; }
+
     // Runs as a test while the state's mode is Test.
     ExecutionOutcome executePlanSteps(const RunOptions& options, WorkHost& host);
 
@@ -64,6 +76,8 @@ private:
     ShellFileOperation& m_files;
     const Clock& m_clock;
     RunRecorder* m_recorder;
+    struct Prepared;
+    std::unique_ptr<Prepared> m_prepared;
     ExecutionOutcome m_outcome;
     // What the entry in hand had before its attributes and times changed.
     OldValues m_before;

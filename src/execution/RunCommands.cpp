@@ -66,7 +66,8 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
             outcome.refused = true;
         } else if (mode == RunMode::Test) {
             m_state.mode = PlanMode::Test;
-            execute(options, outcome, nullptr);
+            PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock);
+            execute(executor, options, outcome);
             m_state.logCaption = tr("Tokrenu－テスト");
             m_state.logStartPressed = m_frontEnd.showLog(m_state.logCaption, m_state.logText, true);
             if (m_state.logStartPressed) {
@@ -211,8 +212,7 @@ void RunCommands::chooseUndoRun(const std::vector<RunRecord>& runs, qint64 run) 
     }
 }
 
-void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome, RunRecorder* recorder) {
-    PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock, recorder);
+void RunCommands::execute(PlanExecutor& executor, const RunOptions& options, CommandOutcome& outcome) {
     auto steps = [&](WorkHost& host) {
         const ExecutionOutcome executed = executor.executePlanSteps(options, host);
         outcome.failedSteps += executed.failedSteps;
@@ -228,7 +228,9 @@ void RunCommands::execute(const RunOptions& options, CommandOutcome& outcome, Ru
 
 void RunCommands::afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome) {
     m_state.mode = PlanMode::Run;
-    // Nothing is touched before the plan is safely in the journal.
+    // Nothing is touched before the plan is safely in the journal; the order of the moves is worked out meanwhile.
+    PlanExecutor executor(m_state, m_list, m_fs, m_files, m_clock);
+    executor.prepareRun(options);
     QString error;
     const std::unique_ptr<RunRecorder> recorder =
         RunRecorder::begin(m_journal, *m_state.plan, options.copy ? FileOperation::Copy : FileOperation::Move,
@@ -242,7 +244,8 @@ void RunCommands::afterRun(const QString& formatText, const RunOptions& options,
     }
     m_state.undoRun = recorder->run();
     m_state.undoRunFromEarlierStart = false;
-    execute(options, outcome, recorder.get());
+    executor.setRecorder(recorder.get());
+    execute(executor, options, outcome);
     if (!recorder->finish(m_state.stopRequest == StopRequest::Stop, outcome.bulkIncomplete))
         outcome.journalFailed = true;
     if (options.showLog) {

@@ -10,6 +10,7 @@ class WorkHost;
 class FileListModel;
 class FileSystem;
 class JournalStore;
+class PlanExecutor;
 class RunRecorder;
 class ShellFileOperation;
 class UserPrompt;
@@ -82,7 +83,7 @@ private:
     bool loadUndoRun(CommandOutcome& outcome, qint64& wholeLength);
     void undoSteps(const RunOptions& options, CommandOutcome& outcome, qint64 wholeLength);
     void afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome);
-    void execute(const RunOptions& options, CommandOutcome& outcome, RunRecorder* recorder);
+    void execute(PlanExecutor& executor, const RunOptions& options, CommandOutcome& outcome);
 
     RunState& m_state;
     FileListModel& m_list;

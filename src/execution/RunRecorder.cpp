@@ -117,6 +117,12 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     IdentityLookup files(fs);
     for (const RenameEntry& entry : entries)
         files.expect(entry.sourcePath);
+    // Looked up one after another, before the records are put together: a loop of look-ups alone lets the
+    // processor wait for many at once.
+    std::vector<std::optional<FileIdentity>> identities;
+    identities.reserve(entries.size());
+    for (const RenameEntry& entry : entries)
+        identities.push_back(files.at(entry.sourcePath));
     std::vector<bool> newFiles(entries.size() + 1, false);
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);
@@ -143,7 +149,7 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         }
         JournalLine line(bytes, JournalTag::kEntry);
         line.number(i).text(entry.sourcePath).text(entry.destPath);
-        appendIdentity(line, files.at(entry.sourcePath));
+        appendIdentity(line, identities[static_cast<std::size_t>(i - 1)]);
         line.number(flags);
         appendOldValues(line, before);
         line.end();
