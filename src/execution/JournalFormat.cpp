@@ -98,9 +98,20 @@ std::uint32_t JournalFormat::crc32(QByteArrayView bytes) {
     return ~crc;
 }
 
-std::optional<QString> JournalFormat::unescape(QByteArrayView field) {
-    if (find(field, '\\') < 0)
-        return QString::fromUtf8(field);
+std::optional<QString> JournalFormat::unescape(QByteArrayView field, QStringView prefix) {
+    if (find(field, '\\') < 0) {
+        if (prefix.isEmpty())
+            return QString::fromUtf8(field);
+        // A path after its folder: mostly ASCII, which widens unit by unit into a text made once.
+        if (std::all_of(field.begin(), field.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            QString text(prefix.size() + field.size(), Qt::Uninitialized);
+            std::copy(prefix.begin(), prefix.end(), text.begin());
+            std::transform(field.begin(), field.end(), text.begin() + prefix.size(),
+                           [](char c) { return QChar(static_cast<char16_t>(c)); });
+            return text;
+        }
+        return prefix.toString() + QString::fromUtf8(field);
+    }
     QByteArray bytes;
     bytes.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
@@ -139,7 +150,7 @@ std::optional<QString> JournalFormat::unescape(QByteArrayView field) {
             return std::nullopt;
         }
     }
-    return QString::fromUtf8(bytes);
+    return prefix.toString() + QString::fromUtf8(bytes);
 }
 
 namespace {

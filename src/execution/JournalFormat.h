@@ -15,7 +15,8 @@
 // does not match is never taken for a record.
 namespace JournalFormat {
 
-constexpr int kVersion = 1;
+// Version 2 writes the paths of the plan's entries from the run's folders on; version 1, still read, whole.
+constexpr int kVersion = 2;
 // The first field of the first record; its second field is the version.
 constexpr char kMagic[] = "TOKRENU-JOURNAL";
 // Stands for a value that was not read.
@@ -23,8 +24,8 @@ constexpr char kNone[] = "-";
 
 std::uint32_t crc32(QByteArrayView bytes);
 
-// The field as written, or nothing when it holds an escape that is not one of ours.
-std::optional<QString> unescape(QByteArrayView field);
+// The field as written, after the prefix, or nothing when it holds an escape that is not one of ours.
+std::optional<QString> unescape(QByteArrayView field, QStringView prefix = {});
 // A decimal number of the field, or nothing when it is anything else (no sign, space or leading "+").
 std::optional<qint64> number(QByteArrayView field);
 std::optional<std::uint64_t> unsignedNumber(QByteArrayView field);

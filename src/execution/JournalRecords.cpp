@@ -126,11 +126,11 @@ private:
         }
         Fields fields;
         if (JournalFormat::splitLine(line, true, fields) != JournalFormat::LineCheck::Whole || fields.size() != 2 ||
-            version != JournalFormat::kVersion) {
+            !version || *version < 1) {
             notAJournal();
             return false;
         }
-        m_summary.version = JournalFormat::kVersion;
+        m_summary.version = static_cast<int>(*version);
         return true;
     }
 
@@ -250,8 +250,12 @@ private:
         if (!m_withEntries)
             return true;
         JournalEntry entry;
-        auto source = JournalFormat::unescape(f[2]);
-        auto destination = JournalFormat::unescape(f[3]);
+        // From version 2 on, the paths go on from the run's folders, each at least a name.
+        const bool fromFolders = m_summary.version >= 2;
+        if (fromFolders && (f[2].isEmpty() || f[3].isEmpty()))
+            return false;
+        auto source = JournalFormat::unescape(f[2], fromFolders ? m_summary.sourceFolder : QString());
+        auto destination = JournalFormat::unescape(f[3], fromFolders ? m_summary.targetFolder : QString());
         const auto sourceIdentity = identity(f[4], f[5]);
         const auto flags = JournalFormat::number(f[6]);
         if (!absolutePath(source) || !absolutePath(destination) || !sourceIdentity || !flags || *flags < 0 ||

@@ -15,7 +15,8 @@
 //   TOKRENU-JOURNAL version
 //   RUN      started operation change-mask bulk entries source-folder target-folder
 //   E        entry source destination device inode flags attributes permissions creation access write
-//                                                                             (one per entry)
+//                                           (one per entry; from version 2 on, the source goes on from the
+//                                           source folder and the destination from the target folder)
 //   PLAN-END entries                        the plan is on disk; only now is a file touched
 //   D        entry done-steps device inode attributes permissions creation access write
 //                                           (an entry finished its steps)

@@ -101,14 +101,17 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     QByteArray bytes;
     bytes.reserve(kPlanLineBytes * (plan.upperBound() + 4));
     JournalLine(bytes, JournalFormat::kMagic).number(JournalFormat::kVersion).end();
+    // The entries' paths are written from these folders on.
+    const QString sourceFolder = commonFolder(entries, &RenameEntry::sourcePath);
+    const QString targetFolder = commonFolder(entries, &RenameEntry::destPath);
     JournalLine(bytes, JournalTag::kRun)
         .number(clock.now().toSecsSinceEpoch())
         .number(static_cast<qint64>(operation))
         .number(mask)
         .number(bulk ? 1 : 0)
         .number(plan.upperBound())
-        .text(commonFolder(entries, &RenameEntry::sourcePath))
-        .text(commonFolder(entries, &RenameEntry::destPath))
+        .text(sourceFolder)
+        .text(targetFolder)
         .end();
 
     // A move keeps its file, and so its identity, unless it leaves its mount; anything else makes a new file,
@@ -148,7 +151,9 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
                 before.times[static_cast<std::size_t>(step.kind)] = fs.fileTime(entry.sourcePath, step.kind);
         }
         JournalLine line(bytes, JournalTag::kEntry);
-        line.number(i).text(entry.sourcePath).text(entry.destPath);
+        line.number(i)
+            .text(QStringView(entry.sourcePath).sliced(sourceFolder.size()))
+            .text(QStringView(entry.destPath).sliced(targetFolder.size()));
         appendIdentity(line, identities[static_cast<std::size_t>(i - 1)]);
         line.number(flags);
         appendOldValues(line, before);

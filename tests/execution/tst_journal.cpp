@@ -36,16 +36,18 @@ QByteArray doneRecord(qint64 i, qint64 steps) {
     });
 }
 
-// A run of two renames in /d/, record by record: header, run, plan, end of plan, one entry done, run end.
-QList<QByteArray> sampleRun() {
-    return {record(JournalFormat::kMagic, [](JournalLine& l) { l.number(1); }),
+// A run of two renames in /d/, record by record: header, run, plan, end of plan, one entry done, run end. From
+// version 2 on, the entries' paths go on from the run's folders.
+QList<QByteArray> sampleRun(int version = JournalFormat::kVersion) {
+    const QString folder = version >= 2 ? QString() : QStringLiteral("/d/");
+    return {record(JournalFormat::kMagic, [version](JournalLine& l) { l.number(version); }),
             record(JournalTag::kRun,
                    [](JournalLine& l) {
                        l.number(1706670000).number(1).number(ChangeMask::kLastWriteTime).number(0).number(2);
                        l.text(u"/d/").text(u"/d/");
                    }),
-            entryRecord(1, QStringLiteral("/d/a"), QStringLiteral("/d/x\ta"), 11),
-            entryRecord(2, QStringLiteral("/d/b"), QStringLiteral("/d/x\\b"), 12),
+            entryRecord(1, folder + QStringLiteral("a"), folder + QStringLiteral("x\ta"), 11),
+            entryRecord(2, folder + QStringLiteral("b"), folder + QStringLiteral("x\\b"), 12),
             record(JournalTag::kPlanEnd, [](JournalLine& l) { l.number(2); }),
             doneRecord(1, DoneStep::kMoved | DoneStep::kLastWriteTime),
             record(JournalTag::kRunEnd, [](JournalLine& l) { l.number(0).number(0); })};
@@ -88,6 +90,7 @@ private Q_SLOTS:
         QCOMPARE(JournalFormat::splitLine(QByteArrayView(line).chopped(1), true, fields), LineCheck::Whole);
         QCOMPARE(fields.size(), 3);
         QCOMPARE(JournalFormat::unescape(fields[1]), std::optional<QString>(text));
+        QCOMPARE(JournalFormat::unescape(fields[1], u"/写真/"), std::optional<QString>(u"/写真/" + text));
         QCOMPARE(JournalFormat::number(fields[2]), std::optional<qint64>(-5));
     }
 
@@ -150,8 +153,15 @@ private Q_SLOTS:
         }
     }
 
+    void entriesReadBack_data() {
+        QTest::addColumn<int>("version");
+        QTest::newRow("whole paths") << 1;
+        QTest::newRow("paths from the run's folders") << 2;
+    }
     void entriesReadBack() {
-        const JournalContent content = JournalReader::read(joined(sampleRun()), true);
+        QFETCH(int, version);
+        const JournalContent content = JournalReader::read(joined(sampleRun(version)), true);
+        QCOMPARE(content.summary.version, version);
         QCOMPARE(content.entries.size(), std::size_t(2));
         const JournalEntry& first = content.entries[0];
         QCOMPARE(first.source, QStringLiteral("/d/a"));
@@ -172,7 +182,7 @@ private Q_SLOTS:
     void damagedJournals_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("problem");
-        const QList<QByteArray> run = sampleRun();
+        const QList<QByteArray> run = sampleRun(1);
         auto with = [&run](qsizetype at, const QByteArray& replacement) {
             QList<QByteArray> changed = run;
             changed[at] = replacement;
@@ -216,6 +226,9 @@ private Q_SLOTS:
         QByteArray escape = entryRecord(1, QStringLiteral("/d/a"), QStringLiteral("/d/c"), 11);
         escape = withChecksum(escape.left(escape.lastIndexOf('\t')).replace("/d/c", "/d\\q"));
         QTest::newRow("an escape that is none") << with(2, escape) << "3 行目が壊れています。";
+        QList<QByteArray> unnamed = sampleRun(2);
+        unnamed[3] = entryRecord(2, QStringLiteral("b"), QString(), 12);
+        QTest::newRow("an entry without a name after its folder") << joined(unnamed) << "4 行目が壊れています。";
     }
     void damagedJournals() {
         QFETCH(QByteArray, bytes);
@@ -229,10 +242,13 @@ private Q_SLOTS:
     // The version comes first: a newer journal is told as such, whatever its records are.
     void aNewerVersionIsToldAsSuch() {
         const QByteArray bytes =
-            record(JournalFormat::kMagic, [](JournalLine& l) { l.number(2); }) + "RENAME\tsomething we do not know\n";
+            record(JournalFormat::kMagic, [](JournalLine& l) { l.number(JournalFormat::kVersion + 1); }) +
+            "RENAME\tsomething we do not know\n";
         const JournalSummary s = JournalReader::read(bytes, true).summary;
         QCOMPARE(s.condition, JournalCondition::NewerVersion);
-        QCOMPARE(s.problem, QStringLiteral("新しい版の Tokrenu で書かれた作業の記録です（版 2）。"));
+        QCOMPARE(
+            s.problem,
+            QStringLiteral("新しい版の Tokrenu で書かれた作業の記録です（版 %1）。").arg(JournalFormat::kVersion + 1));
     }
 
     // What the marks after the plan say, and how an undo of that run starts.

@@ -347,7 +347,7 @@ private Q_SLOTS:
         file.close();
         QByteArrayList lines = bytes.split('\n');
         if (damage == QLatin1String("change"))
-            lines[3].replace("/xb\t", "/xc\t");
+            lines[3].replace("\txb\t", "\txc\t");
         if (damage == QLatin1String("insert"))
             lines.insert(4, "E\t3\t/\t/etc/passwd\t-\t-\t0\t-\t-\t-\t-\t00000000");
         if (damage == QLatin1String("version"))
