@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 
+#include <future>
 #include <optional>
 
 // Which file is at a path, by its identity: a folder that many of the paths lead into is read once, and a file
@@ -24,6 +25,27 @@ public:
         countRun();
         m_counting = folderOf(path).toString();
         m_counted = 1;
+    }
+
+    // Starts reading, on a thread of its own, the folders the paths expected so far lead into often enough to be
+    // read whole, so that other work can go on meanwhile; a question about one of them waits for its reading.
+    void readAhead() {
+        countRun();
+        QStringList folders;
+        for (auto it = m_uses.cbegin(); it != m_uses.cend(); ++it) {
+            if (it.value() >= kReadFrom && !m_listings.contains(it.key()))
+                folders.append(it.key());
+        }
+        if (folders.isEmpty() || m_ahead.valid())
+            return;
+        m_lastFolder.reset();
+        m_lastListing = nullptr;
+        m_ahead = std::async(std::launch::async, [&fs = m_fs, folders] {
+            QHash<QString, Listing> read;
+            for (const QString& folder : folders)
+                read.insert(folder, fs.listedIdentities(folder));
+            return read;
+        });
     }
 
     // Whether the file at path is that one.
@@ -72,6 +94,11 @@ private:
         if (m_lastFolder && folder == *m_lastFolder)
             return m_lastListing;
         countRun();
+        if (m_ahead.valid()) {
+            QHash<QString, Listing> read = m_ahead.get();
+            for (auto it = read.begin(); it != read.end(); ++it)
+                m_listings.emplace(it.key(), std::move(it.value()));
+        }
         m_lastFolder = folder.toString();
         m_lastListing = nullptr;
         if (m_uses.value(*m_lastFolder) >= kReadFrom) {
@@ -88,6 +115,7 @@ private:
     std::optional<QString> m_counting; // the folder of the paths being counted, m_counted of them so far
     int m_counted = 0;
     QHash<QString, Listing> m_listings;
+    std::future<QHash<QString, Listing>> m_ahead; // the folders being read ahead
     // The folder asked about last, and its listing when it was read: valid until the next folder is read.
     std::optional<QString> m_lastFolder;
     const ListedIdentities* m_lastListing = nullptr;

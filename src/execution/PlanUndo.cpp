@@ -97,6 +97,20 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     };
 
     const QString nameRestored = tr("名前を元に戻す：");
+    // Where the files are is checked against one reading of each folder, made while the order of the moves is
+    // worked out. That reading may say a file is missing that is there (it came later, under a temporary name),
+    // and such a file is looked at again; but it never shows a file where it no longer is, as it is made before
+    // the first move, and every file is checked before it moves and not asked about again.
+    IdentityLookup present(m_fs);
+    for (qsizetype u = 1; u <= n; ++u) {
+        const RenameEntry& entry = plan.entry(u);
+        if (entry.doneSteps != 0 && entry.sourceIdentity) {
+            present.expect(entry.currentPath());
+            if (entry.doneSteps & DoneStep::kCopied)
+                present.expect(entry.sourcePath);
+        }
+    }
+    present.readAhead();
     // Where the files of the run are now. A file goes back only to a place no other file of the run still
     // holds, compared as places, so that no spelling of a path lets one file of the run replace another. The
     // file of the run at each entry's old place is found once; it holds that place until it is released.
@@ -133,18 +147,6 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             waitsFor[static_cast<std::size_t>(n - u)] = n - holder;
     }
     const std::vector<MoveStep> steps = orderMoves(waitsFor);
-    // Where the files are is checked against one reading of each folder. That reading may say a file is missing
-    // that is there (it came later, under a temporary name), and such a file is looked at again; but it never
-    // shows a file where it no longer is, as every file is checked before it moves and not asked about again.
-    IdentityLookup present(m_fs);
-    for (qsizetype u = 1; u <= n; ++u) {
-        const RenameEntry& entry = plan.entry(u);
-        if (entry.doneSteps != 0 && entry.sourceIdentity) {
-            present.expect(entry.currentPath());
-            if (entry.doneSteps & DoneStep::kCopied)
-                present.expect(entry.sourcePath);
-        }
-    }
     // Whether that reading shows each file where the run left it, told before the first file moves: look-ups one
     // after another, with no move between them, take a fraction of the time. The answer holds for the file's
     // first check; a file that went on to a temporary name is looked at again there.

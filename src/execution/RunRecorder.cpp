@@ -97,6 +97,11 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         return nullptr;
     }
     const std::vector<RenameEntry>& entries = plan.entries();
+    // The folders of the sources are read while the records begin.
+    IdentityLookup files(fs);
+    for (const RenameEntry& entry : entries)
+        files.expect(entry.sourcePath);
+    files.readAhead();
     const std::uint16_t mask = plan.changeMask();
     QByteArray bytes;
     bytes.reserve(kPlanLineBytes * (plan.upperBound() + 4));
@@ -117,9 +122,6 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     // A move keeps its file, and so its identity, unless it leaves its mount; anything else makes a new file,
     // whose identity only the step itself can tell.
     MountCache mounts(fs);
-    IdentityLookup files(fs);
-    for (const RenameEntry& entry : entries)
-        files.expect(entry.sourcePath);
     // Looked up one after another, before the records are put together: a loop of look-ups alone lets the
     // processor wait for many at once.
     std::vector<std::optional<FileIdentity>> identities;
