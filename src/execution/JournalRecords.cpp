@@ -10,6 +10,8 @@ namespace {
 using JournalFormat::Fields;
 
 constexpr qsizetype kMaxEntries = qsizetype(1) << 28;
+// No entry record is shorter: its tag, number, two names, identity, flags, five old values and checksum.
+constexpr qsizetype kShortestEntryBytes = 32;
 constexpr std::uint8_t kTimeSteps = DoneStep::kCreationTime | DoneStep::kLastAccessTime | DoneStep::kLastWriteTime;
 
 std::optional<std::optional<qint64>> optionalNumber(QByteArrayView field) {
@@ -72,6 +74,7 @@ public:
         , m_withEntries(withEntries) {}
 
     void read(QByteArrayView bytes) {
+        m_bytes = bytes.size();
         qsizetype at = 0;
         qsizetype lineNumber = 0;
         while (at < bytes.size()) {
@@ -267,7 +270,8 @@ private:
         entry.sourceIdentity = *sourceIdentity;
         entry.flags = static_cast<std::uint8_t>(*flags);
         if (m_content.entries.empty())
-            m_content.entries.reserve(static_cast<std::size_t>(std::min<qsizetype>(m_summary.entryCount, 1 << 16)));
+            m_content.entries.reserve(
+                static_cast<std::size_t>(std::min(m_summary.entryCount, m_bytes / kShortestEntryBytes)));
         m_content.entries.push_back(std::move(entry));
         return true;
     }
@@ -345,6 +349,7 @@ private:
     JournalSummary& m_summary;
     bool m_withEntries;
     qsizetype m_entriesRead = 0;
+    qsizetype m_bytes = 0; // of the whole journal: no more entries than fit in it are made room for
 };
 
 } // namespace
