@@ -120,7 +120,8 @@ public:
     // The entries of a folder by name with their identities, from one reading of the folder; nothing on a
     // file system whose listing does not give the files' own (an overlay, a FUSE file system) or where the
     // platform cannot tell. A file mounted onto an entry shows what lies under it: an identity that differs
-    // from the one sought is to be confirmed with fileIdentity.
+    // from the one sought is to be confirmed with fileIdentity. A run asks for it on a thread of its own, while
+    // its own thread asks for identities and statuses.
     [[nodiscard]] virtual std::optional<ListedIdentities> listedIdentities(const QString& folder) const {
         Q_UNUSED(folder)
         return std::nullopt;

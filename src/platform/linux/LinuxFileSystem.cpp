@@ -319,8 +319,10 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
             listing.entries.push_back({std::move(*name), *folder, static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
-    if (kept)
-        m_kept.emplace(folderKey(folder), std::move(*kept));
+    if (kept) {
+        const std::lock_guard<std::mutex> lock(m_keptLock);
+        m_kept.insert(folderKey(folder), std::make_shared<const KeptListing>(std::move(*kept)));
+    }
     // The directory's own order is arbitrary; the list, and so the numbering, follows the names.
     sortByName(listing.entries, [](const FolderEntry& entry) -> const QString& { return entry.name; });
     return listing;
@@ -352,7 +354,7 @@ QStringList LinuxFileSystem::subfolderNames(const QString& folder) const {
 }
 
 QStringList LinuxFileSystem::entryNames(const QString& folder) const {
-    if (const KeptListing* kept = keptListing(folder))
+    if (const auto kept = keptListing(folder))
         return kept->names;
     QStringList names;
     DIR* dir = opendir(nativePath(folder).constData());
@@ -399,7 +401,7 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
 
 std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString& folder) const {
     ListedIdentities identities;
-    if (const KeptListing* kept = keptListing(folder)) {
+    if (const auto kept = keptListing(folder)) {
         if (!kept->device)
             return std::nullopt;
         for (qsizetype i = 0; i < kept->names.size(); ++i)
@@ -421,13 +423,15 @@ std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString&
     return identities;
 }
 
-const LinuxFileSystem::KeptListing* LinuxFileSystem::keptListing(const QString& folder) const {
+std::shared_ptr<const LinuxFileSystem::KeptListing> LinuxFileSystem::keptListing(const QString& folder) const {
     if (!m_keepListings)
         return nullptr;
     const QString key = folderKey(folder);
-    auto it = m_kept.constFind(key);
-    if (it != m_kept.constEnd())
-        return &*it;
+    {
+        const std::lock_guard<std::mutex> lock(m_keptLock);
+        if (const auto it = m_kept.constFind(key); it != m_kept.constEnd())
+            return *it;
+    }
     // Read here once for both, when no add read it.
     DIR* dir = opendir(nativePath(folder).constData());
     if (dir == nullptr)
@@ -439,7 +443,12 @@ const LinuxFileSystem::KeptListing* LinuxFileSystem::keptListing(const QString& 
         kept.inodes.push_back(inode);
     });
     closedir(dir);
-    return &*m_kept.emplace(key, std::move(kept));
+    const std::lock_guard<std::mutex> lock(m_keptLock);
+    // Another thread may have read it meanwhile; the first reading stands.
+    auto it = m_kept.constFind(key);
+    if (it == m_kept.constEnd())
+        it = m_kept.insert(key, std::make_shared<const KeptListing>(std::move(kept)));
+    return *it;
 }
 
 std::optional<FileIdentity> LinuxFileSystem::fileIdentity(const QString& path) const {

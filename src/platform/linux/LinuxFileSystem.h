@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <memory>
+#include <mutex>
 #include <vector>
 
 // The file system through POSIX and Linux calls. Read-only is the absence of every write bit; hidden,
@@ -44,9 +46,11 @@ private:
         std::vector<std::uint64_t> inodes;   // by the index of the name
         std::optional<std::uint64_t> device; // nothing where the listing's numbers are not the files' own
     };
-    [[nodiscard]] const KeptListing* keptListing(const QString& folder) const;
+    [[nodiscard]] std::shared_ptr<const KeptListing> keptListing(const QString& folder) const;
 
     bool m_keepListings = false;
-    // By folder, ending in '/'.
-    mutable QHash<QString, KeptListing> m_kept;
+    // By folder, ending in '/'. A run reads its folders on a thread of its own while it goes on: a listing stays
+    // whole for whoever holds it, and the table is changed under its lock.
+    mutable std::mutex m_keptLock;
+    mutable QHash<QString, std::shared_ptr<const KeptListing>> m_kept;
 };
