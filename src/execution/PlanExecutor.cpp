@@ -35,121 +35,6 @@ QString progressLabel(const QString& source, const QString& dest) {
     return source + PlanExecutor::tr(" から ") + QLatin1Char('\n') + dest + PlanExecutor::tr(" へ");
 }
 
-// Whether the entry's file leaves its old name in the run, so that another file may take it.
-bool movesAway(const RenameEntry& entry, FileOperation operation) {
-    return operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
-}
-
-// Which files of the plan hold the name another entry wants. A run never takes such a name while that
-// file is there: the source of another entry that has not moved away (after a copy it is still there, and
-// an entry that keeps its name never moves), or the file an earlier entry with the same destination has
-// already put there. So whatever is answered, one file of the plan never replaces another: neither in a
-// chain such as a -> b, b -> c nor when two entries come to the same name. Found once, before the run.
-class PlanHolders {
-public:
-    PlanHolders(const RenamePlan& plan, PlaceKeys& places, FileOperation operation) {
-        const auto size = static_cast<std::size_t>(plan.upperBound()) + 1;
-        m_sourceHolder.assign(size, 0);
-        m_group.assign(size, 0);
-        m_taken.assign(size, false);
-        m_movedAway.assign(size, false);
-        m_waitsFor.assign(size - 1, -1);
-        // One table of places for all questions: whose source a place is, whose file moves away from it, and
-        // which entry first goes there. Places, not path texts: "d/./a" and a link to d are where "d/a" is.
-        struct Place {
-            qsizetype source = 0;
-            qsizetype mover = 0;
-            qsizetype firstDest = 0;
-        };
-        const auto moves = [&plan, operation](qsizetype i) {
-            return movesAway(plan.entry(i), operation);
-        };
-        QHash<PlaceKey, Place> table;
-        table.reserve(2 * plan.upperBound());
-        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-            Place& place = table[places.keyOf(plan.entry(i).sourcePath)];
-            place.source = i;
-            if (moves(i))
-                place.mover = i;
-        }
-        for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-            Place& place = table[places.keyOf(plan.entry(i).destPath)];
-            if (place.firstDest == 0)
-                place.firstDest = i;
-            m_sourceHolder[static_cast<std::size_t>(i)] = place.source;
-            m_group[static_cast<std::size_t>(i)] = place.firstDest;
-            if (moves(i) && place.mover != 0 && place.mover != i)
-                m_waitsFor[static_cast<std::size_t>(i - 1)] = place.mover - 1;
-        }
-    }
-
-    // The steps of a run: moves in an order that frees every name before it is taken, through a temporary name
-    // for a cycle; copies leave their sources where they are and keep the plan's order.
-    [[nodiscard]] std::vector<MoveStep> steps() const {
-        std::vector<MoveStep> steps = orderMoves(m_waitsFor);
-        for (MoveStep& step : steps)
-            ++step.move;
-        return steps;
-    }
-
-    // Whether entry i must leave its destination alone now.
-    [[nodiscard]] bool holds(qsizetype i, FileOperation operation) const {
-        const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
-        if (other != 0 && other != i &&
-            (operation != FileOperation::Move || !m_movedAway[static_cast<std::size_t>(other)]))
-            return true;
-        return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
-    }
-
-    // Entry i's file has left its old name for a temporary one.
-    void leftSource(qsizetype i) { m_movedAway[static_cast<std::size_t>(i)] = true; }
-
-    // Entry i has put its file at its destination (and, moving it, freed its old name).
-    void placed(qsizetype i, FileOperation operation) {
-        m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true;
-        if (operation == FileOperation::Move)
-            m_movedAway[static_cast<std::size_t>(i)] = true;
-    }
-
-private:
-    std::vector<qsizetype> m_sourceHolder; // the entry whose source is this entry's destination, or 0
-    std::vector<qsizetype> m_group;        // the first entry with the same destination
-    std::vector<bool> m_taken;             // by first entry: a file has been put at that destination
-    std::vector<bool> m_movedAway;         // the entry's file has left its old name
-    std::vector<qsizetype> m_waitsFor;     // by move (entry - 1): the move whose file stands where it goes, or -1
-};
-
-// The steps of a run that knows no holders: see PlanHolders::steps.
-std::vector<MoveStep> runSteps(const RenamePlan& plan, PlaceKeys& places, FileOperation operation) {
-    std::vector<PlannedMove> moves(static_cast<std::size_t>(plan.upperBound()));
-    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-        const RenameEntry& entry = plan.entry(i);
-        PlannedMove& move = moves[static_cast<std::size_t>(i - 1)];
-        move.moves = movesAway(entry, operation);
-        if (move.moves) {
-            move.from = places.keyOf(entry.sourcePath);
-            move.to = places.keyOf(entry.destPath);
-        }
-    }
-    std::vector<MoveStep> steps = orderMoves(moves);
-    for (MoveStep& step : steps)
-        ++step.move;
-    return steps;
-}
-
-// Which names the files of a plan hold, and the order of a run's moves.
-struct RunOrder {
-    PlanHolders holders;
-    std::vector<MoveStep> steps;
-};
-
-RunOrder runOrder(const RenamePlan& plan, const FileSystem& fs, FileOperation operation) {
-    PlaceKeys places(fs);
-    PlanHolders holders(plan, places, operation);
-    std::vector<MoveStep> steps = holders.steps();
-    return {std::move(holders), std::move(steps)};
-}
-
 FileOperation operationOf(const RunOptions& options) {
     return options.copy ? FileOperation::Copy : FileOperation::Move;
 }
@@ -421,7 +306,7 @@ void PlanExecutor::bulkPass(const RunOptions& options, WorkHost& host, FileOpera
     // The pairs go in the order that frees each name before it is taken, a cycle through a temporary name.
     std::vector<MoveStep> stepOfPair;
     bool leftOut = false;
-    for (const MoveStep& move : runSteps(plan, places, operation)) {
+    for (const MoveStep& move : runOrder(plan, m_fs, operation).steps) {
         const qsizetype i = move.move;
         RenameEntry& entry = plan.entry(i);
         if (entry.destPath == entry.sourcePath)

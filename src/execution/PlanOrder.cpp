@@ -1,29 +1,10 @@
 #include "execution/PlanOrder.h"
 
+#include "execution/RenamePlan.h"
 #include "platform/FileSystem.h"
+#include "platform/PlaceKeys.h"
 
 #include <QHash>
-
-std::vector<MoveStep> orderMoves(const std::vector<PlannedMove>& moves) {
-    const auto count = static_cast<qsizetype>(moves.size());
-    // Which move's file stands at a place now.
-    QHash<PlaceKey, qsizetype> fileAt;
-    fileAt.reserve(count);
-    for (qsizetype i = 0; i < count; ++i) {
-        if (moves[static_cast<std::size_t>(i)].moves)
-            fileAt.insert(moves[static_cast<std::size_t>(i)].from, i);
-    }
-    // The move that must go first: the one whose file stands where this one goes.
-    std::vector<qsizetype> waitsFor(moves.size(), -1);
-    for (qsizetype i = 0; i < count; ++i) {
-        const PlannedMove& move = moves[static_cast<std::size_t>(i)];
-        if (!move.moves)
-            continue;
-        const qsizetype other = fileAt.value(move.to, -1);
-        waitsFor[static_cast<std::size_t>(i)] = other == i ? -1 : other;
-    }
-    return orderMoves(waitsFor);
-}
 
 std::vector<MoveStep> orderMoves(const std::vector<qsizetype>& waitsFor) {
     const auto count = static_cast<qsizetype>(waitsFor.size());
@@ -77,4 +58,76 @@ QString temporaryPathBeside(const QString& path, qsizetype entry, const FileSyst
     for (int n = 2; fs.status(candidate); ++n)
         candidate = stem + QLatin1Char('-') + QString::number(n);
     return candidate;
+}
+
+namespace {
+
+// Whether the entry's file leaves its old name in the run, so that another file may take it.
+bool movesAway(const RenameEntry& entry, FileOperation operation) {
+    return operation == FileOperation::Move && entry.destPath != entry.sourcePath && !entry.nameTooLong;
+}
+
+} // namespace
+
+PlanHolders::PlanHolders(const RenamePlan& plan, const FileSystem& fs, FileOperation operation) {
+    const auto size = static_cast<std::size_t>(plan.upperBound()) + 1;
+    m_sourceHolder.assign(size, 0);
+    m_group.assign(size, 0);
+    m_taken.assign(size, false);
+    m_movedAway.assign(size, false);
+    m_waitsFor.assign(size - 1, -1);
+    // One table of places for all questions: whose source a place is, whose file moves away from it, and
+    // which entry first goes there. Places, not path texts: "d/./a" and a link to d are where "d/a" is.
+    struct Place {
+        qsizetype source = 0;
+        qsizetype mover = 0;
+        qsizetype firstDest = 0;
+    };
+    const auto moves = [&plan, operation](qsizetype i) {
+        return movesAway(plan.entry(i), operation);
+    };
+    PlaceKeys places(fs);
+    QHash<PlaceKey, Place> table;
+    table.reserve(2 * plan.upperBound());
+    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        Place& place = table[places.keyOf(plan.entry(i).sourcePath)];
+        place.source = i;
+        if (moves(i))
+            place.mover = i;
+    }
+    for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
+        Place& place = table[places.keyOf(plan.entry(i).destPath)];
+        if (place.firstDest == 0)
+            place.firstDest = i;
+        m_sourceHolder[static_cast<std::size_t>(i)] = place.source;
+        m_group[static_cast<std::size_t>(i)] = place.firstDest;
+        if (moves(i) && place.mover != 0 && place.mover != i)
+            m_waitsFor[static_cast<std::size_t>(i - 1)] = place.mover - 1;
+    }
+}
+
+std::vector<MoveStep> PlanHolders::steps() const {
+    std::vector<MoveStep> steps = orderMoves(m_waitsFor);
+    for (MoveStep& step : steps)
+        ++step.move;
+    return steps;
+}
+
+bool PlanHolders::holds(qsizetype i, FileOperation operation) const {
+    const qsizetype other = m_sourceHolder[static_cast<std::size_t>(i)];
+    if (other != 0 && other != i && (operation != FileOperation::Move || !m_movedAway[static_cast<std::size_t>(other)]))
+        return true;
+    return m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])];
+}
+
+void PlanHolders::placed(qsizetype i, FileOperation operation) {
+    m_taken[static_cast<std::size_t>(m_group[static_cast<std::size_t>(i)])] = true;
+    if (operation == FileOperation::Move)
+        m_movedAway[static_cast<std::size_t>(i)] = true;
+}
+
+RunOrder runOrder(const RenamePlan& plan, const FileSystem& fs, FileOperation operation) {
+    PlanHolders holders(plan, fs, operation);
+    std::vector<MoveStep> steps = holders.steps();
+    return {std::move(holders), std::move(steps)};
 }
