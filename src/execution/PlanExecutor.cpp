@@ -1,5 +1,6 @@
 #include "execution/PlanExecutor.h"
 
+#include "execution/MovesAhead.h"
 #include "execution/PlanOrder.h"
 #include "execution/PlanSteps.h"
 #include "execution/RunLog.h"
@@ -38,6 +39,17 @@ QString progressLabel(const QString& source, const QString& dest) {
 FileOperation operationOf(const RunOptions& options) {
     return options.copy ? FileOperation::Copy : FileOperation::Move;
 }
+
+// What one step of a run made of its file.
+enum class StepMade : std::uint8_t {
+    Nothing, // a file to come back from a temporary name never went there
+    Kept,    // the file keeps its name; its attributes and times may change
+    Moved,
+    Failed,
+};
+
+// Runs shorter than this rename on the calling thread alone.
+constexpr std::size_t kMovesAheadFrom = 64;
 
 } // namespace
 
@@ -91,6 +103,7 @@ QString PlanExecutor::now() const {
 
 ExecutionOutcome PlanExecutor::executePlanSteps(const RunOptions& options, WorkHost& host) {
     m_outcome = {};
+    m_recordingGivenUp = false;
     if (!m_state.plan)
         return m_outcome;
     if (m_state.mode == PlanMode::Test)
@@ -224,65 +237,93 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             steps = std::move(order.steps);
         }
         m_prepared.reset();
-        qsizetype done = 0;
-        for (const MoveStep& move : steps) {
-            const qsizetype i = move.move;
+        // Which files may go and where: the order, the names held and the temporary names are the moves' alone.
+        auto move = [&](qsizetype k, bool ahead) -> std::optional<StepMade> {
+            const MoveStep& step = steps[static_cast<std::size_t>(k)];
+            const qsizetype i = step.move;
             RenameEntry& entry = plan.entry(i);
-            log.emptyLine();
-            if (move.kind == MoveStep::Kind::ToTemporary) {
-                // The file that breaks a cycle steps aside; should that fail, the cycle's other files find
-                // their names still held and stay as they are.
-                log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+            if (step.kind == MoveStep::Kind::ToTemporary) {
+                // The file that breaks a cycle steps aside, its temporary name in the journal first; should that
+                // fail, the cycle's other files find their names still held and stay as they are.
+                if (ahead)
+                    return std::nullopt;
                 source[0] = entry.sourcePath;
                 dest[0] = temporaryPathBeside(entry.sourcePath, i, m_fs);
                 if (m_recorder != nullptr)
                     m_recorder->aside(i, dest[0]);
-                if (m_files.run(operation, source, dest, flags).result != 0) {
-                    log.line(failedMove);
-                    ++m_outcome.failedSteps;
-                } else {
-                    log.line(movedTo, withVisibleControls(dest[0]));
-                    entry.temporaryPath = dest[0];
-                    entry.doneSteps = static_cast<std::uint8_t>(operation);
-                    holders->leftSource(i);
-                    // Should the run stop here, the list shows where the file waits.
-                    showRowAt(i, entry.temporaryPath);
-                }
-                if (letUserIn(host))
-                    break;
-                continue;
+                if (m_files.run(operation, source, dest, flags).result != 0)
+                    return StepMade::Failed;
+                entry.temporaryPath = dest[0];
+                holders->leftSource(i);
+                return StepMade::Moved;
             }
-            if (move.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
-                continue;
+            if (step.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
+                return StepMade::Nothing;
+            if (entry.destPath == entry.sourcePath || options.multidestFiles)
+                return StepMade::Kept;
+            if (entry.nameTooLong || holders->holds(i, operation))
+                return StepMade::Failed;
             const QString& from = entry.currentPathBeforeMove();
-            log.line(QLatin1String("* "), withVisibleControls(from));
-            bool skipped = false;
-            if (entry.destPath != entry.sourcePath && !options.multidestFiles) {
+            if (ahead) {
+                if (!m_files.moveAtOnce(from, entry.destPath))
+                    return std::nullopt;
+            } else {
                 if (host.showsProgress())
                     host.setProgressLabel(progressLabel(from, entry.destPath));
                 source[0] = from;
                 dest[0] = entry.destPath;
-                if (entry.nameTooLong || holders->holds(i, operation) ||
-                    m_files.run(operation, source, dest, flags).result != 0) {
-                    // A file that waited under a temporary name stays there; the log says where, and undo
-                    // takes it back from there.
+                if (m_files.run(operation, source, dest, flags).result != 0)
+                    return StepMade::Failed;
+            }
+            holders->placed(i, operation);
+            return StepMade::Moved;
+        };
+        qsizetype done = 0;
+        auto report = [&](qsizetype k, StepMade made) {
+            const MoveStep& step = steps[static_cast<std::size_t>(k)];
+            const qsizetype i = step.move;
+            RenameEntry& entry = plan.entry(i);
+            log.emptyLine();
+            if (made == StepMade::Nothing)
+                return true;
+            if (step.kind == MoveStep::Kind::ToTemporary) {
+                log.line(QLatin1String("* "), withVisibleControls(entry.sourcePath));
+                if (made == StepMade::Failed) {
                     log.line(failedMove);
                     ++m_outcome.failedSteps;
-                    skipped = true;
                 } else {
+                    log.line(movedTo, withVisibleControls(entry.temporaryPath));
+                    entry.doneSteps = static_cast<std::uint8_t>(operation);
+                    // Should the run stop here, the list shows where the file waits.
+                    showRowAt(i, entry.temporaryPath);
+                }
+                return !letUserIn(host);
+            }
+            const QString& from = entry.currentPathBeforeMove();
+            log.line(QLatin1String("* "), withVisibleControls(from));
+            if (made != StepMade::Kept && host.showsProgress())
+                host.setProgressLabel(progressLabel(from, entry.destPath));
+            if (made == StepMade::Failed) {
+                // A file that waited under a temporary name stays there; the log says where, and undo takes it
+                // back from there.
+                log.line(failedMove);
+                ++m_outcome.failedSteps;
+            } else {
+                if (made == StepMade::Moved) {
                     log.line(movedTo, withVisibleControls(entry.destPath));
                     entry.temporaryPath.clear();
                     entry.doneSteps = static_cast<std::uint8_t>(operation);
-                    holders->placed(i, operation);
                     showRowAt(i, entry.destPath);
                 }
-            }
-            if (!skipped)
                 changeAttributesAndTimes(i, host);
+            }
             host.setProgressValue(++done);
-            if (!recordEntry(i) || letUserIn(host))
-                break;
-        }
+            return recordEntry(i) && !letUserIn(host);
+        };
+        // A long run renames on a second thread while this one keeps the log, the list and the journal.
+        const bool ahead = !options.multidestFiles && operation == FileOperation::Move &&
+                           steps.size() >= kMovesAheadFrom && m_files.movesAtOnce();
+        MovesAhead<StepMade>::run(static_cast<qsizetype>(steps.size()), ahead, move, report);
     }
     host.setListVisible(true);
     finish(host);
@@ -471,8 +512,9 @@ void PlanExecutor::changeAttributesAndTimes(qsizetype i, WorkHost& host) {
 }
 
 bool PlanExecutor::recordEntry(qsizetype i) {
-    if (m_recorder == nullptr)
-        return true;
+    // After a stop the moves already made ahead are still recorded; a journal that failed is asked nothing more.
+    if (m_recorder == nullptr || m_recordingGivenUp)
+        return m_recorder == nullptr;
     RenameEntry& entry = m_state.plan->entry(i);
     if (entry.doneSteps != 0)
         m_recorder->entryDone(i, entry, m_before);
@@ -482,6 +524,7 @@ bool PlanExecutor::recordEntry(qsizetype i) {
     RunLog(m_state.logText)
         .line(tr("* 作業の記録を書き込めないため、作業を中止します。(") + m_recorder->error() + QLatin1Char(')'));
     m_state.stopRequest = StopRequest::Stop;
+    m_recordingGivenUp = true;
     return false;
 }
 

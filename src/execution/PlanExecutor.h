@@ -79,6 +79,8 @@ private:
     struct Prepared;
     std::unique_ptr<Prepared> m_prepared;
     ExecutionOutcome m_outcome;
+    // The journal failed, the run stopped and the log said why.
+    bool m_recordingGivenUp = false;
     // What the entry in hand had before its attributes and times changed.
     OldValues m_before;
 };

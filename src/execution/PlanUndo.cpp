@@ -1,6 +1,7 @@
 #include "execution/PlanUndo.h"
 
 #include "execution/FileIdentities.h"
+#include "execution/MovesAhead.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanOrder.h"
 #include "execution/PlanSteps.h"
@@ -23,6 +24,20 @@
 #include <QHash>
 
 #include <set>
+
+namespace {
+
+// What one step of an undo made: all of its work, made on the calling thread, or only the move back, made ahead.
+enum class UndoMade : std::uint8_t {
+    Nothing, // a file to come back from a temporary name never went there
+    Handled,
+    MovedBack,
+};
+
+// Undos shorter than this rename on the calling thread alone.
+constexpr std::size_t kMovesAheadFrom = 64;
+
+} // namespace
 
 PlanUndo::PlanUndo(RunState& state,
                    FileListModel& list,
@@ -160,13 +175,15 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     // One list each, refilled for every file.
     QStringList movedFrom(QString{});
     QStringList movedTo(QString{});
-    bool stopped = false;
-    for (const MoveStep& move : steps) {
+    // What the entry in hand had done before the step made on this thread.
+    std::uint8_t stepsBefore = 0;
+    // Every step of the entry: the checks, the old attributes and times, the move back and the log.
+    auto undoHere = [&](const MoveStep& move) {
         const qsizetype u = n - move.move;
         RenameEntry& entry = plan.entry(u);
         if (move.kind == MoveStep::Kind::FromTemporary && entry.temporaryPath.isEmpty())
-            continue;
-        const std::uint8_t stepsBefore = entry.doneSteps;
+            return UndoMade::Nothing;
+        stepsBefore = entry.doneSteps;
         bool alreadyBack = false;
         const bool listed = listedInPlace[static_cast<std::size_t>(u)];
         listedInPlace[static_cast<std::size_t>(u)] = false;
@@ -269,18 +286,60 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 }
             }
         }
+        return UndoMade::Handled;
+    };
+    // Ahead of the log, only a file that the folder's reading shows in place, that moved and did nothing else, goes
+    // back to a free name with one rename.
+    auto move = [&](qsizetype k, bool ahead) -> std::optional<UndoMade> {
+        const MoveStep& step = steps[static_cast<std::size_t>(k)];
+        if (!ahead)
+            return undoHere(step);
+        const qsizetype u = n - step.move;
+        const RenameEntry& entry = plan.entry(u);
+        if (step.kind != MoveStep::Kind::Whole || entry.doneSteps != DoneStep::kMoved || leftItsMount(entry) ||
+            (entry.sourceIdentity && !listedInPlace[static_cast<std::size_t>(u)]) || holderOf(u) != 0 ||
+            !m_files.moveAtOnce(entry.currentPath(), entry.sourcePath))
+            return std::nullopt;
+        listedInPlace[static_cast<std::size_t>(u)] = false;
+        release(u);
+        return UndoMade::MovedBack;
+    };
+    bool stopped = false;
+    auto report = [&](qsizetype k, UndoMade made) {
+        const MoveStep& step = steps[static_cast<std::size_t>(k)];
+        const qsizetype u = n - step.move;
+        RenameEntry& entry = plan.entry(u);
+        if (made == UndoMade::Nothing)
+            return true;
+        if (made == UndoMade::MovedBack) {
+            stepsBefore = entry.doneSteps;
+            const QString& dest = entry.currentPath();
+            if (host.showsProgress())
+                host.setProgressLabel(dest + tr(" を元に戻しています。"));
+            log.emptyLine();
+            log.line(QLatin1String("* "), withVisibleControls(dest));
+            log.line(nameRestored, withVisibleControls(entry.sourcePath));
+            if (!plan.rowsShowOldPaths()) {
+                const qsizetype row = findRowForEntry(u).value_or(-1);
+                if (row >= 0 && !removedRows.count(row))
+                    PlanRows::showFileAt(m_list, row, entry.sourcePath);
+            }
+            entry.temporaryPath.clear();
+            entry.doneSteps &= ~DoneStep::kMoved;
+        }
         if (m_recorder != nullptr && entry.doneSteps != stepsBefore)
             m_recorder->entryUndone(u, stepsBefore & ~entry.doneSteps);
-        if (move.kind != MoveStep::Kind::ToTemporary)
+        if (step.kind != MoveStep::Kind::ToTemporary)
             host.setProgressValue(++done);
         host.processEvents();
         if (host.stopRequested())
             m_state.stopRequest = StopRequest::Stop;
-        if (m_state.stopRequest == StopRequest::Stop) {
-            stopped = true;
-            break;
-        }
-    }
+        stopped = m_state.stopRequest == StopRequest::Stop;
+        return !stopped;
+    };
+    // A long undo renames on a second thread while this one keeps the log, the list and the journal.
+    const bool ahead = steps.size() >= kMovesAheadFrom && m_files.movesAtOnce();
+    MovesAhead<UndoMade>::run(static_cast<qsizetype>(steps.size()), ahead, move, report);
     m_list.removeRowsAt(std::vector<qsizetype>(removedRows.begin(), removedRows.end()));
     if (stopped) {
         log.append(now() + tr(" 元に戻す作業は中止されました。"));

@@ -47,6 +47,16 @@ public:
                                     const QStringList& sources,
                                     const QStringList& destinations,
                                     FileOperationFlags flags) = 0;
+    // Whether moveAtOnce() can ever move a file.
+    [[nodiscard]] virtual bool movesAtOnce() const { return false; }
+    // Moves one file when nothing stands in its way, asking and reporting nothing: true when it is done. False
+    // leaves everything as it was, and run() then finds out why. It may be called on another thread than run(),
+    // though never at the same time.
+    virtual bool moveAtOnce(const QString& from, const QString& to) {
+        static_cast<void>(from);
+        static_cast<void>(to);
+        return false;
+    }
     // Removes from the folder the copies a process began and never finished, because it was killed in the
     // middle of one (none that a live process is writing); how many went.
     virtual int removeUnfinishedCopies(const QString& folder) = 0;

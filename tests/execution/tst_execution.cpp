@@ -1,3 +1,4 @@
+#include "execution/MovesAhead.h"
 #include "execution/PlanChecks.h"
 #include "execution/PlanExecutor.h"
 #include "execution/PlanUndo.h"
@@ -24,7 +25,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -90,7 +94,8 @@ private:
         return all;
     }
 
-    // The moves a log tells of, as from>to in its order, names in the folder alone and "~" for a temporary one.
+    // The moves a log tells of (failed ones are none), as from>to in its order, names in the folder alone and "~" for a
+    // temporary one.
     QStringList movesIn(const QString& log) const {
         const auto shortName = [this](QString path) {
             path.remove(0, m_root.size());
@@ -99,7 +104,8 @@ private:
         QStringList moves;
         const QStringList lines = log.split(QStringLiteral("\r\n"));
         for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-            if (lines[i].startsWith(QLatin1String("* ")) && lines[i + 1].startsWith(QStringLiteral("移動：")))
+            if (lines[i].startsWith(QLatin1String("* ")) && lines[i + 1].startsWith(QStringLiteral("移動：")) &&
+                lines[i + 1] != QStringLiteral("移動：失敗しました。"))
                 moves.append(shortName(lines[i].mid(2)) + QLatin1Char('>') + shortName(lines[i + 1].mid(3)));
         }
         return moves;
@@ -427,6 +433,117 @@ private Q_SLOTS:
         for (const QString& name : std::as_const(all))
             QCOMPARE(content(name), name.toUtf8());
         QCOMPARE(QDir(m_root).entryList(QDir::Files | QDir::Hidden).size(), 1000);
+    }
+
+    // A long run renames ahead of its log: whether it stops part way or a rename is refused, the log tells
+    // exactly what the disk shows, the journal has every move made, and undo (stopped and taken up again) brings
+    // back the start.
+    void aLongRunTellsEveryMoveItMade_data() {
+        QTest::addColumn<int>("stopAtFile");
+        QTest::addColumn<QString>("refused"); // a file whose rename the system refuses
+        QTest::addColumn<int>("moved");       // how many files move, or -1: at least stopAtFile
+        QTest::newRow("stopped part way") << 100 << QString() << -1;
+        QTest::newRow("a rename refused part way") << 0 << "f150" << 149;
+        QTest::newRow("refused, then stopped") << 200 << "f250" << 49;
+    }
+    void aLongRunTellsEveryMoveItMade() {
+        QFETCH(int, stopAtFile);
+        QFETCH(QString, refused);
+        QFETCH(int, moved);
+        QStringList all;
+        for (int i = 0; i < 300; ++i)
+            all.append(QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0')));
+        files(all);
+        m_frontEnd->host.stopAtFile = stopAtFile;
+        const QByteArray refusedPath = (m_root + refused).toUtf8();
+        m_syscalls.fault = [&](const QString& call, const QByteArray& path) {
+            return !refused.isEmpty() && call == QLatin1String("renameat2") && path == refusedPath ? EACCES : 0;
+        };
+        // Each file to the next one's name, from the end of the chain.
+        const CommandOutcome outcome = command(RunMode::Run, QStringLiteral("\"f\" & format(index,\"000\")"));
+        const QStringList moves = movesIn(lastLog());
+        QHash<QString, QString> contentAt;
+        for (const QString& name : std::as_const(all))
+            contentAt.insert(name, name);
+        for (const QString& move : moves) {
+            const QStringList fromTo = move.split(QLatin1Char('>'));
+            QVERIFY(!contentAt.contains(fromTo[1]));
+            contentAt.insert(fromTo[1], contentAt.take(fromTo[0]));
+        }
+        QStringList told;
+        for (auto it = contentAt.cbegin(); it != contentAt.cend(); ++it)
+            told.append(it.key() + QLatin1Char('=') + it.value());
+        told.sort();
+        QCOMPARE(folderContents(), told);
+        if (moved >= 0)
+            QCOMPARE(moves.size(), moved);
+        else
+            QVERIFY(moves.size() >= stopAtFile);
+        QCOMPARE(outcome.stopped, stopAtFile > 0);
+
+        m_syscalls.fault = nullptr;
+        m_frontEnd->host.eventRounds = 0;
+        m_frontEnd->host.stopAtFile = moves.size() / 2;
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        QVERIFY(command(RunMode::Undo, QString()).stopped || moves.size() < 2);
+        m_frontEnd->host.stopAtFile = 0;
+        m_prompt.queueAnswer(PromptAnswer::Ok);
+        QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
+        QStringList before;
+        for (const QString& name : std::as_const(all))
+            before.append(name + QLatin1Char('=') + name);
+        QCOMPARE(folderContents(), before);
+        QCOMPARE(names(), all);
+    }
+
+    // The moves made ahead come to the report one by one in order, the last ones after a stop too; a move handed
+    // over is made on the reporting thread, and none is made twice.
+    void movesAheadAreReportedInOrder_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("handOverEvery"); // 0: none
+        QTest::addColumn<int>("stopAt");        // the report that asks to stop, or -1
+        QTest::newRow("none handed over") << 5000 << 0 << -1;
+        QTest::newRow("every seventh handed over") << 2000 << 7 << -1;
+        QTest::newRow("every one handed over") << 300 << 1 << -1;
+        QTest::newRow("stopped") << 5000 << 0 << 40;
+        QTest::newRow("stopped at a handed-over move") << 2000 << 10 << 30;
+        QTest::newRow("stopped before a handed-over move") << 2000 << 10 << 29;
+        QTest::newRow("shorter than a batch") << 5 << 2 << -1;
+    }
+    void movesAheadAreReportedInOrder() {
+        QFETCH(int, count);
+        QFETCH(int, handOverEvery);
+        QFETCH(int, stopAt);
+        std::vector<int> madeOn(static_cast<std::size_t>(count), 0); // 1: ahead, 2: on the reporting thread
+        const std::thread::id reporting = std::this_thread::get_id();
+        QList<qsizetype> reported;
+        std::atomic<bool> wrongThread = false;
+        const auto move = [&](qsizetype k, bool ahead) -> std::optional<qsizetype> {
+            if (ahead && handOverEvery > 0 && k % handOverEvery == 0)
+                return std::nullopt;
+            if ((std::this_thread::get_id() == reporting) == ahead)
+                wrongThread = true;
+            madeOn[static_cast<std::size_t>(k)] += ahead ? 1 : 2;
+            return k;
+        };
+        const auto report = [&](qsizetype k, qsizetype& made) {
+            reported.append(made);
+            if (k != made)
+                return false;
+            return k != stopAt;
+        };
+        MovesAhead<qsizetype>::run(count, true, move, report);
+        QVERIFY(!wrongThread);
+        qsizetype made = 0;
+        for (qsizetype k = 0; k < count; ++k) {
+            if (madeOn[static_cast<std::size_t>(k)] != 0)
+                QCOMPARE(made++, k);
+        }
+        QCOMPARE(reported.size(), made);
+        for (qsizetype k = 0; k < made; ++k)
+            QCOMPARE(reported[k], k);
+        QVERIFY(std::all_of(madeOn.begin(), madeOn.end(), [](int on) { return on <= 2; }));
+        QVERIFY(made >= (stopAt < 0 ? count : stopAt + 1));
     }
 
     // A cycle that does not complete leaves every content in place, the waiting file under its temporary

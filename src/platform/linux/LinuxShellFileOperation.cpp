@@ -62,6 +62,13 @@ private:
     const char* m_data;
 };
 
+// A move with one call that never replaces: 0 when done, else the call's errno.
+int renameAtOnce(ShellFileSyscalls& sys, const QString& from, const QString& to) {
+    const NativePath src(from);
+    const NativePath dst(to);
+    return sys.renameat2(src.data(), dst.data(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
 QByteArray folderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
     return slash <= 0 ? QByteArray("/") : path.left(slash);
@@ -169,15 +176,8 @@ private:
 };
 
 int FileJob::move(const QString& from, const QString& to) {
-    int error = 0;
-    {
-        const NativePath src(from);
-        const NativePath dst(to);
-        if (m_sys.renameat2(src.data(), dst.data(), RENAME_NOREPLACE) == 0)
-            return 0;
-        error = errno;
-    }
-    return resolveMove(error, from, to, from.toUtf8(), to.toUtf8());
+    const int error = renameAtOnce(m_sys, from, to);
+    return error == 0 ? 0 : resolveMove(error, from, to, from.toUtf8(), to.toUtf8());
 }
 
 // Nothing is checked before the rename, so that a move costs one call; the reason is looked at only now.
@@ -549,6 +549,10 @@ FileOperationResult LinuxShellFileOperation::run(FileOperation operation,
         job.reportFailure(operation, from, to, status);
     }
     return result;
+}
+
+bool LinuxShellFileOperation::moveAtOnce(const QString& from, const QString& to) {
+    return renameAtOnce(m_syscalls, from, to) == 0;
 }
 
 int LinuxShellFileOperation::removeUnfinishedCopies(const QString& folder) {

@@ -16,6 +16,8 @@ public:
                             const QStringList& sources,
                             const QStringList& destinations,
                             FileOperationFlags flags) override;
+    [[nodiscard]] bool movesAtOnce() const override { return true; }
+    bool moveAtOnce(const QString& from, const QString& to) override;
     int removeUnfinishedCopies(const QString& folder) override;
 
 private:
