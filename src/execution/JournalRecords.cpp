@@ -4,6 +4,8 @@
 #include "execution/RenamePlan.h"
 
 #include <algorithm>
+#include <future>
+#include <iterator>
 
 namespace {
 
@@ -66,6 +68,66 @@ bool absolutePath(const std::optional<QString>& path) {
     return path && path->startsWith(QLatin1Char('/')) && !path->contains(QChar(0));
 }
 
+// The paths, identity, flags and old values of an entry record of the summary's run; false when any is not what
+// such a record may hold.
+bool decodeEntry(const Fields& f, const JournalSummary& summary, JournalEntry& entry) {
+    // From version 2 on, the paths go on from the run's folders, each at least a name.
+    const bool fromFolders = summary.version >= 2;
+    if (fromFolders && (f[2].isEmpty() || f[3].isEmpty()))
+        return false;
+    auto source = JournalFormat::unescape(f[2], fromFolders ? summary.sourceFolder : QString());
+    auto destination = JournalFormat::unescape(f[3], fromFolders ? summary.targetFolder : QString());
+    const auto sourceIdentity = identity(f[4], f[5]);
+    const auto flags = JournalFormat::number(f[6]);
+    if (!absolutePath(source) || !absolutePath(destination) || !sourceIdentity || !flags || *flags < 0 ||
+        *flags > (JournalEntryFlag::kNewFile | JournalEntryFlag::kDestinationFree) || !oldValues(f, 7, entry.before))
+        return false;
+    entry.source = std::move(*source);
+    entry.destination = std::move(*destination);
+    entry.sourceIdentity = *sourceIdentity;
+    entry.flags = static_cast<std::uint8_t>(*flags);
+    return true;
+}
+
+// A plan of this many entries has its second half read on a thread of its own.
+constexpr qsizetype kEntriesAheadFrom = 8192;
+
+// Entry records read ahead from a line start on: as many as follow one another whole and sound, numbered on from
+// the first.
+struct EntriesAhead {
+    qsizetype end = 0; // just after the last of them
+    qsizetype firstNumber = 0;
+    std::vector<JournalEntry> entries;
+};
+
+EntriesAhead readEntriesAhead(QByteArrayView bytes, qsizetype at, const JournalSummary& summary) {
+    EntriesAhead ahead;
+    Fields fields;
+    for (;;) {
+        const qsizetype feed = JournalFormat::find(bytes, '\n', at);
+        if (feed < 0 ||
+            JournalFormat::splitLine(bytes.sliced(at, feed - at), true, fields) != JournalFormat::LineCheck::Whole ||
+            fields[0] != JournalTag::kEntry || fields.size() != 12)
+            break;
+        const auto number = JournalFormat::number(fields[1]);
+        const qsizetype next = ahead.firstNumber + static_cast<qsizetype>(ahead.entries.size());
+        if (!number || *number < 1 || *number > summary.entryCount || (!ahead.entries.empty() && *number != next))
+            break;
+        JournalEntry entry;
+        if (!decodeEntry(fields, summary, entry))
+            break;
+        if (ahead.entries.empty()) {
+            ahead.firstNumber = *number;
+            ahead.entries.reserve(static_cast<std::size_t>(
+                std::min(summary.entryCount - *number + 1, (bytes.size() - at) / kShortestEntryBytes)));
+        }
+        ahead.entries.push_back(std::move(entry));
+        at = feed + 1;
+        ahead.end = at;
+    }
+    return ahead;
+}
+
 class Reader {
 public:
     Reader(JournalContent& content, bool withEntries)
@@ -78,6 +140,8 @@ public:
         qsizetype at = 0;
         qsizetype lineNumber = 0;
         while (at < bytes.size()) {
+            if (at == m_aheadFrom)
+                takeEntriesAhead(at, lineNumber);
             const qsizetype feed = JournalFormat::find(bytes, '\n', at);
             const bool whole = feed >= 0;
             const QByteArrayView line = bytes.sliced(at, (whole ? feed : bytes.size()) - at);
@@ -100,6 +164,8 @@ public:
             }
             at = feed + 1;
             m_summary.wholeLength = at;
+            if (lineNumber == 2 && m_withEntries)
+                readEntriesAheadFrom(bytes, at);
         }
     }
 
@@ -135,6 +201,38 @@ private:
         }
         m_summary.version = static_cast<int>(*version);
         return true;
+    }
+
+    // A long plan: the entry records from about its middle on are read meanwhile on a thread of their own, from the
+    // first line start after where the middle would be were all entries as long as the first.
+    void readEntriesAheadFrom(QByteArrayView bytes, qsizetype planStart) {
+        const qsizetype firstEnd = JournalFormat::find(bytes, '\n', planStart);
+        if (m_summary.entryCount < kEntriesAheadFrom || firstEnd < 0)
+            return;
+        const qsizetype middle = planStart + (firstEnd + 1 - planStart) * (m_summary.entryCount / 2);
+        const qsizetype feed = middle < bytes.size() ? JournalFormat::find(bytes, '\n', middle) : -1;
+        if (feed < 0 || feed + 1 >= bytes.size())
+            return;
+        m_aheadFrom = feed + 1;
+        m_ahead = std::async(std::launch::async, readEntriesAhead, bytes, m_aheadFrom, m_summary);
+    }
+
+    // The records read ahead, when they go on from the entries taken so far, are taken as they stand: they were
+    // checked as takeEntry() checks them. Any other record there, or damage, is read again here and told.
+    void takeEntriesAhead(qsizetype& at, qsizetype& lineNumber) {
+        EntriesAhead ahead = m_ahead.get();
+        if (ahead.entries.empty() || m_summary.planComplete || ahead.firstNumber != m_entriesRead + 1)
+            return;
+        const auto count = static_cast<qsizetype>(ahead.entries.size());
+        if (m_content.entries.empty())
+            m_content.entries = std::move(ahead.entries);
+        else
+            m_content.entries.insert(m_content.entries.end(), std::make_move_iterator(ahead.entries.begin()),
+                                     std::make_move_iterator(ahead.entries.end()));
+        m_entriesRead += count;
+        lineNumber += count;
+        at = ahead.end;
+        m_summary.wholeLength = at;
     }
 
     static bool hasWholeRecordAfter(QByteArrayView bytes, qsizetype from) {
@@ -253,22 +351,8 @@ private:
         if (!m_withEntries)
             return true;
         JournalEntry entry;
-        // From version 2 on, the paths go on from the run's folders, each at least a name.
-        const bool fromFolders = m_summary.version >= 2;
-        if (fromFolders && (f[2].isEmpty() || f[3].isEmpty()))
+        if (!decodeEntry(f, m_summary, entry))
             return false;
-        auto source = JournalFormat::unescape(f[2], fromFolders ? m_summary.sourceFolder : QString());
-        auto destination = JournalFormat::unescape(f[3], fromFolders ? m_summary.targetFolder : QString());
-        const auto sourceIdentity = identity(f[4], f[5]);
-        const auto flags = JournalFormat::number(f[6]);
-        if (!absolutePath(source) || !absolutePath(destination) || !sourceIdentity || !flags || *flags < 0 ||
-            *flags > (JournalEntryFlag::kNewFile | JournalEntryFlag::kDestinationFree) ||
-            !oldValues(f, 7, entry.before))
-            return false;
-        entry.source = std::move(*source);
-        entry.destination = std::move(*destination);
-        entry.sourceIdentity = *sourceIdentity;
-        entry.flags = static_cast<std::uint8_t>(*flags);
         if (m_content.entries.empty())
             m_content.entries.reserve(
                 static_cast<std::size_t>(std::min(m_summary.entryCount, m_bytes / kShortestEntryBytes)));
@@ -350,6 +434,8 @@ private:
     bool m_withEntries;
     qsizetype m_entriesRead = 0;
     qsizetype m_bytes = 0; // of the whole journal: no more entries than fit in it are made room for
+    qsizetype m_aheadFrom = -1;
+    std::future<EntriesAhead> m_ahead;
 };
 
 } // namespace

@@ -46,8 +46,8 @@ public:
 private:
     // How far the moving thread may run ahead (a stop asked for takes effect within as many files), and how many
     // moves the reporting thread waits for before it wakes, so that neither thread sleeps and wakes for each file.
-    static constexpr std::size_t kLead = 256;
-    static constexpr std::size_t kBatch = 32;
+    static constexpr std::size_t kLead = 1024;
+    static constexpr std::size_t kBatch = 128;
 
     MovesAhead(qsizetype count, const Move& move)
         : m_count(count)

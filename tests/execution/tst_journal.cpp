@@ -53,6 +53,23 @@ QList<QByteArray> sampleRun(int version = JournalFormat::kVersion) {
             record(JournalTag::kRunEnd, [](JournalLine& l) { l.number(0).number(0); })};
 }
 
+// A run of n renames in /d/ (version 2), every entry done: "f<k>" to "g<k>", inode k. The plan's records from
+// its middle on are read on a second thread.
+QList<QByteArray> longRun(int n) {
+    QList<QByteArray> records{record(JournalFormat::kMagic, [](JournalLine& l) { l.number(JournalFormat::kVersion); }),
+                              record(JournalTag::kRun, [n](JournalLine& l) {
+                                  l.number(1706670000).number(1).number(0).number(0).number(n);
+                                  l.text(u"/d/").text(u"/d/");
+                              })};
+    for (int k = 1; k <= n; ++k)
+        records.append(entryRecord(k, QStringLiteral("f%1").arg(k), QStringLiteral("g%1").arg(k), k));
+    records.append(record(JournalTag::kPlanEnd, [n](JournalLine& l) { l.number(n); }));
+    for (int k = 1; k <= n; ++k)
+        records.append(doneRecord(k, DoneStep::kMoved));
+    records.append(record(JournalTag::kRunEnd, [](JournalLine& l) { l.number(0).number(0); }));
+    return records;
+}
+
 // A record of the given body, its checksum right, whatever the body holds.
 QByteArray withChecksum(const QByteArray& body) {
     return body + '\t' + QByteArray::number(JournalFormat::crc32(body), 16).rightJustified(8, '0') + '\n';
@@ -237,6 +254,53 @@ private Q_SLOTS:
         QCOMPARE(content.summary.condition, JournalCondition::Damaged);
         QCOMPARE(content.summary.problem, problem);
         QVERIFY(content.entries.empty());
+    }
+
+    // A long plan reads back as a short one does: every entry in its place, and damage or a cut anywhere told at
+    // the line it is on, in either half.
+    void aLongPlanReadsAsAShortOne_data() {
+        QTest::addColumn<int>("entry"); // the entry record changed, 0 for none
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("whole") << 0 << QString() << QString();
+        QTest::newRow("a byte changed in the first half") << 100 << "byte"
+                                                          << "102 行目が壊れています。";
+        QTest::newRow("a byte changed in the second half") << 15000 << "byte"
+                                                           << "15002 行目が壊れています。";
+        QTest::newRow("the last entry changed") << 20000 << "byte"
+                                                << "20002 行目が壊れています。";
+        QTest::newRow("out of order in the second half") << 12000 << "order"
+                                                         << "12002 行目が壊れています。";
+        QTest::newRow("cut off in the second half") << 16000 << "cut" << QString();
+    }
+    void aLongPlanReadsAsAShortOne() {
+        QFETCH(int, entry);
+        QFETCH(QString, change);
+        QFETCH(QString, problem);
+        constexpr int n = 20000;
+        QList<QByteArray> records = longRun(n);
+        const qsizetype line = entry + 1; // from 0
+        if (change == QLatin1String("byte"))
+            records[line][5] = records[line][5] == 'Z' ? 'Y' : 'Z';
+        else if (change == QLatin1String("order"))
+            records[line] = entryRecord(entry + 1, QStringLiteral("f"), QStringLiteral("g"), 1);
+        else if (change == QLatin1String("cut"))
+            records = records.first(line) << records[line].first(20);
+        const JournalContent content = JournalReader::read(joined(records), true);
+        QCOMPARE(content.summary.problem, problem);
+        if (!problem.isEmpty())
+            return;
+        const int expected = change == QLatin1String("cut") ? entry - 1 : n;
+        QCOMPARE(content.entries.size(), std::size_t(expected));
+        QCOMPARE(content.summary.planComplete, change.isEmpty());
+        int wrong = 0;
+        for (int k = 1; k <= expected; ++k) {
+            const JournalEntry& e = content.entries[std::size_t(k - 1)];
+            if (e.source != QStringLiteral("/d/f%1").arg(k) || e.destination != QStringLiteral("/d/g%1").arg(k) ||
+                e.sourceIdentity != (FileIdentity{2049, std::uint64_t(k)}) || e.done != change.isEmpty())
+                ++wrong;
+        }
+        QCOMPARE(wrong, 0);
     }
 
     // The version comes first: a newer journal is told as such, whatever its records are.
