@@ -224,11 +224,8 @@ private:
         if (ahead.entries.empty() || m_summary.planComplete || ahead.firstNumber != m_entriesRead + 1)
             return;
         const auto count = static_cast<qsizetype>(ahead.entries.size());
-        if (m_content.entries.empty())
-            m_content.entries = std::move(ahead.entries);
-        else
-            m_content.entries.insert(m_content.entries.end(), std::make_move_iterator(ahead.entries.begin()),
-                                     std::make_move_iterator(ahead.entries.end()));
+        m_content.entries.insert(m_content.entries.end(), std::make_move_iterator(ahead.entries.begin()),
+                                 std::make_move_iterator(ahead.entries.end()));
         m_entriesRead += count;
         lineNumber += count;
         at = ahead.end;

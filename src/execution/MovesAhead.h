@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -22,6 +23,9 @@
 //
 // What the two sides share: move() may change what only moves read; report() must not, and move() must not read
 // what report() changes, except what a move made on the calling thread leaves for the later ones.
+// Fewer moves than this are made on the calling thread alone: a thread would cost more than it saves.
+constexpr std::size_t kMovesAheadFrom = 64;
+
 template <typename Made> class MovesAhead final {
 public:
     MovesAhead(const MovesAhead&) = delete;

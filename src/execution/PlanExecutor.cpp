@@ -48,9 +48,6 @@ enum class StepMade : std::uint8_t {
     Failed,
 };
 
-// Runs shorter than this rename on the calling thread alone.
-constexpr std::size_t kMovesAheadFrom = 64;
-
 } // namespace
 
 struct PlanExecutor::Prepared {

@@ -34,9 +34,6 @@ enum class UndoMade : std::uint8_t {
     MovedBack,
 };
 
-// Undos shorter than this rename on the calling thread alone.
-constexpr std::size_t kMovesAheadFrom = 64;
-
 } // namespace
 
 PlanUndo::PlanUndo(RunState& state,
@@ -177,6 +174,25 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     QStringList movedTo(QString{});
     // What the entry in hand had done before the step made on this thread.
     std::uint8_t stepsBefore = 0;
+    // The log's head for entry u's file where it is now, and the list row that shows it, if any.
+    auto startFile = [&](qsizetype u) -> std::optional<qsizetype> {
+        const QString& dest = plan.entry(u).currentPath();
+        if (host.showsProgress())
+            host.setProgressLabel(dest + tr(" を元に戻しています。"));
+        log.emptyLine();
+        log.line(QLatin1String("* "), withVisibleControls(dest));
+        // Rows that still show the old path are right once the file is back there.
+        const std::optional<qsizetype> row = plan.rowsShowOldPaths() ? std::nullopt : findRowForEntry(u);
+        return row && removedRows.count(*row) == 0 ? row : std::nullopt;
+    };
+    // The entry's file is back under its old name.
+    auto backUnderOldName = [&](RenameEntry& entry, std::optional<qsizetype> row) {
+        entry.temporaryPath.clear();
+        log.line(nameRestored, withVisibleControls(entry.sourcePath));
+        if (row && !removedRows.count(*row))
+            PlanRows::showFileAt(m_list, *row, entry.sourcePath);
+        entry.doneSteps &= ~DoneStep::kMoved;
+    };
     // Every step of the entry: the checks, the old attributes and times, the move back and the log.
     auto undoHere = [&](const MoveStep& move) {
         const qsizetype u = n - move.move;
@@ -200,14 +216,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         } else if (entry.doneSteps != 0) {
             // A copy of the path: the steps below move the file on.
             const QString dest = entry.currentPath();
-            if (host.showsProgress())
-                host.setProgressLabel(dest + tr(" を元に戻しています。"));
-            log.emptyLine();
-            log.line(QLatin1String("* "), withVisibleControls(dest));
-            // Rows that still show the old path are right once the file is back there.
-            std::optional<qsizetype> row = plan.rowsShowOldPaths() ? std::nullopt : findRowForEntry(u);
-            if (row && removedRows.count(*row))
-                row.reset();
+            const std::optional<qsizetype> row = startFile(u);
 
             if (entry.doneSteps & DoneStep::kAttributes) {
                 const QString letters = attributeLetters(entry.attributes);
@@ -263,11 +272,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
                 if (free && (m_files.run(FileOperation::Move, movedFrom, movedTo, flags).result == 0 ||
                              copiedBackEarlier(entry, flags))) {
                     release(u);
-                    entry.temporaryPath.clear();
-                    log.line(nameRestored, withVisibleControls(entry.sourcePath));
-                    if (row && !removedRows.count(*row))
-                        PlanRows::showFileAt(m_list, *row, entry.sourcePath);
-                    entry.doneSteps &= ~DoneStep::kMoved;
+                    backUnderOldName(entry, row);
                 } else {
                     failed(tr("名前を元に戻す：失敗しました。(") + withVisibleControls(entry.sourcePath) +
                            QLatin1Char(')'));
@@ -313,19 +318,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
             return true;
         if (made == UndoMade::MovedBack) {
             stepsBefore = entry.doneSteps;
-            const QString& dest = entry.currentPath();
-            if (host.showsProgress())
-                host.setProgressLabel(dest + tr(" を元に戻しています。"));
-            log.emptyLine();
-            log.line(QLatin1String("* "), withVisibleControls(dest));
-            log.line(nameRestored, withVisibleControls(entry.sourcePath));
-            if (!plan.rowsShowOldPaths()) {
-                const qsizetype row = findRowForEntry(u).value_or(-1);
-                if (row >= 0 && !removedRows.count(row))
-                    PlanRows::showFileAt(m_list, row, entry.sourcePath);
-            }
-            entry.temporaryPath.clear();
-            entry.doneSteps &= ~DoneStep::kMoved;
+            backUnderOldName(entry, startFile(u));
         }
         if (m_recorder != nullptr && entry.doneSteps != stepsBefore)
             m_recorder->entryUndone(u, stepsBefore & ~entry.doneSteps);
