@@ -234,6 +234,11 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             steps = std::move(order.steps);
         }
         m_prepared.reset();
+        // A long run renames on a second thread while this one keeps the log, the list and the journal.
+        const std::unique_ptr<MovesAtOnce> atOnce =
+            !options.multidestFiles && operation == FileOperation::Move && steps.size() >= kMovesAheadFrom
+                ? m_files.movesAtOnce()
+                : nullptr;
         // Which files may go and where: the order, the names held and the temporary names are the moves' alone.
         auto move = [&](qsizetype k, bool ahead) -> std::optional<StepMade> {
             const MoveStep& step = steps[static_cast<std::size_t>(k)];
@@ -262,7 +267,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
                 return StepMade::Failed;
             const QString& from = entry.currentPathBeforeMove();
             if (ahead) {
-                if (!m_files.moveAtOnce(from, entry.destPath))
+                if (!atOnce->move(from, entry.destPath))
                     return std::nullopt;
             } else {
                 if (host.showsProgress())
@@ -317,10 +322,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
             host.setProgressValue(++done);
             return recordEntry(i) && !letUserIn(host);
         };
-        // A long run renames on a second thread while this one keeps the log, the list and the journal.
-        const bool ahead = !options.multidestFiles && operation == FileOperation::Move &&
-                           steps.size() >= kMovesAheadFrom && m_files.movesAtOnce();
-        MovesAhead<StepMade>::run(static_cast<qsizetype>(steps.size()), ahead, move, report);
+        MovesAhead<StepMade>::run(static_cast<qsizetype>(steps.size()), atOnce != nullptr, move, report);
     }
     host.setListVisible(true);
     finish(host);

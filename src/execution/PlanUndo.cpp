@@ -293,6 +293,8 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         }
         return UndoMade::Handled;
     };
+    // A long undo renames on a second thread while this one keeps the log, the list and the journal.
+    const std::unique_ptr<MovesAtOnce> atOnce = steps.size() >= kMovesAheadFrom ? m_files.movesAtOnce() : nullptr;
     // Ahead of the log, only a file that the folder's reading shows in place, that moved and did nothing else, goes
     // back to a free name with one rename.
     auto move = [&](qsizetype k, bool ahead) -> std::optional<UndoMade> {
@@ -303,7 +305,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         const RenameEntry& entry = plan.entry(u);
         if (step.kind != MoveStep::Kind::Whole || entry.doneSteps != DoneStep::kMoved || leftItsMount(entry) ||
             (entry.sourceIdentity && !listedInPlace[static_cast<std::size_t>(u)]) || holderOf(u) != 0 ||
-            !m_files.moveAtOnce(entry.currentPath(), entry.sourcePath))
+            !atOnce->move(entry.currentPath(), entry.sourcePath))
             return std::nullopt;
         listedInPlace[static_cast<std::size_t>(u)] = false;
         release(u);
@@ -330,9 +332,7 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
         stopped = m_state.stopRequest == StopRequest::Stop;
         return !stopped;
     };
-    // A long undo renames on a second thread while this one keeps the log, the list and the journal.
-    const bool ahead = steps.size() >= kMovesAheadFrom && m_files.movesAtOnce();
-    MovesAhead<UndoMade>::run(static_cast<qsizetype>(steps.size()), ahead, move, report);
+    MovesAhead<UndoMade>::run(static_cast<qsizetype>(steps.size()), atOnce != nullptr, move, report);
     m_list.removeRowsAt(std::vector<qsizetype>(removedRows.begin(), removedRows.end()));
     if (stopped) {
         log.append(now() + tr(" 元に戻す作業は中止されました。"));

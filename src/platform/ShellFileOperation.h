@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The operations and flags of the shell's file operation, with their published values.
@@ -38,6 +39,16 @@ struct FileOperationResult {
     std::vector<bool> done; // with several sources, whether each was done; empty when it cannot tell
 };
 
+// Single files moved when nothing stands in their way, for as long as the object lives: what it holds to move
+// them quickly (the folders last named) is let go when it is destroyed.
+class MovesAtOnce {
+public:
+    virtual ~MovesAtOnce() = default;
+    // Moves one file, asking and reporting nothing: true when it is done. False leaves everything as it was, and
+    // ShellFileOperation::run() then finds out why.
+    virtual bool move(const QString& from, const QString& to) = 0;
+};
+
 // Moves, copies, deletes or renames files. With several sources and kMultiDestFiles, source i goes to
 // destination i; without it, every source goes into the one destination (a folder).
 class ShellFileOperation {
@@ -47,16 +58,9 @@ public:
                                     const QStringList& sources,
                                     const QStringList& destinations,
                                     FileOperationFlags flags) = 0;
-    // Whether moveAtOnce() can ever move a file.
-    [[nodiscard]] virtual bool movesAtOnce() const { return false; }
-    // Moves one file when nothing stands in its way, asking and reporting nothing: true when it is done. False
-    // leaves everything as it was, and run() then finds out why. It may be called on another thread than run(),
-    // though never at the same time.
-    virtual bool moveAtOnce(const QString& from, const QString& to) {
-        static_cast<void>(from);
-        static_cast<void>(to);
-        return false;
-    }
+    // The moves of one run or undo that can be made with a single call, or nothing where there are none. They
+    // may be made on another thread than run(), though never at the same time.
+    [[nodiscard]] virtual std::unique_ptr<MovesAtOnce> movesAtOnce() { return nullptr; }
     // Removes from the folder the copies a process began and never finished, because it was killed in the
     // middle of one (none that a live process is writing); how many went.
     virtual int removeUnfinishedCopies(const QString& folder) = 0;

@@ -2,6 +2,7 @@
 #include "execution/RunOptions.h"
 #include "execution/RunState.h"
 #include "fakes/FaultyFileSystem.h"
+#include "fakes/FaultySyscalls.h"
 #include "fakes/FixedClock.h"
 #include "fakes/RecordingFrontEnd.h"
 #include "fakes/RecordingHost.h"
@@ -32,7 +33,7 @@ namespace {
 
 // Renames of the chosen sources fail as a folder without write permission makes them fail (the tests
 // may run as root, who is never refused).
-class RefusingSyscalls final : public ShellFileSyscalls {
+class RefusingSyscalls final : public PathRenameSyscalls {
 public:
     QSet<QByteArray> refusedSources;
     int refusal = EACCES;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -11,9 +12,24 @@
 #include <cerrno>
 #include <functional>
 
+// A rename named from open folders goes through renameat2() with the two whole paths, so that a fake sees every
+// rename by the paths a test knows.
+class PathRenameSyscalls : public ShellFileSyscalls {
+public:
+    int renameat2In(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) override {
+        return renameat2(pathIn(fromFolder, from).constData(), pathIn(toFolder, to).constData(), flags);
+    }
+
+private:
+    static QByteArray pathIn(int folder, const char* name) {
+        const QString link = QStringLiteral("/proc/self/fd/") + QString::number(folder);
+        return QFile::encodeName(QFile::symLinkTarget(link)) + '/' + name;
+    }
+};
+
 // Passes every call to the system, records its name, and fails those that `fault` picks with the errno
 // it returns.
-class FaultySyscalls final : public ShellFileSyscalls {
+class FaultySyscalls final : public PathRenameSyscalls {
 public:
     std::function<int(const QString& call, const QByteArray& path)> fault;
     QStringList calls;

@@ -678,6 +678,33 @@ private Q_SLOTS:
         QCOMPARE(found, after);
     }
 
+    // One object, moves between two folders and back: each goes only to a free name in a folder that exists, and
+    // the folders held open are let go with the object.
+    void movesAtOnceNeverReplaceAndLetTheirFoldersGo() {
+        QDir(m_dir->path()).mkdir("sub");
+        for (const char* name : {"a", "c", "d", "e"})
+            file(QString::fromLatin1(name), name);
+        const auto openFiles = [] {
+            return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+        };
+        const qsizetype before = openFiles();
+        {
+            LinuxShellFileOperation shell(*m_prompt, m_sys.get());
+            const std::unique_ptr<MovesAtOnce> moves = shell.movesAtOnce();
+            QVERIFY(moves->move(path("a"), path("名前")));
+            QVERIFY(moves->move(path("名前"), path("sub/a")));
+            QVERIFY(!moves->move(path("c"), path("d")));
+            QVERIFY(!moves->move(path("e"), path("missing/e")));
+            QVERIFY(moves->move(path("sub/a"), path("a2")));
+        }
+        QCOMPARE(openFiles(), before);
+        QCOMPARE(entries(m_dir->path()), QStringList({"a2", "c", "d", "e", "sub"}));
+        QCOMPARE(TestFiles::read(path("a2")), QByteArray("a"));
+        QCOMPARE(TestFiles::read(path("d")), QByteArray("d"));
+        QVERIFY(entries(path("sub")).isEmpty());
+        QVERIFY(m_prompt->shown().isEmpty());
+    }
+
     void multipleFilesIntoOneFolder() {
         const QString a = file("a.txt", "a");
         const QString c = file("c.txt", "c");

@@ -16,8 +16,7 @@ public:
                             const QStringList& sources,
                             const QStringList& destinations,
                             FileOperationFlags flags) override;
-    [[nodiscard]] bool movesAtOnce() const override { return true; }
-    bool moveAtOnce(const QString& from, const QString& to) override;
+    [[nodiscard]] std::unique_ptr<MovesAtOnce> movesAtOnce() override;
     int removeUnfinishedCopies(const QString& folder) override;
 
 private:

@@ -13,6 +13,10 @@ int ShellFileSyscalls::renameat2(const char* from, const char* to, unsigned int 
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
 }
 
+int ShellFileSyscalls::renameat2In(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+    return ::renameat2(fromFolder, from, toFolder, to, flags);
+}
+
 int ShellFileSyscalls::rename(const char* from, const char* to) {
     return ::rename(from, to);
 }

@@ -14,6 +14,8 @@ public:
     virtual ~ShellFileSyscalls() = default;
 
     virtual int renameat2(const char* from, const char* to, unsigned int flags);
+    // The same with each name relative to an open folder.
+    virtual int renameat2In(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags);
     virtual int rename(const char* from, const char* to);
     virtual int link(const char* from, const char* to);
     virtual int unlink(const char* path);
