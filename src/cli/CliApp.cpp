@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <unistd.h>
 
 namespace {
@@ -110,6 +111,41 @@ public:
 private:
     Output& m_out;
     ConsoleHost m_host;
+};
+
+// Messages held back while work is done that may be done again; passed on once it stands. A question
+// cannot wait, and is asked at once.
+class HeldMessages final : public UserPrompt {
+public:
+    explicit HeldMessages(UserPrompt& prompt)
+        : m_prompt(prompt) {}
+    PromptAnswer message(const QString& text,
+                         const QString& title,
+                         PromptIcon icon,
+                         PromptButtons buttons,
+                         PromptAnswer defaultAnswer) override {
+        if (buttons != PromptButtons::Ok)
+            return m_prompt.message(text, title, icon, buttons, defaultAnswer);
+        m_held.push_back({text, title, icon});
+        return PromptAnswer::Ok;
+    }
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& preset) override {
+        return m_prompt.input(prompt, title, preset);
+    }
+    void passOn() {
+        for (const Held& message : m_held)
+            m_prompt.inform(message.text, message.title, message.icon);
+        m_held.clear();
+    }
+
+private:
+    struct Held {
+        QString text;
+        QString title;
+        PromptIcon icon;
+    };
+    UserPrompt& m_prompt;
+    std::vector<Held> m_held;
 };
 
 class CliRun {
@@ -309,10 +345,24 @@ private:
     int runPlan(CliOptions& options) {
         const StopSignals signals;
         Session session(*this, options);
-        // An interrupted run is settled before the files are looked at, as it may put some of them back.
-        if (options.action == CliAction::Run)
-            session.commands.recoverInterruptedRuns(options.run);
-        addFiles(options, session.prompt);
+        if (options.action == CliAction::Run) {
+            // The journals are read while the files are added. An interrupted run is settled before the files
+            // are looked at, as it may put some of them back: they are then added again.
+            std::future<std::vector<RunRecord>> history =
+                std::async(std::launch::async, [this] { return RunJournal(m_journal, m_fs).history(); });
+            HeldMessages held(session.prompt);
+            addFiles(options, held);
+            const std::vector<RunRecord> runs = history.get();
+            if (RunJournal::unansweredInterruptions(runs).empty()) {
+                held.passOn();
+            } else {
+                m_list.clear();
+                session.commands.recoverInterruptedRuns(options.run, runs);
+                addFiles(options, session.prompt);
+            }
+        } else {
+            addFiles(options, session.prompt);
+        }
         const CommandOutcome outcome = session.commands.runCommand(
             options.action == CliAction::Test ? RunMode::Test : RunMode::Run, options.format, options.run);
         if (outcome.bulkIncomplete && session.state.plan)

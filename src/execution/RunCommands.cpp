@@ -142,8 +142,14 @@ void RunCommands::undoSteps(const RunOptions& options, CommandOutcome& outcome, 
 }
 
 void RunCommands::recoverInterruptedRuns(const RunOptions& options, qint64 except) {
+    recoverInterruptedRuns(options, RunJournal(m_journal, m_fs).history(), except);
+}
+
+void RunCommands::recoverInterruptedRuns(const RunOptions& options,
+                                         const std::vector<RunRecord>& history,
+                                         qint64 except) {
     RunJournal journal(m_journal, m_fs);
-    for (const qint64 run : RunJournal::unansweredInterruptions(journal.history())) {
+    for (const qint64 run : RunJournal::unansweredInterruptions(history)) {
         if (run == except)
             continue;
         UndoSource source = journal.loadForUndo(run);

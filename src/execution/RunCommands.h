@@ -70,6 +70,8 @@ public:
     // For every run that ended without its end mark (but `except`) and whose files nobody has decided about,
     // asks whether to put the files it changed back; the answer is recorded, so that it is asked once.
     void recoverInterruptedRuns(const RunOptions& options, qint64 except = 0);
+    // The same with the journal's history read already.
+    void recoverInterruptedRuns(const RunOptions& options, const std::vector<RunRecord>& history, qint64 except = 0);
     // Makes the newest run not yet undone the one Undo reverses, as at start-up.
     void findRunToUndo();
     // Undoes the given run of the journal (0: none, which the user is told) whatever the list holds.

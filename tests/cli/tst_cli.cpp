@@ -500,7 +500,7 @@ private Q_SLOTS:
     }
 
     // A run whose process died is found by the next --run (or --undo) and asked about once, on standard error
-    // and answered as any question is.
+    // and answered as any question is; that run then works on the files as the answer left them.
     void anInterruptedRunIsAskedAboutOnce_data() {
         QTest::addColumn<bool>("yes");
         QTest::newRow("answered yes") << true;
@@ -514,7 +514,7 @@ private Q_SLOTS:
             TestFiles::write(folder + QLatin1Char('/') + QLatin1String(name), name);
         QCOMPARE(run({"--run", "\"x\" & name", "a", "b"}, folder, state).exitCode, 0);
         cutOffTheEnd(state + QStringLiteral("/Tokrenu/journal/run-00000001.journal"));
-        QStringList next{"--run", "name", "c"};
+        QStringList next{"--run", "\"y\" & name", folder};
         if (yes)
             next.prepend(QStringLiteral("--yes"));
         const Run asked = run(next, folder, state);
@@ -523,8 +523,9 @@ private Q_SLOTS:
         QVERIFY(asked.err.contains(
             QStringLiteral("は、終わる前に中断されました。\n変更された 2 個のファイルを元に戻しますか？\n")));
         QVERIFY(asked.err.endsWith(yes ? QStringLiteral("(answered yes)\n") : QStringLiteral("(answered no)\n")));
-        QCOMPARE(filesIn(folder), yes ? QStringList({"a=a", "b=b", "c=c"}) : QStringList({"c=c", "xa=a", "xb=b"}));
-        const Run later = run({"--run", "name", "c"}, folder, state);
+        QCOMPARE(filesIn(folder),
+                 yes ? QStringList({"ya=a", "yb=b", "yc=c"}) : QStringList({"yc=c", "yxa=a", "yxb=b"}));
+        const Run later = run({"--run", "name", folder}, folder, state);
         QCOMPARE(later.err, QString());
         const Run history = run({"--history"}, folder, state);
         QVERIFY2(history.out.contains(yes ? QStringLiteral("interrupted    undone")
