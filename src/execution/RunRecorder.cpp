@@ -12,11 +12,53 @@
 #include <QHash>
 
 #include <cstring>
+#include <future>
+#include <utility>
 
 namespace {
 
-// A plan line is about this long with the paths of a common folder; the buffer is made once.
-constexpr qsizetype kPlanLineBytes = 128;
+// A long plan goes to the file in pieces of about this size.
+constexpr qsizetype kPieceBytes = qsizetype(512) * 1024;
+
+// Writes a long plan in pieces, each on a thread of its own while the next is put together: the file system takes
+// its time over pages it has not held before, and the lines take theirs. Two buffers take turns, so that the
+// pieces after the first fill memory already in use.
+class PlanPieces {
+public:
+    explicit PlanPieces(JournalFile& file)
+        : m_file(file) {
+        m_filling.reserve(kPieceBytes + 4096);
+    }
+    PlanPieces(const PlanPieces&) = delete;
+    PlanPieces& operator=(const PlanPieces&) = delete;
+    ~PlanPieces() { static_cast<void>(finish()); }
+
+    // Where the lines go.
+    QByteArray& bytes() { return m_filling; }
+    // Hands the piece on once it is long enough.
+    void maybeWrite() {
+        if (m_filling.size() < kPieceBytes)
+            return;
+        if (!finish())
+            return;
+        std::swap(m_filling, m_writing);
+        m_filling.resize(0); // keeps its room
+        m_written = std::async(std::launch::async, [this] { return m_file.append(m_writing); });
+    }
+    // Waits for the piece being written: false if a piece could not be.
+    bool finish() {
+        if (m_written.valid() && !m_written.get())
+            m_failed = true;
+        return !m_failed;
+    }
+
+private:
+    JournalFile& m_file;
+    QByteArray m_filling;
+    QByteArray m_writing;
+    std::future<bool> m_written;
+    bool m_failed = false;
+};
 
 QStringView folderOf(const QString& path) {
     return QStringView(path).left(path.lastIndexOf(QLatin1Char('/')) + 1);
@@ -103,8 +145,8 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         files.expect(entry.sourcePath);
     files.readAhead();
     const std::uint16_t mask = plan.changeMask();
-    QByteArray bytes;
-    bytes.reserve(kPlanLineBytes * (plan.upperBound() + 4));
+    PlanPieces pieces(*file);
+    QByteArray& bytes = pieces.bytes();
     JournalLine(bytes, JournalFormat::kMagic).number(JournalFormat::kVersion).end();
     // The entries' paths are written from these folders on.
     const QString sourceFolder = commonFolder(entries, &RenameEntry::sourcePath);
@@ -160,9 +202,10 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         line.number(flags);
         appendOldValues(line, before);
         line.end();
+        pieces.maybeWrite();
     }
     JournalLine(bytes, JournalTag::kPlanEnd).number(plan.upperBound()).end();
-    if (!file->append(bytes) || !file->sync()) {
+    if (!pieces.finish() || !file->append(bytes) || !file->sync()) {
         error = store.pathOf(run) + QStringLiteral(": ") + file->error();
         file.reset();
         static_cast<void>(store.remove(run));

@@ -370,15 +370,21 @@ private Q_SLOTS:
     // A disk that fills while the plan is written stops the run before any file is touched, and leaves no
     // journal that could pass for a run.
     void aFullDiskStopsTheRunBeforeAnyFile_data() {
+        QTest::addColumn<int>("count");
         QTest::addColumn<qint64>("room");
-        QTest::newRow("nothing fits") << qint64(0);
-        QTest::newRow("full within the header") << qint64(10);
-        QTest::newRow("full within the run") << qint64(60);
-        QTest::newRow("full within the entries") << qint64(400);
+        QTest::newRow("nothing fits") << 8 << qint64(0);
+        QTest::newRow("full within the header") << 8 << qint64(10);
+        QTest::newRow("full within the run") << 8 << qint64(60);
+        QTest::newRow("full within the entries") << 8 << qint64(400);
+        // A long plan is written in pieces of half a megabyte.
+        QTest::newRow("full within a later piece of a long plan") << 20000 << qint64(800 * 1024);
     }
     void aFullDiskStopsTheRunBeforeAnyFile() {
+        QFETCH(int, count);
         QFETCH(qint64, room);
-        const QStringList names{"a", "b", "c", "d", "e", "f", "g", "h"};
+        QStringList names;
+        for (int i = 0; i < count; ++i)
+            names.append(QStringLiteral("f%1").arg(i, 5, 10, QLatin1Char('0')));
         files(names);
         m_store->roomLeft = room;
         bool touched = false;
