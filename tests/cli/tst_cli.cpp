@@ -533,6 +533,20 @@ private Q_SLOTS:
                  qPrintable(history.out));
     }
 
+    // Files that settling an interrupted run puts back in another folder are not among the next run's files.
+    void filesPutBackElsewhereAreNotRenamed() {
+        const QString folder = freshFolder(QStringLiteral("put-back-elsewhere"));
+        const QString state = folder + QStringLiteral("-state");
+        for (const char* name : {"src/a", "src/b", "dst/c"})
+            TestFiles::write(folder + QLatin1Char('/') + QLatin1String(name), QByteArray(name).right(1));
+        QCOMPARE(run({"--run", "--move-to", "dst", "name", "src/a", "src/b"}, folder, state).exitCode, 0);
+        cutOffTheEnd(state + QStringLiteral("/Tokrenu/journal/run-00000001.journal"));
+
+        QCOMPARE(run({"--yes", "--run", "\"y\" & name", "dst"}, folder, state).exitCode, 0);
+        QCOMPARE(filesIn(folder + QStringLiteral("/src")), QStringList({"a=a", "b=b"}));
+        QCOMPARE(filesIn(folder + QStringLiteral("/dst")), QStringList({"yc=c"}));
+    }
+
     // A journal that does not check out is told of, and nothing moves.
     void aDamagedJournalMovesNothing() {
         const QString folder = freshFolder(QStringLiteral("damaged"));
