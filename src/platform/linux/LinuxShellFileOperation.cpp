@@ -3,6 +3,7 @@
 #include "platform/PlaceKeys.h"
 #include "platform/UserPrompt.h"
 #include "platform/linux/FileCopier.h"
+#include "platform/linux/FolderMoves.h"
 #include "platform/linux/ProcessSignals.h"
 
 #include <QByteArrayView>
@@ -34,33 +35,6 @@ constexpr int kTrashFailed = -2; // the trash refused; its own text says why
 
 constexpr int kMaxCollisionNumber = 9999;
 constexpr int kTemporaryAttempts = 100;
-
-// A path in the system's encoding, as toUtf8() gives it. Plain ASCII, the usual case, is narrowed on the
-// stack, so that the rename of a file costs no allocation.
-class NativePath {
-public:
-    explicit NativePath(QStringView path) {
-        const char16_t* units = path.utf16();
-        const bool ascii = std::none_of(units, units + path.size(), [](char16_t c) { return c >= 0x80; });
-        if (!ascii || path.size() >= kInlineSize) {
-            m_converted = path.toUtf8();
-            m_data = m_converted.constData();
-            return;
-        }
-        std::transform(units, units + path.size(), m_inline, [](char16_t c) { return static_cast<char>(c); });
-        m_inline[path.size()] = '\0';
-        m_data = m_inline;
-    }
-    Q_DISABLE_COPY_MOVE(NativePath)
-
-    [[nodiscard]] const char* data() const { return m_data; }
-
-private:
-    static constexpr qsizetype kInlineSize = 512;
-    char m_inline[kInlineSize];
-    QByteArray m_converted;
-    const char* m_data;
-};
 
 // A move with one call that never replaces: 0 when done, else the call's errno.
 int renameAtOnce(ShellFileSyscalls& sys, const QString& from, const QString& to) {
@@ -487,65 +461,6 @@ destinationFor(const QStringList& sources, const QStringList& destinations, qsiz
     return folder + fileNameOf(sources.at(index));
 }
 
-// A folder held open for the moves named from it.
-class HeldFolder {
-public:
-    // The folder's descriptor (a slash ends its path), opened unless it is the one held already; -1 if it cannot be.
-    int open(ShellFileSyscalls& sys, QStringView folder) {
-        if (m_fd >= 0 && folder == m_path)
-            return m_fd;
-        close(sys);
-        const NativePath native(folder);
-        m_fd = sys.open(native.data(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
-        if (m_fd >= 0)
-            m_path = folder.toString();
-        return m_fd;
-    }
-    void close(ShellFileSyscalls& sys) {
-        if (m_fd >= 0)
-            sys.close(m_fd);
-        m_fd = -1;
-        m_path.clear();
-    }
-
-private:
-    QString m_path;
-    int m_fd = -1;
-};
-
-// Each move names its two files from their folders, held open from one move to the next: a rename then looks up
-// two names, not two whole paths. Moves stay where the folders were when they were opened.
-class FolderMoves final : public MovesAtOnce {
-public:
-    explicit FolderMoves(ShellFileSyscalls& sys)
-        : m_sys(sys) {}
-    FolderMoves(const FolderMoves&) = delete;
-    FolderMoves& operator=(const FolderMoves&) = delete;
-    ~FolderMoves() override {
-        m_from.close(m_sys);
-        m_to.close(m_sys);
-    }
-
-    bool move(const QString& from, const QString& to) override {
-        const qsizetype fromName = from.lastIndexOf(QLatin1Char('/')) + 1;
-        const qsizetype toName = to.lastIndexOf(QLatin1Char('/')) + 1;
-        if (fromName == 0 || toName == 0 || fromName == from.size() || toName == to.size())
-            return false;
-        const int fromFolder = m_from.open(m_sys, QStringView(from).first(fromName));
-        const int toFolder = fromFolder < 0 ? -1 : m_to.open(m_sys, QStringView(to).first(toName));
-        if (toFolder < 0)
-            return false;
-        const NativePath src(QStringView(from).sliced(fromName));
-        const NativePath dst(QStringView(to).sliced(toName));
-        return m_sys.renameat2In(fromFolder, src.data(), toFolder, dst.data(), RENAME_NOREPLACE) == 0;
-    }
-
-private:
-    ShellFileSyscalls& m_sys;
-    HeldFolder m_from;
-    HeldFolder m_to;
-};
-
 } // namespace
 
 LinuxShellFileOperation::LinuxShellFileOperation(UserPrompt& prompt, ShellFileSyscalls* syscalls)
@@ -611,7 +526,7 @@ FileOperationResult LinuxShellFileOperation::run(FileOperation operation,
 }
 
 std::unique_ptr<MovesAtOnce> LinuxShellFileOperation::movesAtOnce() {
-    return std::make_unique<FolderMoves>(m_syscalls);
+    return folderMoves(m_syscalls);
 }
 
 int LinuxShellFileOperation::removeUnfinishedCopies(const QString& folder) {

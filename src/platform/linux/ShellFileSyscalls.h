@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <sys/types.h>
 
 struct stat;
@@ -40,4 +42,31 @@ public:
 
     // Not a system call, but the other way a file leaves its place. False with a text when refused.
     virtual bool moveToTrash(const QString& path, QString* errorText);
+};
+
+// A path in the system's encoding, as toUtf8() gives it. Plain ASCII, the usual case, is narrowed on the
+// stack, so that the rename of a file costs no allocation.
+class NativePath {
+public:
+    explicit NativePath(QStringView path) {
+        const char16_t* units = path.utf16();
+        const bool ascii = std::none_of(units, units + path.size(), [](char16_t c) { return c >= 0x80; });
+        if (!ascii || path.size() >= kInlineSize) {
+            m_converted = path.toUtf8();
+            m_data = m_converted.constData();
+            return;
+        }
+        std::transform(units, units + path.size(), m_inline, [](char16_t c) { return static_cast<char>(c); });
+        m_inline[path.size()] = '\0';
+        m_data = m_inline;
+    }
+    Q_DISABLE_COPY_MOVE(NativePath)
+
+    [[nodiscard]] const char* data() const { return m_data; }
+
+private:
+    static constexpr qsizetype kInlineSize = 512;
+    char m_inline[kInlineSize];
+    QByteArray m_converted;
+    const char* m_data;
 };
