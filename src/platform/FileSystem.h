@@ -47,9 +47,13 @@ class ListedIdentities {
 public:
     // Entries are added while the folder is read, and can be looked up once it is done.
     void add(QStringView name, FileIdentity identity);
+    void add(QLatin1StringView name, FileIdentity identity);
     void done();
 
     [[nodiscard]] std::optional<FileIdentity> find(QStringView name) const;
+    // What find tells of each name, into found: the table's places for a few names are fetched while the names
+    // before them are compared, so that a long run of look-ups waits on memory less.
+    void findEach(const std::vector<QStringView>& names, std::optional<FileIdentity>* found) const;
     [[nodiscard]] qsizetype size() const { return m_count; }
 
 private:
@@ -59,7 +63,10 @@ private:
     };
     // A record: the identity's device and inode (four units each), the name's length (two), the name.
     static constexpr std::size_t kHeaderUnits = 10;
+    // Room for a record of a name of length units; where its name goes.
+    char16_t* addRecord(qsizetype length, FileIdentity identity);
     [[nodiscard]] QStringView nameAt(std::size_t record) const;
+    [[nodiscard]] std::optional<FileIdentity> findFrom(QStringView name, std::uint64_t hash) const;
     [[nodiscard]] FileIdentity identityAt(std::size_t record) const;
 
     std::vector<char16_t> m_records;

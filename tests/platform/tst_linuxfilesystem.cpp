@@ -256,12 +256,13 @@ private Q_SLOTS:
     }
 
     // A folder's listing finds each of its entries by name with the identity a look at it gives, and nothing
-    // else: not a name in other letters, nor one that only begins or ends like a listed one.
+    // else: not a name in other letters, nor one that only begins or ends like a listed one. The folder is too
+    // large for one batch of the system's entries, and names looked up together find the same.
     void listedIdentitiesFindEachEntryByName() {
         QTemporaryDir dir;
         QStringList names{QStringLiteral("\u540d\u524d.txt"), QStringLiteral("sub")};
-        for (int i = 0; i < 500; ++i)
-            names.append(QStringLiteral("f%1.txt").arg(i));
+        for (int i = 0; i < 1000; ++i)
+            names.append(QStringLiteral("a-name-long-enough-to-need-more-than-one-batch-%1.txt").arg(i));
         for (const QString& name : names) {
             if (name == QStringLiteral("sub"))
                 QVERIFY(QDir(dir.path()).mkdir(name));
@@ -271,16 +272,30 @@ private Q_SLOTS:
         const std::optional<ListedIdentities> listing = m_fs.listedIdentities(dir.path());
         QVERIFY(listing);
         QCOMPARE(listing->size(), names.size());
+        QCOMPARE(m_fs.entryNames(dir.path()).size(), names.size());
         for (const QString& name : names)
             QVERIFY2(listing->find(name) == m_fs.fileIdentity(dir.filePath(name)), qPrintable(name));
-        for (const char16_t* absent : {u"F1.txt", u"f1.tx", u"f1.txtx", u"", u"f500.txt", u"\u540d"})
-            QVERIFY2(!listing->find(QStringView(absent)), qPrintable(QString::fromUtf16(absent)));
+        const QString stem = QStringLiteral("a-name-long-enough-to-need-more-than-one-batch-");
+        const QStringList absent{stem.toUpper() + QStringLiteral("1.txt"), stem + QStringLiteral("1.tx"),
+                                 stem + QStringLiteral("1.txtx"),          QString(),
+                                 stem + QStringLiteral("1000.txt"),        QStringLiteral("\u540d")};
+        for (const QString& name : absent)
+            QVERIFY2(!listing->find(name), qPrintable(name));
+        std::vector<QStringView> asked(names.cbegin(), names.cend());
+        asked.insert(asked.begin() + 300, absent.cbegin(), absent.cend());
+        std::vector<std::optional<FileIdentity>> found(asked.size());
+        listing->findEach(asked, found.data());
+        for (std::size_t k = 0; k < asked.size(); ++k)
+            QVERIFY2(found[k] == listing->find(asked[k]), qPrintable(asked[k].toString()));
     }
 
     // A name listed twice counts once, as its last listing; an empty listing finds nothing, done or not.
     void listedIdentitiesOfOddListings() {
         ListedIdentities none;
         QVERIFY(!none.find(u"a"));
+        std::optional<FileIdentity> found = FileIdentity{1, 1};
+        none.findEach({u"a"}, &found);
+        QVERIFY(!found);
         none.done();
         QVERIFY(!none.find(u"a"));
         QCOMPARE(none.size(), 0);

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -30,10 +31,14 @@ QByteArray nativePath(const QString& path) {
 }
 
 // The name only when it is valid UTF-8, so that it survives the trip through QString unchanged.
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::optional<QString> decodeName(const char* name) {
     const QByteArrayView bytes(name);
     // Most names are plain ASCII, which reads the same in Latin-1 and needs no decoder.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (isAscii(bytes))
         return QString::fromLatin1(bytes);
     // A leading byte-order mark is part of the name and must survive the trip.
     QStringDecoder decoder(QStringDecoder::Utf8,
@@ -101,9 +106,55 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// A folder's entries as the system gives them, many to a call: a folder of many files takes a few calls rather
+// than one for every few hundred entries.
+class FolderReader final {
+public:
+    explicit FolderReader(const QString& folder)
+        : m_fd(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~FolderReader() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
+    [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
+    [[nodiscard]] int fd() const { return m_fd; }
+
+    // The next entry, "." and ".." among them; nullptr at the end, or where the folder cannot be read further.
+    const struct dirent64* next() {
+        if (m_at >= m_filled) {
+            // A folder that fills the first batch is read in larger ones.
+            if (m_filled * 2 > m_size && m_size < kLargest) {
+                m_size = kLargest;
+                m_buffer = std::make_unique_for_overwrite<char[]>(m_size);
+            }
+            const ssize_t got = m_fd < 0 ? -1 : getdents64(m_fd, m_buffer.get(), m_size);
+            if (got <= 0)
+                return nullptr;
+            m_filled = static_cast<std::size_t>(got);
+            m_at = 0;
+        }
+        const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + m_at);
+        m_at += entry->d_reclen;
+        return entry;
+    }
+
+private:
+    static constexpr std::size_t kFirst = std::size_t{32} * 1024;
+    static constexpr std::size_t kLargest = std::size_t{1024} * 1024;
+
+    int m_fd;
+    std::size_t m_size = kFirst;
+    std::unique_ptr<char[]> m_buffer = std::make_unique_for_overwrite<char[]>(kFirst);
+    std::size_t m_filled = 0;
+    std::size_t m_at = 0;
+};
+
 // Calls take(name, inode) for every entry of the open folder but "." and ".." whose name can be read.
-template <typename Take> void forEachNamedEntry(DIR* dir, Take&& take) {
-    while (const struct dirent* entry = readdir(dir)) {
+template <typename Take> void forEachNamedEntry(FolderReader& dir, Take&& take) {
+    while (const struct dirent64* entry = dir.next()) {
         if (isDotOrDotDot(entry->d_name))
             continue;
         if (auto name = decodeName(entry->d_name))
@@ -118,7 +169,7 @@ QString folderKey(const QString& folder) {
 
 // Whether a listed entry is a folder or a link to one, as the listing tells where it can; nothing when the entry
 // is gone since the folder was read.
-std::optional<bool> isListedFolder(int dirFd, const struct dirent& entry) {
+std::optional<bool> isListedFolder(int dirFd, const struct dirent64& entry) {
     unsigned char type = entry.d_type;
     if (type == DT_UNKNOWN) {
         struct stat st {};
@@ -289,17 +340,14 @@ bool LinuxFileSystem::setFileTime(const QString& path, FileTimeKind kind, qint64
 
 FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& wildcard) const {
     FolderListing listing;
-    QByteArray prefix = nativePath(folder);
-    if (!prefix.endsWith('/'))
-        prefix += '/';
-    DIR* dir = opendir(prefix.constData());
-    if (dir == nullptr)
+    FolderReader dir(folderKey(folder));
+    if (!dir.isOpen())
         return listing;
-    const int dirFd = dirfd(dir);
+    const int dirFd = dir.fd();
     std::optional<KeptListing> kept;
     if (m_keepListings)
         kept.emplace().device = listedDevice(dirFd);
-    while (const struct dirent* entry = readdir(dir)) {
+    while (const struct dirent64* entry = dir.next()) {
         const char* rawName = entry->d_name;
         if (isDotOrDotDot(rawName))
             continue;
@@ -318,7 +366,6 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
         if (folder)
             listing.entries.push_back({std::move(*name), *folder, static_cast<std::uint64_t>(entry->d_ino)});
     }
-    closedir(dir);
     if (kept) {
         const std::lock_guard<std::mutex> lock(m_keptLock);
         m_kept.insert(folderKey(folder), std::make_shared<const KeptListing>(std::move(*kept)));
@@ -330,11 +377,11 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
 
 QStringList LinuxFileSystem::subfolderNames(const QString& folder) const {
     QStringList names;
-    DIR* dir = opendir(nativePath(folder).constData());
-    if (dir == nullptr)
+    FolderReader dir(folder);
+    if (!dir.isOpen())
         return names;
-    const int dirFd = dirfd(dir);
-    while (const struct dirent* entry = readdir(dir)) {
+    const int dirFd = dir.fd();
+    while (const struct dirent64* entry = dir.next()) {
         const char* rawName = entry->d_name;
         if (isDotOrDotDot(rawName))
             continue;
@@ -348,7 +395,6 @@ QStringList LinuxFileSystem::subfolderNames(const QString& folder) const {
         if (auto name = decodeName(rawName))
             names.append(std::move(*name));
     }
-    closedir(dir);
     sortByName(names, [](const QString& name) -> const QString& { return name; });
     return names;
 }
@@ -357,11 +403,8 @@ QStringList LinuxFileSystem::entryNames(const QString& folder) const {
     if (const auto kept = keptListing(folder))
         return kept->names;
     QStringList names;
-    DIR* dir = opendir(nativePath(folder).constData());
-    if (dir == nullptr)
-        return names;
+    FolderReader dir(folder);
     forEachNamedEntry(dir, [&names](QString name, std::uint64_t) { names.append(std::move(name)); });
-    closedir(dir);
     return names;
 }
 
@@ -374,13 +417,12 @@ std::optional<QString> LinuxFileSystem::storedName(const QString& path) const {
     const QByteArray name = native.mid(slash + 1);
     if (name.isEmpty())
         return std::nullopt;
-    const QByteArray parent = slash <= 0 ? QByteArray("/") : native.left(slash);
     // On a file system that ignores letter case the entry may be stored in other letters than asked for.
-    DIR* dir = opendir(parent.constData());
-    if (dir == nullptr)
+    FolderReader dir(slash <= 0 ? QStringLiteral("/") : path.left(path.lastIndexOf(QLatin1Char('/'))));
+    if (!dir.isOpen())
         return QString::fromUtf8(name);
     std::optional<QString> sameInode;
-    while (const struct dirent* entry = readdir(dir)) {
+    while (const struct dirent64* entry = dir.next()) {
         if (name == entry->d_name) {
             sameInode.reset();
             break;
@@ -388,7 +430,6 @@ std::optional<QString> LinuxFileSystem::storedName(const QString& path) const {
         if (!sameInode && entry->d_ino == st.st_ino)
             sameInode = decodeName(entry->d_name);
     }
-    closedir(dir);
     return sameInode ? *sameInode : QString::fromUtf8(name);
 }
 
@@ -409,16 +450,22 @@ std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString&
         identities.done();
         return identities;
     }
-    DIR* dir = opendir(nativePath(folder).constData());
-    if (dir == nullptr)
+    FolderReader dir(folder);
+    if (!dir.isOpen())
         return std::nullopt;
-    const std::optional<std::uint64_t> device = listedDevice(dirfd(dir));
-    if (!device) {
-        closedir(dir);
+    const std::optional<std::uint64_t> device = listedDevice(dir.fd());
+    if (!device)
         return std::nullopt;
+    while (const struct dirent64* entry = dir.next()) {
+        if (isDotOrDotDot(entry->d_name))
+            continue;
+        const FileIdentity identity{*device, static_cast<std::uint64_t>(entry->d_ino)};
+        // A plain name goes into the table as it is, without a text of its own on the way.
+        if (const QByteArrayView bytes(entry->d_name); isAscii(bytes))
+            identities.add(QLatin1StringView(bytes), identity);
+        else if (const std::optional<QString> name = decodeName(entry->d_name))
+            identities.add(*name, identity);
     }
-    forEachNamedEntry(dir, [&](const QString& name, std::uint64_t inode) { identities.add(name, {*device, inode}); });
-    closedir(dir);
     identities.done();
     return identities;
 }
@@ -433,16 +480,15 @@ std::shared_ptr<const LinuxFileSystem::KeptListing> LinuxFileSystem::keptListing
             return *it;
     }
     // Read here once for both, when no add read it.
-    DIR* dir = opendir(nativePath(folder).constData());
-    if (dir == nullptr)
+    FolderReader dir(folder);
+    if (!dir.isOpen())
         return nullptr;
     KeptListing kept;
-    kept.device = listedDevice(dirfd(dir));
+    kept.device = listedDevice(dir.fd());
     forEachNamedEntry(dir, [&kept](QString name, std::uint64_t inode) {
         kept.names.append(std::move(name));
         kept.inodes.push_back(inode);
     });
-    closedir(dir);
     const std::lock_guard<std::mutex> lock(m_keptLock);
     // Another thread may have read it meanwhile; the first reading stands.
     auto it = m_kept.constFind(key);
