@@ -280,6 +280,30 @@ void RecoverRun(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// What a run does before its first move: the order of the moves found while the plan goes to the journal.
+void BeginRun(benchmark::State& state) {
+    Fixture fixture(static_cast<int>(state.range(0)));
+    Engine e;
+    for (auto _ : state) {
+        PlanExecutor executor(fixture.state, fixture.list, e.fs, e.files, e.clock);
+        executor.prepareRun(e.options);
+        if (!e.beginRun(fixture.state))
+            state.SkipWithError("the journal could not begin");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One reading of a folder for the identities of its files, as a run's journal and an undo begin with.
+void ListFolderIdentities(benchmark::State& state) {
+    Fixture fixture(static_cast<int>(state.range(0)));
+    LinuxFileSystem fs;
+    for (auto _ : state) {
+        if (!fs.listedIdentities(fixture.folder))
+            state.SkipWithError("the folder gave no identities");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // The same run inside the progress dialog, on the offscreen platform.
 void RunPlanInDialog(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
@@ -335,5 +359,7 @@ BENCHMARK(RunPlanAgainstBare)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseM
 BENCHMARK(RunPlanChainAgainstBare)->Arg(100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(8);
 BENCHMARK(UndoPlanAgainstBare)->Arg(100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(8);
 BENCHMARK(RecoverRun)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BeginRun)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ListFolderIdentities)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(RunPlanInDialog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(OpenLog)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

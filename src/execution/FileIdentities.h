@@ -7,6 +7,7 @@
 
 #include <future>
 #include <optional>
+#include <vector>
 
 // Which file is at a path, by its identity: a folder that many of the paths lead into is read once, and a file
 // is looked at on its own only where its folder's listing cannot tell.
@@ -50,14 +51,15 @@ public:
 
     // Whether the file at path is that one.
     [[nodiscard]] bool holds(const QString& path, const FileIdentity& identity) {
-        const ListedIdentities* listing = listingOf(path);
-        if (listing == nullptr)
-            return m_fs.fileIdentity(path) == identity;
-        const std::optional<FileIdentity> listed = listing->find(nameOf(path));
-        if (!listed)
+        return heldBy(path, at(path), identity);
+    }
+    // The same, told from what at gave for the path.
+    [[nodiscard]] bool
+    heldBy(const QString& path, const std::optional<FileIdentity>& found, const FileIdentity& identity) const {
+        if (!found)
             return false;
         // A file mounted onto the entry shows under another identity in the listing.
-        return *listed == identity || m_fs.fileIdentity(path) == identity;
+        return *found == identity || m_fs.fileIdentity(path) == identity;
     }
 
     // The file at path; nothing when there is none.
@@ -66,6 +68,29 @@ public:
         if (listing == nullptr)
             return m_fs.fileIdentity(path);
         return listing->find(nameOf(path));
+    }
+
+    // What at tells of each of count paths, pathOf(k) the k-th: the names of a folder read whole are looked up
+    // many at once.
+    template <typename PathOf>
+    [[nodiscard]] std::vector<std::optional<FileIdentity>> atEach(std::size_t count, PathOf&& pathOf) {
+        std::vector<std::optional<FileIdentity>> found(count);
+        std::vector<QStringView> names;
+        for (std::size_t k = 0; k < count;) {
+            const ListedIdentities* listing = listingOf(pathOf(k));
+            if (listing == nullptr) {
+                found[k] = m_fs.fileIdentity(pathOf(k));
+                ++k;
+                continue;
+            }
+            // The paths from here on that lead into the same folder.
+            const std::size_t first = k;
+            names.clear();
+            for (; k < count && folderOf(pathOf(k)) == *m_lastFolder; ++k)
+                names.push_back(nameOf(pathOf(k)));
+            listing->findEach(names, found.data() + first);
+        }
+        return found;
     }
 
 private:

@@ -163,10 +163,22 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     // after another, with no move between them, take a fraction of the time. The answer holds for the file's
     // first check; a file that went on to a temporary name is looked at again there.
     std::vector<bool> listedInPlace(static_cast<std::size_t>(n) + 1, false);
-    for (qsizetype u = 1; u <= n; ++u) {
-        const RenameEntry& entry = plan.entry(u);
-        if (entry.doneSteps != 0 && entry.sourceIdentity && entry.placedIdentity)
-            listedInPlace[static_cast<std::size_t>(u)] = present.holds(entry.currentPath(), *entry.placedIdentity);
+    {
+        std::vector<qsizetype> asked;
+        for (qsizetype u = 1; u <= n; ++u) {
+            const RenameEntry& entry = plan.entry(u);
+            if (entry.doneSteps != 0 && entry.sourceIdentity && entry.placedIdentity)
+                asked.push_back(u);
+        }
+        const auto pathOf = [&](std::size_t k) -> const QString& {
+            return plan.entry(asked[k]).currentPath();
+        };
+        const std::vector<std::optional<FileIdentity>> found = present.atEach(asked.size(), pathOf);
+        for (std::size_t k = 0; k < asked.size(); ++k) {
+            const qsizetype u = asked[k];
+            listedInPlace[static_cast<std::size_t>(u)] =
+                present.heldBy(pathOf(k), found[k], *plan.entry(u).placedIdentity);
+        }
     }
     qsizetype done = 0;
     // One list each, refilled for every file.

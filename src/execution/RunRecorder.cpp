@@ -164,12 +164,10 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     // A move keeps its file, and so its identity, unless it leaves its mount; anything else makes a new file,
     // whose identity only the step itself can tell.
     MountCache mounts(fs);
-    // Looked up one after another, before the records are put together: a loop of look-ups alone lets the
-    // processor wait for many at once.
-    std::vector<std::optional<FileIdentity>> identities;
-    identities.reserve(entries.size());
-    for (const RenameEntry& entry : entries)
-        identities.push_back(files.at(entry.sourcePath));
+    // Looked up together, before the records are put together: a loop of look-ups alone lets the processor wait
+    // for many at once.
+    const std::vector<std::optional<FileIdentity>> identities =
+        files.atEach(entries.size(), [&entries](std::size_t k) -> const QString& { return entries[k].sourcePath; });
     std::vector<bool> newFiles(entries.size() + 1, false);
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         const RenameEntry& entry = plan.entry(i);

@@ -1,3 +1,4 @@
+#include "execution/FileIdentities.h"
 #include "execution/JournalRecords.h"
 #include "execution/RunCommands.h"
 #include "execution/RunJournal.h"
@@ -545,6 +546,33 @@ private Q_SLOTS:
         restart();
         QCOMPARE(command(RunMode::Undo, QString()).failedSteps, 0);
         QCOMPARE(content(QStringLiteral("a")), QByteArray("written since it was listed"));
+    }
+
+    // Identities looked up together are those a look at each path gives, whether the path's folder is read whole
+    // or looked into file by file, and whatever order the folders come in.
+    void identitiesLookedUpTogetherAreThoseOfEachPath() {
+        QStringList paths;
+        for (int i = 0; i < 40; ++i) {
+            const QString name = QStringLiteral("many/f%1").arg(i);
+            QVERIFY(TestFiles::write(m_root + name));
+            paths.append(m_root + name);
+        }
+        QVERIFY(TestFiles::write(m_root + QStringLiteral("few/a")));
+        paths.insert(20, m_root + QStringLiteral("few/a"));
+        paths.insert(21, m_root + QStringLiteral("few/gone"));
+        paths.insert(30, m_root + QStringLiteral("many/gone"));
+        paths.append(m_root + QStringLiteral("none/a"));
+        paths.append(m_root + QStringLiteral("many/f0"));
+        IdentityLookup lookup(m_fs);
+        for (const QString& path : paths)
+            lookup.expect(path);
+        lookup.readAhead();
+        const std::vector<std::optional<FileIdentity>> found =
+            lookup.atEach(static_cast<std::size_t>(paths.size()),
+                          [&paths](std::size_t k) -> const QString& { return paths[static_cast<qsizetype>(k)]; });
+        QCOMPARE(found.size(), static_cast<std::size_t>(paths.size()));
+        for (qsizetype k = 0; k < paths.size(); ++k)
+            QVERIFY2(found[static_cast<std::size_t>(k)] == m_fs.fileIdentity(paths[k]), qPrintable(paths[k]));
     }
 
     // What the journals say is noted beside them, so that a start reads again only the journals changed since;
