@@ -4,8 +4,6 @@
 #include "platform/FileSystem.h"
 #include "platform/PlaceKeys.h"
 
-#include <QHash>
-
 std::vector<MoveStep> orderMoves(const std::vector<qsizetype>& waitsFor) {
     const auto count = static_cast<qsizetype>(waitsFor.size());
     enum class Mark : std::uint8_t { New, Waiting, Ordered };
@@ -86,17 +84,21 @@ PlanHolders::PlanHolders(const RenamePlan& plan, const FileSystem& fs, FileOpera
     const auto moves = [&plan, operation](qsizetype i) {
         return movesAway(plan.entry(i), operation);
     };
-    PlaceKeys places(fs);
-    QHash<PlaceKey, Place> table;
-    table.reserve(2 * plan.upperBound());
+    const auto n = static_cast<std::size_t>(plan.upperBound());
+    PlaceNumbers places(fs, 2 * n);
+    const std::vector<qsizetype> sources =
+        places.number(n, [&plan](std::size_t k) -> const QString& { return plan.entries()[k].sourcePath; });
+    const std::vector<qsizetype> dests =
+        places.number(n, [&plan](std::size_t k) -> const QString& { return plan.entries()[k].destPath; });
+    std::vector<Place> table(static_cast<std::size_t>(places.count()));
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-        Place& place = table[places.keyOf(plan.entry(i).sourcePath)];
+        Place& place = table[static_cast<std::size_t>(sources[static_cast<std::size_t>(i - 1)])];
         place.source = i;
         if (moves(i))
             place.mover = i;
     }
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
-        Place& place = table[places.keyOf(plan.entry(i).destPath)];
+        Place& place = table[static_cast<std::size_t>(dests[static_cast<std::size_t>(i - 1)])];
         if (place.firstDest == 0)
             place.firstDest = i;
         m_sourceHolder[static_cast<std::size_t>(i)] = place.source;

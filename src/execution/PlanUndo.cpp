@@ -21,8 +21,6 @@
 #include "platform/UserPrompt.h"
 #include "platform/WorkHost.h"
 
-#include <QHash>
-
 #include <set>
 
 namespace {
@@ -126,19 +124,27 @@ qsizetype PlanUndo::undoSteps(const RunOptions& options, WorkHost& host) {
     // Where the files of the run are now. A file goes back only to a place no other file of the run still
     // holds, compared as places, so that no spelling of a path lets one file of the run replace another. The
     // file of the run at each entry's old place is found once; it holds that place until it is released.
-    PlaceKeys places(m_fs);
     std::vector<qsizetype> holderOfSource(static_cast<std::size_t>(n) + 1, 0);
     {
-        QHash<PlaceKey, qsizetype> heldBy;
-        heldBy.reserve(n);
+        std::vector<qsizetype> holders;
+        std::vector<qsizetype> moved;
         for (qsizetype u = 1; u <= n; ++u) {
             if (plan.entry(u).doneSteps & (DoneStep::kMoved | DoneStep::kCopied))
-                heldBy.insert(places.keyOf(plan.entry(u).currentPath()), u);
-        }
-        for (qsizetype u = 1; u <= n; ++u) {
+                holders.push_back(u);
             if (plan.entry(u).doneSteps & DoneStep::kMoved)
-                holderOfSource[static_cast<std::size_t>(u)] = heldBy.value(places.keyOf(plan.entry(u).sourcePath), 0);
+                moved.push_back(u);
         }
+        PlaceNumbers places(m_fs, holders.size() + moved.size());
+        const std::vector<qsizetype> held = places.number(
+            holders.size(), [&](std::size_t k) -> const QString& { return plan.entry(holders[k]).currentPath(); });
+        const std::vector<qsizetype> left = places.number(
+            moved.size(), [&](std::size_t k) -> const QString& { return plan.entry(moved[k]).sourcePath; });
+        // By place: the last file of the run that stands there now.
+        std::vector<qsizetype> heldBy(static_cast<std::size_t>(places.count()), 0);
+        for (std::size_t k = 0; k < holders.size(); ++k)
+            heldBy[static_cast<std::size_t>(held[k])] = holders[k];
+        for (std::size_t k = 0; k < moved.size(); ++k)
+            holderOfSource[static_cast<std::size_t>(moved[k])] = heldBy[static_cast<std::size_t>(left[k])];
     }
     std::vector<bool> released(static_cast<std::size_t>(n) + 1, false);
     auto release = [&released](qsizetype u) {

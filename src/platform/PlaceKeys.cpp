@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <bit>
+
 size_t qHash(const PlaceKey& key, size_t seed) noexcept {
     size_t hash = hashText(key.name, seed ^ static_cast<size_t>(key.folder.inode * 31 + key.folder.device));
     return key.folderText.isEmpty() ? hash : hashText(key.folderText, hash);
@@ -52,4 +54,50 @@ PlaceKey PlaceKeys::keyOf(QStringView folderText, QStringView name) {
 
 bool PlaceKeys::samePlace(const QString& a, const QString& b) {
     return a == b || keyOf(a) == keyOf(b);
+}
+
+PlaceNumbers::PlaceNumbers(const FileSystem& fs, std::size_t expected)
+    : m_keys(fs)
+    , m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * expected))) {
+    m_places.reserve(expected);
+}
+
+void PlaceNumbers::numberBatch(const PlaceKey* keys, std::size_t count, qsizetype* numbers) {
+    std::array<std::uint64_t, kBatch> hashes{};
+    for (std::size_t k = 0; k < count; ++k) {
+        hashes[k] = qHash(keys[k]);
+        __builtin_prefetch(&m_slots[hashes[k] & (m_slots.size() - 1)]);
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        if (2 * (m_places.size() + 1) > m_slots.size())
+            grow();
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hashes[k] & mask;; i = (i + 1) & mask) {
+            Slot& slot = m_slots[i];
+            if (slot.number == 0) {
+                m_places.push_back(keys[k]);
+                slot = {hashes[k], m_places.size()};
+                numbers[k] = static_cast<qsizetype>(m_places.size() - 1);
+                break;
+            }
+            if (slot.hash == hashes[k] && m_places[slot.number - 1] == keys[k]) {
+                numbers[k] = static_cast<qsizetype>(slot.number - 1);
+                break;
+            }
+        }
+    }
+}
+
+void PlaceNumbers::grow() {
+    std::vector<Slot> slots(2 * m_slots.size());
+    const std::size_t mask = slots.size() - 1;
+    for (const Slot& slot : m_slots) {
+        if (slot.number == 0)
+            continue;
+        std::size_t i = slot.hash & mask;
+        while (slots[i].number != 0)
+            i = (i + 1) & mask;
+        slots[i] = slot;
+    }
+    m_slots = std::move(slots);
 }

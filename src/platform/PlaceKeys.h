@@ -7,9 +7,12 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // The last part of a path: the name after its last '/', or the whole path when it has none.
 inline QStringView fileNameOf(const QString& path) {
@@ -59,4 +62,43 @@ private:
     QHash<TextKey, Folder> m_folders;
     QStringView m_lastText;
     const Folder* m_last = nullptr;
+};
+
+// Numbers the places paths lead to: each place a new number from 0 on, every spelling of it the same one. The
+// table keeps each place's hash beside its number, so that a look-up compares keys only where the hashes agree,
+// and numbers paths many at once, their slots fetched together: a plan of many files costs little more than
+// hashing its paths.
+class PlaceNumbers final {
+public:
+    // Room is made for about expected places.
+    PlaceNumbers(const FileSystem& fs, std::size_t expected);
+
+    // The number of each of count paths, pathOf(k) the k-th; the paths must outlive this.
+    template <typename PathOf> [[nodiscard]] std::vector<qsizetype> number(std::size_t count, PathOf&& pathOf) {
+        std::vector<qsizetype> numbers(count);
+        std::array<PlaceKey, kBatch> keys;
+        for (std::size_t first = 0; first < count; first += kBatch) {
+            const std::size_t batch = std::min(kBatch, count - first);
+            for (std::size_t k = 0; k < batch; ++k)
+                keys[k] = m_keys.keyOf(pathOf(first + k));
+            numberBatch(keys.data(), batch, numbers.data() + first);
+        }
+        return numbers;
+    }
+    // How many places have been numbered.
+    [[nodiscard]] qsizetype count() const { return static_cast<qsizetype>(m_places.size()); }
+
+private:
+    static constexpr std::size_t kBatch = 32;
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::size_t number = 0; // the place's number plus one; 0 for an empty slot
+    };
+
+    void numberBatch(const PlaceKey* keys, std::size_t count, qsizetype* numbers);
+    void grow();
+
+    PlaceKeys m_keys;
+    std::vector<PlaceKey> m_places; // by number
+    std::vector<Slot> m_slots;      // a power of two of them, at most half in use
 };

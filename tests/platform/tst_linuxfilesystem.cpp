@@ -1,6 +1,7 @@
 #include "fakes/TestFiles.h"
 #include "platform/AttributeBits.h"
 #include "platform/FolderWildcard.h"
+#include "platform/PlaceKeys.h"
 #include "platform/linux/DosAttributes.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -287,6 +288,42 @@ private Q_SLOTS:
         listing->findEach(asked, found.data());
         for (std::size_t k = 0; k < asked.size(); ++k)
             QVERIFY2(found[k] == listing->find(asked[k]), qPrintable(asked[k].toString()));
+    }
+
+    // Every spelling of a place has its number, through "." and a link to the folder, and other places other
+    // numbers, however far the table grows past what it was told to expect.
+    void placesAreNumberedNotSpellings() {
+        QTemporaryDir dir;
+        const QString root = dir.path() + QLatin1Char('/');
+        QVERIFY(QDir(root).mkdir(QStringLiteral("d")));
+        QVERIFY(QFile::link(root + QStringLiteral("d"), root + QStringLiteral("link")));
+        QStringList paths;
+        for (int i = 0; i < 1000; ++i)
+            paths.append(root + QStringLiteral("d/f%1").arg(i));
+        QStringList spellings;
+        for (int i = 999; i >= 0; i -= 3) {
+            spellings.append(root + QStringLiteral("d/./f%1").arg(i));
+            spellings.append(root + QStringLiteral("link/f%1").arg(i));
+            spellings.append(root + QStringLiteral("d/F%1").arg(i));
+        }
+        PlaceNumbers numbers(m_fs, 0);
+        const auto pathAt = [](const QStringList& list) {
+            return [&list](std::size_t k) -> const QString& {
+                return list[static_cast<qsizetype>(k)];
+            };
+        };
+        const std::vector<qsizetype> first = numbers.number(static_cast<std::size_t>(paths.size()), pathAt(paths));
+        const std::vector<qsizetype> again =
+            numbers.number(static_cast<std::size_t>(spellings.size()), pathAt(spellings));
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(first[static_cast<std::size_t>(i)], i);
+        for (std::size_t k = 0; k + 2 < again.size(); k += 3) {
+            const qsizetype place = first[static_cast<std::size_t>(999 - k)];
+            QCOMPARE(again[k], place);
+            QCOMPARE(again[k + 1], place);
+            QCOMPARE(again[k + 2], 1000 + static_cast<qsizetype>(k / 3));
+        }
+        QCOMPARE(numbers.count(), 1000 + spellings.size() / 3);
     }
 
     // A name listed twice counts once, as its last listing; an empty listing finds nothing, done or not.
