@@ -192,25 +192,36 @@ void timed(benchmark::State& state, Work work) {
 
 // The engine's work against the bare renames of as many files, in turns: on a shared machine a busy moment
 // then weighs on both sides, and "ratio", the engine's time over the bare time summed over the iterations, says
-// more than two benchmarks run a minute apart. A chain is held to the same bare renames, not to those along a
-// chain, which the file system itself makes slower.
+// more than two benchmarks run a minute apart. "pair_median" is the median of each iteration's own ratio: a
+// moment busy enough to slow one side of one iteration alone moves it far less. A chain is held to the same bare
+// renames, not to those along a chain, which the file system itself makes slower.
 void againstBare(benchmark::State& state, Work work) {
     const Work bare = Work::Bare;
     const int count = static_cast<int>(state.range(0));
     Engine e;
     double bareSeconds = 0;
     double engineSeconds = 0;
+    std::vector<double> pairRatios;
     bool engineFirst = false;
     for (auto _ : state) {
         const double first = timeWork(state, e, engineFirst ? work : bare, count);
         const double second = timeWork(state, e, engineFirst ? bare : work, count);
-        bareSeconds += engineFirst ? second : first;
-        engineSeconds += engineFirst ? first : second;
-        state.SetIterationTime(engineFirst ? first : second);
+        const double engineTime = engineFirst ? first : second;
+        const double bareTime = engineFirst ? second : first;
+        bareSeconds += bareTime;
+        engineSeconds += engineTime;
+        pairRatios.push_back(engineTime / bareTime);
+        state.SetIterationTime(engineTime);
         engineFirst = !engineFirst;
     }
     state.counters["bare_ms"] = 1000 * bareSeconds / static_cast<double>(state.iterations());
     state.counters["ratio"] = engineSeconds / bareSeconds;
+    if (pairRatios.empty())
+        return;
+    std::sort(pairRatios.begin(), pairRatios.end());
+    const std::size_t middle = pairRatios.size() / 2;
+    state.counters["pair_median"] =
+        pairRatios.size() % 2 == 1 ? pairRatios[middle] : (pairRatios[middle - 1] + pairRatios[middle]) / 2;
 }
 
 void BareRename(benchmark::State& state) {
