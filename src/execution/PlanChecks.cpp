@@ -286,17 +286,18 @@ CheckVerdict checkPlan(RenamePlan& plan,
     if (options.renumberOnCollision) {
         renumberEntries(plan);
     } else {
-        QSet<PlaceKey> seen;
-        seen.reserve(static_cast<qsizetype>(entries.size()));
+        std::vector<const QString*> dests;
+        dests.reserve(entries.size());
         for (const RenameEntry& entry : entries) {
-            if (entry.nameTooLong)
-                continue;
-            // A place that is there already leaves the set as large as it was.
-            const qsizetype before = seen.size();
-            seen.insert(places.keyOf(entry.destPath));
-            if (seen.size() == before)
-                return verdict(askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。")));
+            if (!entry.nameTooLong)
+                dests.push_back(&entry.destPath);
         }
+        // Two of them lead to one place when there are fewer places than paths.
+        PlaceNumbers destPlaces(fs, dests.size());
+        static_cast<void>(
+            destPlaces.number(dests.size(), [&dests](std::size_t k) -> const QString& { return *dests[k]; }));
+        if (destPlaces.count() < static_cast<qsizetype>(dests.size()))
+            return verdict(askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。")));
     }
 
     if (nameInUse(entries, rows, fs, places, !options.copy) &&
