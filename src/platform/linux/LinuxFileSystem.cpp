@@ -4,15 +4,13 @@
 #include "platform/FolderWildcard.h"
 #include "platform/TextKeys.h"
 #include "platform/linux/DosAttributes.h"
-
-#include <QStringDecoder>
+#include "platform/linux/FolderReader.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -28,25 +26,6 @@ constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
 QByteArray nativePath(const QString& path) {
     return path.toUtf8();
-}
-
-// The name only when it is valid UTF-8, so that it survives the trip through QString unchanged.
-bool isAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::optional<QString> decodeName(const char* name) {
-    const QByteArrayView bytes(name);
-    // Most names are plain ASCII, which reads the same in Latin-1 and needs no decoder.
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    // A leading byte-order mark is part of the name and must survive the trip.
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
 }
 
 bool hasHiddenName(QByteArrayView path) {
@@ -100,66 +79,6 @@ std::optional<std::uint64_t> listedDevice(int dirFd) {
         (kind.f_type != kExt4 && kind.f_type != kXfs && kind.f_type != kBtrfs && kind.f_type != kTmpfs))
         return std::nullopt;
     return static_cast<std::uint64_t>(st.st_dev);
-}
-
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// A folder's entries as the system gives them, many to a call: a folder of many files takes a few calls rather
-// than one for every few hundred entries.
-class FolderReader final {
-public:
-    explicit FolderReader(const QString& folder)
-        : m_fd(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-    ~FolderReader() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FolderReader(const FolderReader&) = delete;
-    FolderReader& operator=(const FolderReader&) = delete;
-
-    [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
-    [[nodiscard]] int fd() const { return m_fd; }
-
-    // The next entry, "." and ".." among them; nullptr at the end, or where the folder cannot be read further.
-    const struct dirent64* next() {
-        if (m_at >= m_filled) {
-            // A folder that fills the first batch is read in larger ones.
-            if (m_filled * 2 > m_size && m_size < kLargest) {
-                m_size = kLargest;
-                m_buffer = std::make_unique_for_overwrite<char[]>(m_size);
-            }
-            const ssize_t got = m_fd < 0 ? -1 : getdents64(m_fd, m_buffer.get(), m_size);
-            if (got <= 0)
-                return nullptr;
-            m_filled = static_cast<std::size_t>(got);
-            m_at = 0;
-        }
-        const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + m_at);
-        m_at += entry->d_reclen;
-        return entry;
-    }
-
-private:
-    static constexpr std::size_t kFirst = std::size_t{32} * 1024;
-    static constexpr std::size_t kLargest = std::size_t{1024} * 1024;
-
-    int m_fd;
-    std::size_t m_size = kFirst;
-    std::unique_ptr<char[]> m_buffer = std::make_unique_for_overwrite<char[]>(kFirst);
-    std::size_t m_filled = 0;
-    std::size_t m_at = 0;
-};
-
-// Calls take(name, inode) for every entry of the open folder but "." and ".." whose name can be read.
-template <typename Take> void forEachNamedEntry(FolderReader& dir, Take&& take) {
-    while (const struct dirent64* entry = dir.next()) {
-        if (isDotOrDotDot(entry->d_name))
-            continue;
-        if (auto name = decodeName(entry->d_name))
-            take(std::move(*name), static_cast<std::uint64_t>(entry->d_ino));
-    }
 }
 
 // A folder as the listings kept are known by: its text, ending in '/'.
