@@ -28,8 +28,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -342,9 +344,15 @@ private:
         RunCommands commands;
     };
 
+    // The session lives as long as the front end, so that a process that ends with the run need not free it.
+    Session& startSession(CliOptions& options) {
+        m_session = std::make_unique<Session>(*this, options);
+        return *m_session;
+    }
+
     int runPlan(CliOptions& options) {
         const StopSignals signals;
-        Session session(*this, options);
+        Session& session = startSession(options);
         if (options.action == CliAction::Run) {
             // The journals are read while the files are added. An interrupted run is settled before the files
             // are looked at, as it may put some of them back: they are then added again.
@@ -387,7 +395,7 @@ private:
             return kExitUsage;
         }
         const StopSignals signals;
-        Session session(*this, options);
+        Session& session = startSession(options);
         // The run to undo is chosen first: settling another interrupted run must not make an older one "last".
         const qint64 run =
             options.undoRun != 0 ? options.undoRun : RunJournal::lastRunToUndo(RunJournal(m_journal, m_fs).history());
@@ -477,6 +485,7 @@ private:
     LinuxJournalStore m_journal{LinuxJournalStore::defaultFolder()};
     SystemClock m_clock;
     FileListModel m_list{m_fs};
+    std::unique_ptr<Session> m_session;
 };
 
 } // namespace
@@ -484,4 +493,12 @@ private:
 int runCli(const QByteArrayList& arguments, const QString& currentFolder, std::FILE* out, std::FILE* err) {
     CliRun run(currentFolder, out, err);
     return run.run(arguments);
+}
+
+void runCliAndExit(const QByteArrayList& arguments, const QString& currentFolder) {
+    // The list, the plan and the log of a large run take longer to free one by one than the system takes to
+    // take back the whole process. Everything that had to reach a file or a stream has been written and
+    // closed by now: the journal when the run ended, the output when run() flushed it.
+    auto* run = new CliRun(currentFolder, stdout, stderr);
+    std::_Exit(run->run(arguments));
 }

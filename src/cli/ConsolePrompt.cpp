@@ -12,32 +12,66 @@ void write(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+constexpr bool isControlByte(char c) noexcept {
+    return isControlCharacter(QChar(static_cast<char16_t>(static_cast<unsigned char>(c))));
+}
+
+// Whether the byte at i of a UTF-8 text is the CR of a CR LF: the LF that follows ends the line alone.
+bool endsLineBefore(const char* in, qsizetype size, qsizetype i) {
+    return in[i] == '\r' && i + 1 < size && in[i + 1] == '\n';
+}
+
+// The control characters of a UTF-8 text that show as their pictures: all but the CR LF that ends a line.
+qsizetype controlPictures(const char* in, qsizetype size) {
+    qsizetype count = 0;
+    bool afterReturn = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = in[i];
+        if (isControlByte(c) && !endsLineBefore(in, size, i) && !(c == '\n' && afterReturn))
+            ++count;
+        afterReturn = c == '\r';
+    }
+    return count;
+}
+
+// Writes a UTF-8 text for the terminal to out: a CR LF as LF, any other control character as its picture
+// (U+2400 to U+241F, U+2421), three bytes. Returns the end. out may be the text itself when it needs no picture,
+// as nothing is then written ahead of what is read.
+char* showControls(const char* in, qsizetype size, char* out) {
+    bool afterReturn = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = in[i];
+        const bool lineFeedEndingLine = c == '\n' && afterReturn;
+        afterReturn = c == '\r';
+        if (!isControlByte(c) || lineFeedEndingLine) {
+            *out++ = c;
+            continue;
+        }
+        if (endsLineBefore(in, size, i))
+            continue;
+        const unsigned picture = c == 0x7f ? 0x2421U : 0x2400U + static_cast<unsigned char>(c);
+        *out++ = static_cast<char>(0xE0U | (picture >> 12U));
+        *out++ = static_cast<char>(0x80U | ((picture >> 6U) & 0x3FU));
+        *out++ = static_cast<char>(0x80U | (picture & 0x3FU));
+    }
+    return out;
+}
+
 } // namespace
 
 QByteArray consoleText(const QString& text) {
-    if (!hasControlCharacters(text))
-        return text.toUtf8();
-    // Plain characters go over in runs, as a log has a line end every few dozen of them.
-    QString shown;
-    shown.reserve(text.size());
-    const QChar* chars = text.constData();
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = chars[i];
-        if (!isControlCharacter(c))
-            continue;
-        shown.append(chars + plainFrom, i - plainFrom);
-        plainFrom = i + 1;
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && chars[i + 1] == QLatin1Char('\n'))
-            continue; // the line feed that follows ends the line
-        const bool lineEnd = c == QLatin1Char('\n') && i > 0 && chars[i - 1] == QLatin1Char('\r');
-        if (lineEnd)
-            shown += c;
-        else
-            shown += c.unicode() == 0x7f ? QChar(0x2421) : QChar(0x2400 + c.unicode());
+    QByteArray bytes = text.toUtf8();
+    // A control character is a byte of its own in UTF-8, never part of another character's bytes, so the
+    // encoded text is changed as it stands. Most texts need no picture: a log's CR LF only loses its CR, which
+    // is done in place.
+    const qsizetype pictures = controlPictures(bytes.constData(), bytes.size());
+    if (pictures == 0) {
+        bytes.truncate(showControls(bytes.constData(), bytes.size(), bytes.data()) - bytes.constData());
+        return bytes;
     }
-    shown.append(chars + plainFrom, text.size() - plainFrom);
-    return shown.toUtf8();
+    QByteArray shown(bytes.size() + 2 * pictures, Qt::Uninitialized);
+    shown.truncate(showControls(bytes.constData(), bytes.size(), shown.data()) - shown.constData());
+    return shown;
 }
 
 ConsolePrompt::ConsolePrompt(std::FILE* err, std::FILE* in, bool answerYes)

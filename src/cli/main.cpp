@@ -11,5 +11,5 @@ int main(int argc, char* argv[]) {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
-    return runCli(arguments, QDir::currentPath(), stdout, stderr);
+    runCliAndExit(arguments, QDir::currentPath());
 }

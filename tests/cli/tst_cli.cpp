@@ -94,6 +94,8 @@ private Q_SLOTS:
                                             << "\u2409a\u2421";
         QTest::newRow("carriage returns before a line feed") << "a\r\r\n"
                                                              << "a\u240D\n";
+        QTest::newRow("a lone surrogate before a line end")
+            << QStringLiteral("é") + QChar(0xD800) + "\r\nb" << QStringLiteral("é") + QChar(0xD800) + "\nb";
     }
     void textForTheTerminal() {
         QFETCH(QString, text);
