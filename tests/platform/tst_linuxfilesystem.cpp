@@ -2,6 +2,7 @@
 #include "platform/AttributeBits.h"
 #include "platform/FolderWildcard.h"
 #include "platform/PlaceKeys.h"
+#include "platform/TextKeys.h"
 #include "platform/linux/DosAttributes.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -254,6 +255,39 @@ private Q_SLOTS:
         const QStringList expected{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("a2"), QStringLiteral("B"),
                                    QStringLiteral("b"), QStringLiteral("Z"), QString(QChar(0xe4))};
         QCOMPARE(names, expected);
+    }
+
+    // Many names that share a long beginning come in the order a comparison of their folded texts gives, and
+    // of the names themselves where those are equal: with characters that fit in a byte after the shared
+    // beginning, and with ones that do not.
+    void manyNamesInNameOrder_data() {
+        QTest::addColumn<QStringList>("parts");
+        QTest::newRow("bytes") << QStringList{"", "a", "A", "b", "\u00e4", "\u00c4", "z", "1", "_", "\x01", "long"};
+        QTest::newRow("just over a byte") << QStringList{"", "a", "A", "\u03b1", "\u0391", "b", "\u0101", "\u00ff"};
+        QTest::newRow("wider") << QStringList{"", "a", "A", "\u00df", "\uff21", "\uff41", "\U0001F600", "1", "\u00e4"};
+    }
+    void manyNamesInNameOrder() {
+        QFETCH(QStringList, parts);
+        QTemporaryDir dir;
+        QStringList names;
+        const auto n = parts.size();
+        for (qsizetype i = 0; i < n * n * n; ++i) {
+            const QString name =
+                QStringLiteral("IMG_2024_") + parts.at(i % n) + parts.at(i / n % n) + parts.at(i / n / n);
+            if (!names.contains(name))
+                names.append(name);
+        }
+        for (const QString& name : std::as_const(names))
+            TestFiles::write(dir.path() + u'/' + name);
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            if (const int order = caseFolded(a).compare(caseFolded(b)))
+                return order < 0;
+            return a < b;
+        });
+        QStringList listed;
+        for (const FolderEntry& entry : m_fs.findFiles(dir.path(), QStringLiteral("*")).entries)
+            listed.append(entry.name);
+        QCOMPARE(listed, names);
     }
 
     // A folder's listing finds each of its entries by name with the identity a look at it gives, and nothing

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -135,21 +136,56 @@ bool setDosBits(const char* path, const struct stat& st, qint32 bits) {
     return lsetxattr(path, kDosAttrib, value.constData(), static_cast<size_t>(value.size()), 0) == 0;
 }
 
-// Letter case ignored first, then the exact names, as findFiles promises.
+// Letter case ignored first, then the exact names, as findFiles promises. Each key carries, as one number,
+// the first characters of its folded name after what all the names share: most comparisons end there, without
+// reading the names themselves.
 template <typename List, typename NameOf> void sortByName(List& items, NameOf nameOf) {
-    std::vector<std::pair<QString, std::size_t>> keys;
-    keys.reserve(static_cast<std::size_t>(items.size()));
-    for (std::size_t i = 0; i < static_cast<std::size_t>(items.size()); ++i)
-        keys.emplace_back(caseFolded(nameOf(items[i])), i);
-    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
-        if (const int order = a.first.compare(b.first))
+    const auto count = static_cast<std::size_t>(items.size());
+    std::vector<QString> folded;
+    folded.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        folded.push_back(caseFolded(nameOf(items[i])));
+    qsizetype shared = folded.empty() ? 0 : folded.front().size();
+    for (const QString& name : folded) {
+        shared = std::min(shared, name.size());
+        shared = std::mismatch(name.cbegin(), name.cbegin() + shared, folded.front().cbegin()).first - name.cbegin();
+    }
+    // Eight characters of a byte each when they all fit, else four of two bytes. A name that ends sooner is
+    // padded with the smallest value, so it comes first, as it does when the texts are compared.
+    constexpr int kWide = 4;
+    constexpr int kNarrow = 8;
+    const auto headChar = [&](const QString& name, int k) -> std::uint64_t {
+        return shared + k < name.size() ? name.at(shared + k).unicode() : 0U;
+    };
+    bool narrow = true;
+    for (const QString& name : folded) {
+        for (int k = 0; k < kNarrow && narrow; ++k)
+            narrow = headChar(name, k) < 0x100U;
+    }
+    const int perHead = narrow ? kNarrow : kWide;
+    const int bits = narrow ? 8 : 16;
+    struct Key {
+        std::uint64_t head;
+        std::size_t index;
+    };
+    std::vector<Key> keys(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t head = 0;
+        for (int k = 0; k < perHead; ++k)
+            head = (head << bits) | headChar(folded[i], k);
+        keys[i] = {head, i};
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (const int order = folded[a.index].compare(folded[b.index]))
             return order < 0;
-        return nameOf(items[a.second]) < nameOf(items[b.second]);
+        return nameOf(items[a.index]) < nameOf(items[b.index]);
     });
     List sorted;
     sorted.reserve(items.size());
-    for (const auto& key : keys)
-        sorted.push_back(std::move(items[key.second]));
+    for (const Key& key : keys)
+        sorted.push_back(std::move(items[key.index]));
     items = std::move(sorted);
 }
 
