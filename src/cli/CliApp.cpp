@@ -368,6 +368,8 @@ private:
                 session.commands.recoverInterruptedRuns(options.run, runs);
                 addFiles(options, session.prompt);
             }
+            // The journal of the run asks which file each listed name is; that is made ready while the plan is.
+            m_fs.prepareIdentities();
         } else {
             addFiles(options, session.prompt);
         }

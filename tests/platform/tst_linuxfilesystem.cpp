@@ -324,6 +324,35 @@ private Q_SLOTS:
             QVERIFY2(found[k] == listing->find(asked[k]), qPrintable(asked[k].toString()));
     }
 
+    // Where listings are kept, the tables made ahead of a run tell each listed file as a look at it does, and the
+    // same again when asked twice; a folder listed again since is told as that later listing says.
+    void identitiesMadeAheadAreThoseOfTheListingKept() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        QStringList names;
+        for (int i = 0; i < 40; ++i)
+            names.append(QStringLiteral("f%1").arg(i));
+        for (const QString& name : std::as_const(names))
+            TestFiles::write(folder + name);
+        LinuxFileSystem fs;
+        fs.keepListings();
+        QCOMPARE(fs.findFiles(folder, QStringLiteral("*")).entries.size(), std::size_t(40));
+        fs.prepareIdentities();
+        for (int round = 0; round < 2; ++round) {
+            const std::optional<ListedIdentities> listing = fs.listedIdentities(dir.path());
+            QVERIFY(listing);
+            QCOMPARE(listing->size(), 40);
+            for (const QString& name : std::as_const(names))
+                QVERIFY(listing->find(name) == fs.fileIdentity(folder + name));
+        }
+        fs.prepareIdentities();
+        TestFiles::write(folder + QStringLiteral("late"));
+        QCOMPARE(fs.findFiles(folder, QStringLiteral("*")).entries.size(), std::size_t(41));
+        const std::optional<ListedIdentities> listing = fs.listedIdentities(folder);
+        QVERIFY(listing);
+        QVERIFY(listing->find(QStringLiteral("late")) == fs.fileIdentity(folder + QStringLiteral("late")));
+    }
+
     // Every spelling of a place has its number, through "." and a link to the folder, and other places other
     // numbers, however far the table grows past what it was told to expect.
     void placesAreNumberedNotSpellings() {

@@ -395,16 +395,62 @@ std::optional<FileIdentity> LinuxFileSystem::folderIdentity(const QString& folde
     return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
 }
 
-std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString& folder) const {
+std::optional<ListedIdentities> LinuxFileSystem::identitiesOf(const KeptListing& kept) {
+    if (!kept.device)
+        return std::nullopt;
     ListedIdentities identities;
-    if (const auto kept = keptListing(folder)) {
-        if (!kept->device)
-            return std::nullopt;
-        for (qsizetype i = 0; i < kept->names.size(); ++i)
-            identities.add(kept->names.at(i), {*kept->device, kept->inodes[static_cast<std::size_t>(i)]});
-        identities.done();
-        return identities;
+    for (qsizetype i = 0; i < kept.names.size(); ++i)
+        identities.add(kept.names.at(i), {*kept.device, kept.inodes[static_cast<std::size_t>(i)]});
+    identities.done();
+    return identities;
+}
+
+void LinuxFileSystem::prepareIdentities() {
+    // Below this many names a table is made as quickly as it is asked for.
+    constexpr qsizetype kPrepareFrom = 32;
+    std::vector<std::pair<QString, std::shared_ptr<const KeptListing>>> listings;
+    {
+        const std::lock_guard<std::mutex> lock(m_keptLock);
+        if (m_preparing.valid())
+            return; // the tables asked for before are still being made
+        for (auto it = m_kept.cbegin(); it != m_kept.cend(); ++it) {
+            if (it.value()->names.size() >= kPrepareFrom)
+                listings.emplace_back(it.key(), it.value());
+        }
+        if (listings.empty())
+            return;
+        m_preparing = std::async(std::launch::async, [listings = std::move(listings)] {
+            QHash<QString, PreparedIdentities> made;
+            for (const auto& [key, kept] : listings)
+                made.insert(key, {kept, identitiesOf(*kept)});
+            return made;
+        });
     }
+}
+
+std::optional<ListedIdentities> LinuxFileSystem::takePrepared(const QString& key,
+                                                              const std::shared_ptr<const KeptListing>& kept) const {
+    const std::lock_guard<std::mutex> lock(m_keptLock);
+    if (m_preparing.valid())
+        m_prepared.insert(m_preparing.get());
+    const auto it = m_prepared.find(key);
+    if (it == m_prepared.end())
+        return std::nullopt;
+    // A table of a listing read again since stands for nothing.
+    std::optional<ListedIdentities> taken;
+    if (it->from == kept)
+        taken = std::move(it->identities);
+    m_prepared.erase(it);
+    return taken;
+}
+
+std::optional<ListedIdentities> LinuxFileSystem::listedIdentities(const QString& folder) const {
+    if (const auto kept = keptListing(folder)) {
+        if (auto prepared = takePrepared(folderKey(folder), kept))
+            return prepared;
+        return identitiesOf(*kept);
+    }
+    ListedIdentities identities;
     FolderReader dir(folder);
     if (!dir.isOpen())
         return std::nullopt;

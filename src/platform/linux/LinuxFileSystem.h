@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <future>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -39,6 +40,10 @@ public:
     // not read it again. A name that appears in the folder since is not among them; a run's no-replace rename
     // still refuses to take it.
     void keepListings() { m_keepListings = true; }
+    // Starts putting the identities of the large listings kept so far into their tables, on a thread of its own,
+    // for a run that is about to ask for them: listedIdentities of such a folder then takes the table made, once,
+    // while the listing is still the one kept.
+    void prepareIdentities();
 
 private:
     struct KeptListing {
@@ -46,11 +51,21 @@ private:
         std::vector<std::uint64_t> inodes;   // by the index of the name
         std::optional<std::uint64_t> device; // nothing where the listing's numbers are not the files' own
     };
+    struct PreparedIdentities {
+        std::shared_ptr<const KeptListing> from;
+        std::optional<ListedIdentities> identities;
+    };
     [[nodiscard]] std::shared_ptr<const KeptListing> keptListing(const QString& folder) const;
+    [[nodiscard]] static std::optional<ListedIdentities> identitiesOf(const KeptListing& kept);
+    [[nodiscard]] std::optional<ListedIdentities> takePrepared(const QString& key,
+                                                               const std::shared_ptr<const KeptListing>& kept) const;
 
     bool m_keepListings = false;
     // By folder, ending in '/'. A run reads its folders on a thread of its own while it goes on: a listing stays
     // whole for whoever holds it, and the table is changed under its lock.
     mutable std::mutex m_keptLock;
     mutable QHash<QString, std::shared_ptr<const KeptListing>> m_kept;
+    // The tables being made, and those made and not yet taken; under the same lock.
+    mutable std::future<QHash<QString, PreparedIdentities>> m_preparing;
+    mutable QHash<QString, PreparedIdentities> m_prepared;
 };
