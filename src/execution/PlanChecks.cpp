@@ -7,13 +7,16 @@
 #include "platform/FileSystem.h"
 #include "platform/PlaceKeys.h"
 #include "platform/TextKeys.h"
+#include "platform/TwoHalves.h"
 #include "platform/UserPrompt.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <set>
 #include <utility>
@@ -253,11 +256,13 @@ bool completePaths(RenamePlan& plan,
     if (!target)
         return false;
     std::vector<RenameEntry>& entries = plan.entries();
-    for (std::size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
-        const QString& folder = options.moveToFolder ? *target : rows[i].path;
-        entries[i].destPath = QStringView(folder) % QStringView(entries[i].destPath);
-        entries[i].sourcePath = rows[i].fullPath();
-    }
+    inTwoHalves(std::min(entries.size(), rows.size()), [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const QString& folder = options.moveToFolder ? *target : rows[i].path;
+            entries[i].destPath = QStringView(folder) % QStringView(entries[i].destPath);
+            entries[i].sourcePath = rows[i].fullPath();
+        }
+    });
     // A destination that is the source under another spelling ("d/./a", a link to d) is no move at all.
     PlaceKeys places(fs);
     for (RenameEntry& entry : entries) {
@@ -283,9 +288,15 @@ CheckVerdict checkPlan(RenamePlan& plan,
         return CheckVerdict::GoOn;
 
     PlaceKeys places(fs);
+    std::future<bool> inUse;
     if (options.renumberOnCollision) {
         renumberEntries(plan);
     } else {
+        // The names in use are looked for meanwhile, as long as nothing is asked first.
+        inUse = std::async(std::launch::async, [&entries, &rows, &fs, &options] {
+            PlaceKeys ownPlaces(fs);
+            return nameInUse(entries, rows, fs, ownPlaces, !options.copy);
+        });
         std::vector<const QString*> dests;
         dests.reserve(entries.size());
         for (const RenameEntry& entry : entries) {
@@ -300,7 +311,7 @@ CheckVerdict checkPlan(RenamePlan& plan,
             return verdict(askToContinue(prompt, tr("同一の名前に変換されるファイルがあります。")));
     }
 
-    if (nameInUse(entries, rows, fs, places, !options.copy) &&
+    if ((inUse.valid() ? inUse.get() : nameInUse(entries, rows, fs, places, !options.copy)) &&
         !askToContinue(prompt, tr("すでに使用されている名前に変換されるファイルがあります。")))
         return CheckVerdict::Abort;
 

@@ -1032,6 +1032,37 @@ private Q_SLOTS:
         QVERIFY(m_prompt.shown().isEmpty());
     }
 
+    // A long plan is completed and checked whole, in both halves of the work: every entry gets its paths, and two
+    // entries going to one place are found wherever the second stands.
+    void longPlansAreCompletedAndCheckedWhole_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("sameAsFirst"); // the entry given the first one's new name, or -1
+        QTest::newRow("short") << 10 << 9;
+        QTest::newRow("long, nothing in common") << 9001 << -1;
+        QTest::newRow("long, the last one") << 9001 << 9000;
+        QTest::newRow("long, in the first half") << 9001 << 4499;
+    }
+    void longPlansAreCompletedAndCheckedWhole() {
+        QFETCH(int, count);
+        QFETCH(int, sameAsFirst);
+        std::vector<NameChange> built;
+        std::vector<FileRow> rows;
+        for (int i = 0; i < count; ++i) {
+            built.push_back({QStringLiteral("n%1").arg(i == sameAsFirst ? 0 : i), 0, 0, 0, 0});
+            rows.push_back({QStringLiteral("src%1").arg(i), QStringLiteral("/nowhere/"), {}});
+        }
+        RenamePlan plan(std::move(built), 0);
+        QVERIFY(completePaths(plan, rows, m_options, *m_fs, m_prompt));
+        for (int i = 0; i < count; ++i) {
+            const RenameEntry& entry = plan.entry(i + 1);
+            QCOMPARE(entry.sourcePath, QStringLiteral("/nowhere/src%1").arg(i));
+            QCOMPARE(entry.destPath, QStringLiteral("/nowhere/n%1").arg(i == sameAsFirst ? 0 : i));
+        }
+        QCOMPARE(checkPlan(plan, rows, m_options, *m_fs, m_prompt),
+                 sameAsFirst < 0 ? CheckVerdict::GoOn : CheckVerdict::Abort);
+        QCOMPARE(m_prompt.shown().size(), sameAsFirst < 0 ? 0 : 1);
+    }
+
     void targetFolderMustBeChosen() {
         files({QStringLiteral("a")});
         m_options.moveToFolder = true;
