@@ -6,7 +6,31 @@
 #include "filelist/FileRow.h"
 #include "platform/UserPrompt.h"
 
+#include <atomic>
+#include <future>
+
 namespace {
+
+// From this many rows on, a build is made in two halves at once where it can be.
+constexpr std::size_t kHalvesFrom = 4096;
+
+// Stands in for the user where the second half of a build is named: answers as the question proposes, and notes
+// that something was to be told, so that the row is named again where the user hears of it.
+class HeldBackPrompt final : public UserPrompt {
+public:
+    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
+        m_used = true;
+        return answer;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override {
+        m_used = true;
+        return std::nullopt;
+    }
+    [[nodiscard]] bool used() const { return m_used; }
+
+private:
+    bool m_used = false;
+};
 
 // The details a namer reads are read for all rows at once, a folder at a time, before the first row is named.
 std::unique_ptr<RowNamer> readyToName(std::unique_ptr<RowNamer> namer, const BuildContext& context) {
@@ -32,7 +56,40 @@ BuildResult buildWithNamer(const QString& formatText, const BuildContext& contex
     if (!namer)
         return result;
     result.changeMask = namer->changeMask();
-    for (std::size_t i = 0; i < context.rows.size(); ++i) {
+    const std::size_t count = context.rows.size();
+    // Names that do not depend on one another are made in two halves at once: the second by a namer of its own on
+    // a thread, which tells the user nothing. From the first row where it could not go on, or had something to
+    // say, the rows are named again here, after the first half, so that the user is told what and when a build
+    // in order would tell.
+    std::size_t half = count;
+    std::atomic<bool> firstHalfFailed = false;
+    std::future<std::size_t> secondHalf;
+    if (!namer->dependsOnOrder() && count >= kHalvesFrom) {
+        half = count / 2;
+        secondHalf = std::async(std::launch::async, [&formatText, &context, prepare, &firstHalfFailed, half, count,
+                                                     rows = result.rows.data()] {
+            HeldBackPrompt held;
+            const BuildContext quiet{context.rows, context.options, held, context.clock, context.fs};
+            const std::unique_ptr<RowNamer> own = prepare(formatText, quiet);
+            std::size_t i = half;
+            while (own && !held.used() && i < count && !firstHalfFailed) {
+                if (!own->nameRow(i, rows[i]) || held.used())
+                    break;
+                ++i;
+            }
+            return i;
+        });
+    }
+    for (std::size_t i = 0; i < half; ++i) {
+        if (!namer->nameRow(i, result.rows[i])) {
+            firstHalfFailed = true;
+            if (secondHalf.valid())
+                secondHalf.wait();
+            return result;
+        }
+    }
+    for (std::size_t i = secondHalf.valid() ? secondHalf.get() : half; i < count; ++i) {
+        result.rows[i] = {}; // whatever the other namer began here
         if (!namer->nameRow(i, result.rows[i]))
             return result;
     }

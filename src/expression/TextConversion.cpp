@@ -7,9 +7,9 @@
 
 namespace {
 
-// Transliterators are costly to make and are reused for every row.
+// Transliterators are costly to make and are reused for every row; each thread that names rows keeps its own.
 icu::Transliterator* transliterator(const char* id) {
-    static std::map<std::string, std::unique_ptr<icu::Transliterator>> cache;
+    thread_local std::map<std::string, std::unique_ptr<icu::Transliterator>> cache;
     auto& slot = cache[id];
     if (!slot) {
         UErrorCode status = U_ZERO_ERROR;

@@ -2,6 +2,7 @@
 #include "expression/FunctionLibrary.h"
 #include "expression/FunctionStyleBuilder.h"
 #include "expression/PlanBuilder.h"
+#include "expression/RowNamer.h"
 #include "expression/TextConversion.h"
 #include "fakes/FixedClock.h"
 #include "fakes/ListedRows.h"
@@ -118,6 +119,41 @@ private Q_SLOTS:
         QCOMPARE(m_prompt.texts(), QStringList());
         QCOMPARE(result.status, BuildStatus::Built);
         QCOMPARE(names(result), expected);
+    }
+
+    // A long list is named as one row after another would name it, in two halves at once where the names do not
+    // depend on the order: the same names, and the same messages, up to the first row that cannot be named.
+    void longListsAreNamedAsInOrder_data() {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("every row") << "\"x\" & index & \"_\" & left(name, 5)";
+        QTest::newRow("bar segments") << "|f:|_x.|e:|";
+        QTest::newRow("a row of the second half cannot be named") << "left(name, 4500 - index)";
+        QTest::newRow("a row of the first half cannot be named") << "left(name, index - 2)";
+        QTest::newRow("numbered in order") << "number(\"n\",1,\"n+1\") & \"-\" & n";
+    }
+    void longListsAreNamedAsInOrder() {
+        QFETCH(QString, format);
+        std::vector<FileRow> rows;
+        for (int i = 0; i < 5000; ++i)
+            rows.push_back(row(QStringLiteral("file%1.txt").arg(i)));
+        ScriptedPrompt inOrderPrompt;
+        BuildStatus status = BuildStatus::Blank;
+        QStringList expected;
+        const BuildContext inOrder{rows, {}, inOrderPrompt, m_clock, m_fs};
+        if (const auto namer = prepareNamer(format, inOrder, status)) {
+            for (std::size_t i = 0; i < rows.size() && status == BuildStatus::Built; ++i) {
+                NameChange change;
+                if (namer->nameRow(i, change))
+                    expected.append(change.destName);
+                else
+                    status = BuildStatus::Failed;
+            }
+        }
+        m_prompt.clear();
+        const BuildResult result = buildPlan(format, {rows, {}, m_prompt, m_clock, m_fs});
+        QCOMPARE(result.status, status);
+        QCOMPARE(m_prompt.texts(), inOrderPrompt.texts());
+        QCOMPARE(names(result).first(expected.size()), expected);
     }
 
     void functions_data() {
