@@ -1,4 +1,5 @@
 #include "cli/CliApp.h"
+#include "platform/FreedMemory.h"
 #include "platform/linux/ProcessSignals.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[]) {
     ignoreBrokenPipe();
+    preferLargeHeap();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tokrenu-cli"));
     QByteArrayList arguments;
