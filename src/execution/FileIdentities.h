@@ -44,7 +44,7 @@ public:
         m_ahead = std::async(std::launch::async, [&fs = m_fs, folders] {
             QHash<QString, Listing> read;
             for (const QString& folder : folders)
-                read.insert(folder, fs.listedIdentities(folder));
+                read.emplace(folder, fs.listedIdentities(folder));
             return read;
         });
     }
@@ -129,7 +129,7 @@ private:
         if (m_uses.value(*m_lastFolder) >= kReadFrom) {
             auto it = m_listings.find(*m_lastFolder);
             if (it == m_listings.end())
-                it = m_listings.insert(*m_lastFolder, m_fs.listedIdentities(*m_lastFolder));
+                it = m_listings.emplace(*m_lastFolder, m_fs.listedIdentities(*m_lastFolder));
             m_lastListing = it->has_value() ? &**it : nullptr;
         }
         return m_lastListing;

@@ -422,7 +422,7 @@ void LinuxFileSystem::prepareIdentities() {
         m_preparing = std::async(std::launch::async, [listings = std::move(listings)] {
             QHash<QString, PreparedIdentities> made;
             for (const auto& [key, kept] : listings)
-                made.insert(key, {kept, identitiesOf(*kept)});
+                made.emplace(key, PreparedIdentities{kept, identitiesOf(*kept)});
             return made;
         });
     }
@@ -431,8 +431,11 @@ void LinuxFileSystem::prepareIdentities() {
 std::optional<ListedIdentities> LinuxFileSystem::takePrepared(const QString& key,
                                                               const std::shared_ptr<const KeptListing>& kept) const {
     const std::lock_guard<std::mutex> lock(m_keptLock);
-    if (m_preparing.valid())
-        m_prepared.insert(m_preparing.get());
+    if (m_preparing.valid()) {
+        QHash<QString, PreparedIdentities> made = m_preparing.get();
+        for (auto it = made.begin(); it != made.end(); ++it)
+            m_prepared[it.key()] = std::move(it.value());
+    }
     const auto it = m_prepared.find(key);
     if (it == m_prepared.end())
         return std::nullopt;
