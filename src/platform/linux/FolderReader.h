@@ -42,7 +42,7 @@ public:
 
 private:
     static constexpr std::size_t kFirst = std::size_t{32} * 1024;
-    static constexpr std::size_t kLargest = std::size_t{1024} * 1024;
+    static constexpr std::size_t kLargest = std::size_t{256} * 1024;
 
     // Reads the next batch; false at the end or on an error.
     bool refill();

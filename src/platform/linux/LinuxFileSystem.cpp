@@ -182,11 +182,23 @@ template <typename List, typename NameOf> void sortByName(List& items, NameOf na
             return order < 0;
         return nameOf(items[a.index]) < nameOf(items[b.index]);
     });
-    List sorted;
-    sorted.reserve(items.size());
-    for (const Key& key : keys)
-        sorted.push_back(std::move(items[key.index]));
-    items = std::move(sorted);
+    // Each item moves once, along the cycle of places it belongs to, without a second list.
+    std::vector<bool> placed(count, false);
+    for (std::size_t start = 0; start < count; ++start) {
+        if (placed[start])
+            continue;
+        auto held = std::move(items[start]);
+        std::size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const std::size_t from = keys[at].index;
+            if (from == start)
+                break;
+            items[at] = std::move(items[from]);
+            at = from;
+        }
+        items[at] = std::move(held);
+    }
 }
 
 } // namespace
