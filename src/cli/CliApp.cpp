@@ -99,10 +99,17 @@ public:
     }
     WorkHost& mainHost() override { return m_host; }
     bool showLog(const QString&, const QString& text, bool) override {
-        QByteArray bytes = consoleText(text);
-        if (!bytes.endsWith('\n'))
-            bytes += '\n';
-        m_out.write(bytes);
+        // A piece at a time, each ending after a line end, so that a long log needs no second copy of itself.
+        constexpr qsizetype kPiece = qsizetype{64} * 1024;
+        QStringView rest(text);
+        while (!rest.isEmpty()) {
+            const qsizetype lineEnd = rest.size() > kPiece ? rest.indexOf(QLatin1Char('\n'), kPiece) : -1;
+            const qsizetype piece = lineEnd < 0 ? rest.size() : lineEnd + 1;
+            m_out.write(consoleText(rest.first(piece)));
+            rest = rest.sliced(piece);
+        }
+        if (!text.endsWith(QLatin1Char('\n')))
+            m_out.write(QByteArray(1, '\n'));
         m_out.flush();
         return false;
     }

@@ -59,7 +59,7 @@ char* showControls(const char* in, qsizetype size, char* out) {
 
 } // namespace
 
-QByteArray consoleText(const QString& text) {
+QByteArray consoleText(QStringView text) {
     QByteArray bytes = text.toUtf8();
     // A control character is a byte of its own in UTF-8, never part of another character's bytes, so the
     // encoded text is changed as it stands. Most texts need no picture: a log's CR LF only loses its CR, which

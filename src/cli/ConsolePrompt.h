@@ -6,7 +6,7 @@
 
 // A text of the program as a terminal or a script should get it: UTF-8, each CR LF made LF, every other
 // control character shown as its picture.
-QByteArray consoleText(const QString& text);
+QByteArray consoleText(QStringView text);
 
 // Message boxes of the command line: "title: text" on standard error, line breaks kept. Questions are
 // asked on the terminal when there is one; otherwise they get the preset answer: Yes (or OK) when

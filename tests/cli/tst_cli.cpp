@@ -359,6 +359,27 @@ private Q_SLOTS:
         QCOMPARE(found, after);
     }
 
+    // A log longer than one piece of output comes out whole: every line once, in order, without a CR.
+    void aLongLogIsPrintedWhole() {
+        const QString folder = freshFolder(QStringLiteral("long log"));
+        QStringList expected;
+        for (int i = 0; i < 1500; ++i) {
+            const QString name = QStringLiteral("a-file-with-a-long-name-%1.txt").arg(i, 4, 10, QLatin1Char('0'));
+            TestFiles::write(folder + QLatin1Char('/') + name, QByteArray());
+            expected.append(QStringLiteral("移動：") + folder + QStringLiteral("/x") + name);
+        }
+        const Run result = run({QStringLiteral("--run"), QStringLiteral("\"x\"&name"), folder});
+        QCOMPARE(result.exitCode, 0);
+        QStringList moved;
+        for (const QString& line : result.out.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QStringLiteral("移動：")))
+                moved.append(line);
+        }
+        QCOMPARE(moved, expected);
+        QVERIFY(result.out.endsWith(QStringLiteral(" ---\n")));
+        QVERIFY(!result.out.contains(QLatin1Char('\r')));
+    }
+
     // SIGINT, SIGTERM and SIGHUP stop a run after the file in hand: its log is printed and it exits with 3. A
     // second signal ends it at once. Either way no half-written copy is left and every file is there once.
     void stopSignals_data() {
