@@ -6,6 +6,7 @@
 #include "expression/NumberText.h"
 #include "expression/TextConversion.h"
 #include "expression/ValueFormatter.h"
+#include "expression/Variables.h"
 #include "platform/AttributeBits.h"
 #include "platform/FileSystem.h"
 
@@ -410,7 +411,7 @@ CallResult callFunction(const QString& function, const QStringList& arguments, c
     case Fn::Replace:
         return replace(reader);
     case Fn::SetAttr:
-        context.change.attributes = applyAttributeArgument(context.fs, context.fullPath, arguments.at(0));
+        context.change.attributes = applyAttributeArgument(context.fs, context.fullPath(), arguments.at(0));
         return CallResult::ok(QString());
     case Fn::SetCreationTime:
         return setTime(reader, context.change.creationTime);

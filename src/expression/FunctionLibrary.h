@@ -10,6 +10,7 @@
 #include <optional>
 
 class FileSystem;
+class RowPath;
 class SequenceCounters;
 class UserPrompt;
 struct NameChange;
@@ -27,7 +28,7 @@ CheckOutcome checkCall(const QString& function, QStringList& arguments);
 // Where a function gets what it needs besides its arguments.
 struct CallContext {
     const FileSystem& fs;
-    const QString& fullPath; // the row's file
+    const RowPath& fullPath; // the row's file
     NameChange& change;      // the row's requested attributes and times
     SequenceCounters& counters;
     UserPrompt& prompt;

@@ -83,7 +83,7 @@ public:
     // The row's joined top-level values; nothing when the build must stop (the user has been told).
     std::optional<QString> evaluateRow(std::size_t rowIndex, NameChange& change) {
         const FileRow& row = m_context.rows[rowIndex];
-        const QString fullPath = row.fullPath();
+        const RowPath fullPath(row);
         QStringList arguments;
         qsizetype held = 0;
         for (std::size_t r = 0; r < m_records.size(); ++r) {

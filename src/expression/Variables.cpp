@@ -52,7 +52,7 @@ const QHash<QString, Var>& variables() {
 }
 
 QString timeOf(const VariableContext& context, FileTimeKind kind) {
-    return numberText(getFileTimeAsDate(context.fs, context.fullPath, kind));
+    return numberText(getFileTimeAsDate(context.fs, context.fullPath(), kind));
 }
 
 } // namespace
@@ -93,7 +93,7 @@ std::optional<QString> variableValue(const QString& name, const VariableContext&
     case Var::Index:
         return QString::number(context.index);
     case Var::GetAttr:
-        return QString::number(context.fs.attributes(context.fullPath));
+        return QString::number(context.fs.attributes(context.fullPath()));
     }
     return std::nullopt;
 }
@@ -101,4 +101,10 @@ std::optional<QString> variableValue(const QString& name, const VariableContext&
 bool variableReadsRowDetails(const QString& name) {
     const auto it = variables().constFind(name);
     return it != variables().constEnd() && *it == Var::Size;
+}
+
+const QString& RowPath::operator()() const {
+    if (!m_path)
+        m_path = m_row.fullPath();
+    return *m_path;
 }

@@ -9,10 +9,22 @@ class FileSystem;
 class SequenceCounters;
 struct FileRow;
 
+// A row's full path, put together the first time a variable or a function asks for it: most formats never do.
+class RowPath {
+public:
+    explicit RowPath(const FileRow& row)
+        : m_row(row) {}
+    const QString& operator()() const;
+
+private:
+    const FileRow& m_row;
+    mutable std::optional<QString> m_path;
+};
+
 // Where a variable's value comes from for one row.
 struct VariableContext {
     const FileRow& row;
-    const QString& fullPath;
+    const RowPath& fullPath;
     qsizetype index; // from 1
     qsizetype count;
     const FileSystem& fs;
