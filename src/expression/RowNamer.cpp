@@ -4,33 +4,13 @@
 #include "expression/FormatStyleBuilder.h"
 #include "expression/FunctionStyleBuilder.h"
 #include "filelist/FileRow.h"
+#include "platform/TwoHalves.h"
 #include "platform/UserPrompt.h"
 
 #include <atomic>
 #include <future>
 
 namespace {
-
-// From this many rows on, a build is made in two halves at once where it can be.
-constexpr std::size_t kHalvesFrom = 4096;
-
-// Stands in for the user where the second half of a build is named: answers as the question proposes, and notes
-// that something was to be told, so that the row is named again where the user hears of it.
-class HeldBackPrompt final : public UserPrompt {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
-        m_used = true;
-        return answer;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        m_used = true;
-        return std::nullopt;
-    }
-    [[nodiscard]] bool used() const { return m_used; }
-
-private:
-    bool m_used = false;
-};
 
 // The details a namer reads are read for all rows at once, a folder at a time, before the first row is named.
 std::unique_ptr<RowNamer> readyToName(std::unique_ptr<RowNamer> namer, const BuildContext& context) {
@@ -64,16 +44,18 @@ BuildResult buildWithNamer(const QString& formatText, const BuildContext& contex
     std::size_t half = count;
     std::atomic<bool> firstHalfFailed = false;
     std::future<std::size_t> secondHalf;
-    if (!namer->dependsOnOrder() && count >= kHalvesFrom) {
+    if (!namer->dependsOnOrder() && count >= kTwoHalvesFrom) {
         half = count / 2;
         secondHalf = std::async(std::launch::async, [&formatText, &context, prepare, &firstHalfFailed, half, count,
                                                      rows = result.rows.data()] {
-            HeldBackPrompt held;
-            const BuildContext quiet{context.rows, context.options, held, context.clock, context.fs};
+            // Stands in for the user: answers as each question proposes, and notes that something was to be told,
+            // so that the row is named again where the user hears of it.
+            SilentPrompt silent;
+            const BuildContext quiet{context.rows, context.options, silent, context.clock, context.fs};
             const std::unique_ptr<RowNamer> own = prepare(formatText, quiet);
             std::size_t i = half;
-            while (own && !held.used() && i < count && !firstHalfFailed) {
-                if (!own->nameRow(i, rows[i]) || held.used())
+            while (own && !silent.asked() && i < count && !firstHalfFailed) {
+                if (!own->nameRow(i, rows[i]) || silent.asked())
                     break;
                 ++i;
             }

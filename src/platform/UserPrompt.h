@@ -32,9 +32,18 @@ public:
 class SilentPrompt final : public UserPrompt {
 public:
     PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons, PromptAnswer answer) override {
+        m_asked = true;
         return answer;
     }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override {
+        m_asked = true;
+        return std::nullopt;
+    }
+    // Whether anything was to be told or asked.
+    [[nodiscard]] bool asked() const { return m_asked; }
+
+private:
+    bool m_asked = false;
 };
 
 // The program's own name, the title of every message box that has none of its own.
