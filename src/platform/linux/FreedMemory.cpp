@@ -2,16 +2,64 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <latch>
 #include <malloc.h>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+// The allocator gives a thread that allocates while the other heaps are taken a heap of its own, this large and
+// aligned to its size. The heap outlives the thread and waits for the next thread that starts.
+constexpr std::uintptr_t kThreadHeap = std::uintptr_t{64} << 20;
+// How many helper threads a run keeps busy at once, at most: the reading of the history beside the work of the
+// plan, its checks and the writing of the journal.
+constexpr int kHelperHeaps = 3;
+
+// Takes a heap's free memory from next, where the allocator wrote before the heap was advised for large pages,
+// to just before the next large page, and never touches it, which costs no memory: the rest of the large page
+// next lies in would come in small pages. The allocator's note of the free memory after the block stays in
+// front of the large page, which is first touched when a block that reaches into it is used.
+void skipToLargePage(const char* next) {
+    constexpr std::size_t kNote = 64;
+    const std::size_t room = kLargePage - reinterpret_cast<std::uintptr_t>(next) % kLargePage;
+    if (room <= 2 * kNote)
+        return;
+    void* volatile untouched = malloc(room - 2 * kNote);
+    static_cast<void>(untouched);
+}
+
+// Has that many heaps made now, each advised for large pages as the main heap is: a helper that builds half a
+// plan or numbers its places then touches its new memory in large pages too.
+void adviseHelperHeaps() {
+    std::latch together(kHelperHeaps);
+    std::vector<std::thread> threads;
+    threads.reserve(kHelperHeaps);
+    for (int i = 0; i < kHelperHeaps; ++i) {
+        threads.emplace_back([&together] {
+            void* volatile block = malloc(1);
+            auto* const at = static_cast<char*>(block);
+            madvise(at - reinterpret_cast<std::uintptr_t>(at) % kThreadHeap, kThreadHeap, MADV_HUGEPAGE);
+            skipToLargePage(at);
+            // Each thread holds its heap until all have one, so that no two share.
+            together.arrive_and_wait();
+            free(block);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+} // namespace
 
 void returnFreedMemory() {
     malloc_trim(0);
 }
 
 void preferLargeHeap() {
-    constexpr std::size_t kLargePage = std::size_t{2} << 20;
     constexpr int kStep = 64 << 20;
     // Blocks of up to a few megabytes come from the heap, where freed ones are used again, rather than from
     // mappings of their own that each cost new memory; larger ones keep their own mappings, which grow without
@@ -21,13 +69,15 @@ void preferLargeHeap() {
     mallopt(M_TRIM_THRESHOLD, 2 * kStep);
     mallopt(M_TOP_PAD, kStep);
     auto* const start = static_cast<char*>(sbrk(0));
-    // The heap takes its step now; a block freed at once would be elided by the compiler.
+    // The heap takes its step now, for a block that is kept and never touched.
     void* volatile block = malloc(kLargePage);
-    free(block);
     const auto* const end = static_cast<char*>(sbrk(0));
     const std::size_t misaligned = reinterpret_cast<std::uintptr_t>(start) % kLargePage;
     char* const first = misaligned == 0 ? start : start + (kLargePage - misaligned);
     const std::ptrdiff_t wholePages = (end - first) / std::ptrdiff_t{kLargePage};
     if (wholePages > 0)
         madvise(first, static_cast<std::size_t>(wholePages) * kLargePage, MADV_HUGEPAGE);
+    // The allocator wrote where the heap's free memory now begins, just after the block.
+    skipToLargePage(static_cast<const char*>(block) + kLargePage);
+    adviseHelperHeaps();
 }
