@@ -115,6 +115,7 @@ void PlanExecutor::testPass(const RunOptions& options, WorkHost& host) {
     RunLog log(m_state.logText);
     host.setStatusText(tr("テスト実行中"));
     log.line(tr("--- テストのため、実際に変更は行いません。 ---"));
+    log.reserveFor(plan);
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = StopRequest::None;
     const std::uint16_t mask = plan.changeMask();
@@ -200,6 +201,7 @@ void PlanExecutor::realRun(const RunOptions& options, WorkHost& host) {
     RenamePlan& plan = *m_state.plan;
     RunLog log(m_state.logText);
     host.setStatusText(tr("実行中"));
+    log.reserveFor(plan);
     log.line(QStringLiteral("--- "), now(), tr(" 作業開始します。 ---"));
     m_state.stopRequest = StopRequest::None;
     m_state.undoState = UndoState::Run;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/RenamePlan.h"
+
 #include <QString>
 #include <QStringBuilder>
 
@@ -14,6 +16,16 @@ public:
     void emptyLine() { m_text.append(QLatin1String("\r\n")); }
     // Text without a line end of its own.
     void append(const QString& text) { m_text += text; }
+    // Makes room at once for the lines a run usually writes for each file of the plan, its old path and where it
+    // went, so that a long log is not copied again and again as it grows.
+    void reserveFor(const RenamePlan& plan) {
+        // "* ", "移動：" and the line ends around them
+        constexpr qsizetype kAround = 16;
+        qsizetype length = m_text.size();
+        for (const RenameEntry& entry : plan.entries())
+            length += entry.sourcePath.size() + entry.destPath.size() + kAround;
+        m_text.reserve(length);
+    }
 
 private:
     QString& m_text;
