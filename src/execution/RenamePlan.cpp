@@ -2,7 +2,7 @@
 
 #include "expression/BuildTypes.h"
 
-RenamePlan::RenamePlan(std::vector<NameChange>&& built, std::uint16_t changeMask)
+RenamePlan::RenamePlan(std::vector<NameChange> built, std::uint16_t changeMask)
     : m_changeMask(changeMask) {
     m_entries.reserve(built.size());
     for (NameChange& change : built) {

@@ -65,7 +65,8 @@ struct RenameEntry {
 class RenamePlan final {
 public:
     RenamePlan() = default;
-    explicit RenamePlan(std::vector<NameChange>&& built, std::uint16_t changeMask);
+    // Takes the built names; the rows themselves are freed when the plan is made, for what comes next to use.
+    explicit RenamePlan(std::vector<NameChange> built, std::uint16_t changeMask);
     // A plan whose paths are complete, as a journal gives it back.
     RenamePlan(std::vector<RenameEntry>&& entries, std::uint16_t changeMask);
 
