@@ -14,6 +14,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/PathNames.h"
 #include "platform/ControlCharacters.h"
+#include "platform/FreedMemory.h"
 #include "platform/PlaceKeys.h"
 #include "platform/WorkHost.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -363,6 +364,7 @@ private:
         if (options.action == CliAction::Run) {
             // The journals are read while the files are added. An interrupted run is settled before the files
             // are looked at, as it may put some of them back: they are then added again.
+            awaitHelperHeaps();
             std::future<std::vector<RunRecord>> history =
                 std::async(std::launch::async, [this] { return RunJournal(m_journal, m_fs).history(); });
             HeldMessages held(session.prompt);

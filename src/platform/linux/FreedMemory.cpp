@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,25 +33,34 @@ void skipToLargePage(const char* next) {
     static_cast<void>(untouched);
 }
 
-// Has that many heaps made now, each advised for large pages as the main heap is: a helper that builds half a
-// plan or numbers its places then touches its new memory in large pages too.
-void adviseHelperHeaps() {
-    std::latch together(kHelperHeaps);
+// The threads that have the helpers' heaps made, until awaitHelperHeaps() has waited for them. Where nobody
+// waits, they are left in place, and no thread is ended at exit.
+struct HeapMakers {
+    std::latch together{kHelperHeaps};
     std::vector<std::thread> threads;
-    threads.reserve(kHelperHeaps);
+};
+HeapMakers*& heapMakers() {
+    static HeapMakers* makers = nullptr;
+    return makers;
+}
+
+// Has that many heaps made, each advised for large pages as the main heap is, while the calling thread goes on: a
+// helper that builds half a plan or numbers its places then touches its new memory in large pages too.
+void adviseHelperHeaps() {
+    auto* const makers = new HeapMakers;
+    heapMakers() = makers;
+    makers->threads.reserve(kHelperHeaps);
     for (int i = 0; i < kHelperHeaps; ++i) {
-        threads.emplace_back([&together] {
+        makers->threads.emplace_back([makers] {
             void* volatile block = malloc(1);
             auto* const at = static_cast<char*>(block);
             madvise(at - reinterpret_cast<std::uintptr_t>(at) % kThreadHeap, kThreadHeap, MADV_HUGEPAGE);
             skipToLargePage(at);
             // Each thread holds its heap until all have one, so that no two share.
-            together.arrive_and_wait();
+            makers->together.arrive_and_wait();
             free(block);
         });
     }
-    for (std::thread& thread : threads)
-        thread.join();
 }
 
 } // namespace
@@ -80,4 +90,14 @@ void preferLargeHeap() {
     // The allocator wrote where the heap's free memory now begins, just after the block.
     skipToLargePage(static_cast<const char*>(block) + kLargePage);
     adviseHelperHeaps();
+}
+
+void awaitHelperHeaps() {
+    HeapMakers* const makers = std::exchange(heapMakers(), nullptr);
+    if (makers == nullptr)
+        return;
+    // A heap is free for the next thread once the thread that made it has ended.
+    for (std::thread& thread : makers->threads)
+        thread.join();
+    delete makers;
 }
