@@ -29,21 +29,44 @@ trap 'rm -rf "$work"' EXIT
 dir="$work/files"
 prepare="rm -rf '$dir' && mkdir '$dir' && cd '$dir' && seq -f 'photo_%05g.jpg' 0 $((count - 1)) | xargs touch"
 
-hyperfine --warmup 1 --runs 10 --prepare "$prepare" --export-markdown "$work/table.md" --export-json "$work/times.json" \
-    -n tokrenu-cli "'$build/src/cli/tokrenu-cli' --run --no-recycle '\"img_\" & mid(name,7)' '$dir'" \
-    -n mmv "cd '$dir' && mmv 'photo_*' 'img_#1'" \
-    -n rename "cd '$dir' && rename 's/^photo_/img_/' photo_*" \
-    -n syscall-floor "'$build/bench/tokrenu_syscall_floor' '$dir' photo_ img_" \
-    -n read-once "'$build/bench/tokrenu_syscall_floor' --once '$dir' photo_ img_" >/dev/null
-cat "$work/table.md"
+names=(tokrenu-cli mmv rename syscall-floor read-once)
+commands=(
+    "'$build/src/cli/tokrenu-cli' --run --no-recycle '\"img_\" & mid(name,7)' '$dir'"
+    "cd '$dir' && mmv 'photo_*' 'img_#1'"
+    "cd '$dir' && rename 's/^photo_/img_/' photo_*"
+    "'$build/bench/tokrenu_syscall_floor' '$dir' photo_ img_"
+    "'$build/bench/tokrenu_syscall_floor' --once '$dir' photo_ img_"
+)
+# Ten runs of each command, in five rounds of two, each round starting from another command: a busy or a quiet
+# spell of a shared machine then falls on all of them rather than on the one whose runs it happened to meet.
+rounds=5
+for round in $(seq 0 $((rounds - 1))); do
+    args=()
+    for k in "${!names[@]}"; do
+        at=$(((k + round) % ${#names[@]}))
+        args+=(-n "${names[$at]}" "${commands[$at]}")
+    done
+    warmup=0
+    [ "$round" -eq 0 ] && warmup=1
+    hyperfine --warmup "$warmup" --runs 2 --prepare "$prepare" --export-json "$work/round$round.json" "${args[@]}" >/dev/null
+done
 # The targets compare medians, which a noisy machine moves less than means.
-python3 - "$work/times.json" <<'PY'
-import json, sys
-results = json.load(open(sys.argv[1]))["results"]
-base = {r["command"]: r["median"] for r in results}
+python3 - "$work" "${names[@]}" <<'PY'
+import glob, json, statistics, sys
+work, names = sys.argv[1], sys.argv[2:]
+times = {name: [] for name in names}
+for path in sorted(glob.glob(f"{work}/round*.json")):
+    for result in json.load(open(path))["results"]:
+        times[result["command"]] += [t * 1000 for t in result["times"]]
+median = {name: statistics.median(times[name]) for name in names}
+print("| Command | Mean [ms] | Min [ms] | Max [ms] | Runs |")
+print("|:---|---:|---:|---:|---:|")
+for name in names:
+    t = times[name]
+    print(f"| `{name}` | {statistics.mean(t):.1f} ± {statistics.stdev(t):.1f} | {min(t):.1f} | {max(t):.1f} | {len(t)} |")
 print()
 print("| Command | Median [ms] | / mmv | / read-once |")
 print("|:---|---:|---:|---:|")
-for r in results:
-    print(f"| {r['command']} | {r['median'] * 1000:.1f} | {r['median'] / base['mmv']:.2f} | {r['median'] / base['read-once']:.2f} |")
+for name in names:
+    print(f"| {name} | {median[name]:.1f} | {median[name] / median['mmv']:.2f} | {median[name] / median['read-once']:.2f} |")
 PY
