@@ -39,16 +39,13 @@ struct HeapMakers {
     std::latch together{kHelperHeaps};
     std::vector<std::thread> threads;
 };
-HeapMakers*& heapMakers() {
-    static HeapMakers* makers = nullptr;
-    return makers;
-}
+HeapMakers* g_heapMakers = nullptr;
 
 // Has that many heaps made, each advised for large pages as the main heap is, while the calling thread goes on: a
 // helper that builds half a plan or numbers its places then touches its new memory in large pages too.
 void adviseHelperHeaps() {
     auto* const makers = new HeapMakers;
-    heapMakers() = makers;
+    g_heapMakers = makers;
     makers->threads.reserve(kHelperHeaps);
     for (int i = 0; i < kHelperHeaps; ++i) {
         makers->threads.emplace_back([makers] {
@@ -93,7 +90,7 @@ void preferLargeHeap() {
 }
 
 void awaitHelperHeaps() {
-    HeapMakers* const makers = std::exchange(heapMakers(), nullptr);
+    HeapMakers* const makers = std::exchange(g_heapMakers, nullptr);
     if (makers == nullptr)
         return;
     // A heap is free for the next thread once the thread that made it has ended.
