@@ -31,15 +31,16 @@ constexpr std::uint8_t kLastWriteTime = 64;
 // One file of the plan. Before a real run the attributes and times are those to set; after a step
 // succeeded they hold what the file had before, which is what undo restores.
 struct RenameEntry {
-    std::uint8_t doneSteps = 0;
+    // The fields go from the widest to the narrowest, which leaves the least room between them: a plan holds one
+    // entry for every file.
     QString sourcePath;
     QString destPath; // the new name alone until the paths are completed, then the full new path
-    qint32 attributes = 0;
+    // Where the file waits while it is in the middle of a cycle of names (moved away from its old name, not
+    // yet at its new one); empty otherwise.
+    QString temporaryPath;
     double creationTime = 0.0;
     double lastAccessTime = 0.0;
     double lastWriteTime = 0.0;
-    // The new name is longer than a folder entry may be; destPath then shows only its start.
-    bool nameTooLong = false;
     // For a plan read from a journal: the file the run found at sourcePath, and the one it left at destPath
     // (the same file after a move within one mount). Undo touches a file only while it is still that one.
     std::optional<FileIdentity> sourceIdentity;
@@ -47,11 +48,12 @@ struct RenameEntry {
     // The write permissions the file had before its attributes changed (once that step is done), where the
     // platform has them: clearing read-only then gives back exactly these.
     std::optional<std::uint32_t> writePermissions;
+    qint32 attributes = 0;
+    std::uint8_t doneSteps = 0;
+    // The new name is longer than a folder entry may be; destPath then shows only its start.
+    bool nameTooLong = false;
     // From a journal: an earlier undo began to copy this file back to its old mount, and may have finished.
     bool moveBackBegun = false;
-    // Where the file waits while it is in the middle of a cycle of names (moved away from its old name, not
-    // yet at its new one); empty otherwise.
-    QString temporaryPath;
 
     // Where a file that was moved or copied is now.
     [[nodiscard]] const QString& currentPath() const { return temporaryPath.isEmpty() ? destPath : temporaryPath; }

@@ -27,8 +27,7 @@ struct FileStatus {
 // One entry of a folder listing, as the listing itself tells it: no look at the file is needed.
 struct FolderEntry {
     QString name;
-    bool folder = false;           // a folder, or a link to one
-    std::uint64_t listedInode = 0; // the number the listing gives the entry; 0 where it gives none
+    bool folder = false; // a folder, or a link to one
 };
 
 // Which file a path is: its device and inode numbers.

@@ -62,7 +62,7 @@ public:
             return listing;
         listing.entries.reserve(static_cast<std::size_t>(m_count));
         for (int i = 0; i < m_count; ++i)
-            listing.entries.push_back({nameOf(i), false, static_cast<std::uint64_t>(i) + 1});
+            listing.entries.push_back({nameOf(i), false});
         return listing;
     }
     [[nodiscard]] QStringList subfolderNames(const QString&) const override { return {}; }

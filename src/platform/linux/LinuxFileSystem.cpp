@@ -267,7 +267,7 @@ FolderListing LinuxFileSystem::findFiles(const QString& folder, const QString& w
             continue;
         const std::optional<bool> folder = isListedFolder(dirFd, *entry);
         if (folder)
-            listing.entries.push_back({std::move(*name), *folder, static_cast<std::uint64_t>(entry->d_ino)});
+            listing.entries.push_back({std::move(*name), *folder});
     }
     if (kept) {
         const std::lock_guard<std::mutex> lock(m_keptLock);
