@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "platform/PlaceKeys.h"
 
+#include <cstdint>
+
 std::vector<MoveStep> orderMoves(const std::vector<qsizetype>& waitsFor) {
     const auto count = static_cast<qsizetype>(waitsFor.size());
     enum class Mark : std::uint8_t { New, Waiting, Ordered };
@@ -76,10 +78,11 @@ PlanHolders::PlanHolders(const RenamePlan& plan, const FileSystem& fs, FileOpera
     m_waitsFor.assign(size - 1, -1);
     // One table of places for all questions: whose source a place is, whose file moves away from it, and
     // which entry first goes there. Places, not path texts: "d/./a" and a link to d are where "d/a" is.
+    // Entries are numbered in 32 bits here: the table has a place for each path of the plan.
     struct Place {
-        qsizetype source = 0;
-        qsizetype mover = 0;
-        qsizetype firstDest = 0;
+        std::int32_t source = 0;
+        std::int32_t mover = 0;
+        std::int32_t firstDest = 0;
     };
     const auto moves = [&plan, operation](qsizetype i) {
         return movesAway(plan.entry(i), operation);
@@ -93,14 +96,14 @@ PlanHolders::PlanHolders(const RenamePlan& plan, const FileSystem& fs, FileOpera
     std::vector<Place> table(static_cast<std::size_t>(places.count()));
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         Place& place = table[static_cast<std::size_t>(sources[static_cast<std::size_t>(i - 1)])];
-        place.source = i;
+        place.source = static_cast<std::int32_t>(i);
         if (moves(i))
-            place.mover = i;
+            place.mover = static_cast<std::int32_t>(i);
     }
     for (qsizetype i = 1; i <= plan.upperBound(); ++i) {
         Place& place = table[static_cast<std::size_t>(dests[static_cast<std::size_t>(i - 1)])];
         if (place.firstDest == 0)
-            place.firstDest = i;
+            place.firstDest = static_cast<std::int32_t>(i);
         m_sourceHolder[static_cast<std::size_t>(i)] = place.source;
         m_group[static_cast<std::size_t>(i)] = place.firstDest;
         if (moves(i) && place.mover != 0 && place.mover != i)

@@ -58,25 +58,26 @@ bool PlaceKeys::samePlace(const QString& a, const QString& b) {
 
 PlaceNumbers::PlaceNumbers(const FileSystem& fs, std::size_t expected)
     : m_keys(fs)
-    , m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * expected))) {
+    , m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * expected)))
+    , m_shift(slotShift(m_slots.size())) {
     m_places.reserve(expected);
 }
 
 void PlaceNumbers::numberBatch(const PlaceKey* keys, std::size_t count, qsizetype* numbers) {
-    std::array<std::uint64_t, kBatch> hashes{};
+    std::array<std::uint32_t, kBatch> hashes{};
     for (std::size_t k = 0; k < count; ++k) {
-        hashes[k] = qHash(keys[k]);
-        __builtin_prefetch(&m_slots[hashes[k] & (m_slots.size() - 1)]);
+        hashes[k] = static_cast<std::uint32_t>(qHash(keys[k]) >> 32);
+        __builtin_prefetch(&m_slots[hashes[k] >> m_shift]);
     }
     for (std::size_t k = 0; k < count; ++k) {
         if (2 * (m_places.size() + 1) > m_slots.size())
             grow();
         const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = hashes[k] & mask;; i = (i + 1) & mask) {
+        for (std::size_t i = hashes[k] >> m_shift;; i = (i + 1) & mask) {
             Slot& slot = m_slots[i];
             if (slot.number == 0) {
                 m_places.push_back(keys[k]);
-                slot = {hashes[k], m_places.size()};
+                slot = {hashes[k], static_cast<std::uint32_t>(m_places.size())};
                 numbers[k] = static_cast<qsizetype>(m_places.size() - 1);
                 break;
             }
@@ -91,13 +92,15 @@ void PlaceNumbers::numberBatch(const PlaceKey* keys, std::size_t count, qsizetyp
 void PlaceNumbers::grow() {
     std::vector<Slot> slots(2 * m_slots.size());
     const std::size_t mask = slots.size() - 1;
+    const int shift = slotShift(slots.size());
     for (const Slot& slot : m_slots) {
         if (slot.number == 0)
             continue;
-        std::size_t i = slot.hash & mask;
+        std::size_t i = slot.hash >> shift;
         while (slots[i].number != 0)
             i = (i + 1) & mask;
         slots[i] = slot;
     }
     m_slots = std::move(slots);
+    m_shift = shift;
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -91,10 +92,13 @@ public:
 
 private:
     static constexpr std::size_t kBatch = 32;
+    // Half the size of a full hash and number: the table of a long plan is read from all over, and touched new.
     struct Slot {
-        std::uint64_t hash = 0;
-        std::size_t number = 0; // the place's number plus one; 0 for an empty slot
+        std::uint32_t hash = 0;   // the upper half of the place's hash, whose first bits choose the slot
+        std::uint32_t number = 0; // the place's number plus one; 0 for an empty slot
     };
+    // How far a hash is shifted to choose its first slot in a table of that many (a power of two from 2 to 2^32).
+    static int slotShift(std::size_t slots) { return 32 - std::countr_zero(slots); }
 
     void numberBatch(const PlaceKey* keys, std::size_t count, qsizetype* numbers);
     void grow();
@@ -102,4 +106,5 @@ private:
     PlaceKeys m_keys;
     std::vector<PlaceKey> m_places; // by number
     std::vector<Slot> m_slots;      // a power of two of them, at most half in use
+    int m_shift = 0;                // slotShift(m_slots.size())
 };
