@@ -63,7 +63,10 @@ PlaceNumbers::PlaceNumbers(const FileSystem& fs, std::size_t expected)
     m_places.reserve(expected);
 }
 
-void PlaceNumbers::numberBatch(const PlaceKey* keys, std::size_t count, qsizetype* numbers) {
+void PlaceNumbers::numberBatch(const PlaceKey* keys,
+                               const QString* const* paths,
+                               std::size_t count,
+                               qsizetype* numbers) {
     std::array<std::uint32_t, kBatch> hashes{};
     for (std::size_t k = 0; k < count; ++k) {
         hashes[k] = static_cast<std::uint32_t>(qHash(keys[k]) >> 32);
@@ -76,12 +79,12 @@ void PlaceNumbers::numberBatch(const PlaceKey* keys, std::size_t count, qsizetyp
         for (std::size_t i = hashes[k] >> m_shift;; i = (i + 1) & mask) {
             Slot& slot = m_slots[i];
             if (slot.number == 0) {
-                m_places.push_back(keys[k]);
+                m_places.push_back(paths[k]);
                 slot = {hashes[k], static_cast<std::uint32_t>(m_places.size())};
                 numbers[k] = static_cast<qsizetype>(m_places.size() - 1);
                 break;
             }
-            if (slot.hash == hashes[k] && m_places[slot.number - 1] == keys[k]) {
+            if (slot.hash == hashes[k] && m_keys.keyOf(*m_places[slot.number - 1]) == keys[k]) {
                 numbers[k] = static_cast<qsizetype>(slot.number - 1);
                 break;
             }

@@ -79,11 +79,14 @@ public:
     template <typename PathOf> [[nodiscard]] std::vector<qsizetype> number(std::size_t count, PathOf&& pathOf) {
         std::vector<qsizetype> numbers(count);
         std::array<PlaceKey, kBatch> keys;
+        std::array<const QString*, kBatch> paths{};
         for (std::size_t first = 0; first < count; first += kBatch) {
             const std::size_t batch = std::min(kBatch, count - first);
-            for (std::size_t k = 0; k < batch; ++k)
-                keys[k] = m_keys.keyOf(pathOf(first + k));
-            numberBatch(keys.data(), batch, numbers.data() + first);
+            for (std::size_t k = 0; k < batch; ++k) {
+                paths[k] = &pathOf(first + k);
+                keys[k] = m_keys.keyOf(*paths[k]);
+            }
+            numberBatch(keys.data(), paths.data(), batch, numbers.data() + first);
         }
         return numbers;
     }
@@ -100,11 +103,13 @@ private:
     // How far a hash is shifted to choose its first slot in a table of that many (a power of two from 2 to 2^32).
     static int slotShift(std::size_t slots) { return 32 - std::countr_zero(slots); }
 
-    void numberBatch(const PlaceKey* keys, std::size_t count, qsizetype* numbers);
+    void numberBatch(const PlaceKey* keys, const QString* const* paths, std::size_t count, qsizetype* numbers);
     void grow();
 
     PlaceKeys m_keys;
-    std::vector<PlaceKey> m_places; // by number
-    std::vector<Slot> m_slots;      // a power of two of them, at most half in use
-    int m_shift = 0;                // slotShift(m_slots.size())
+    // By number, the path each place was first numbered from: its key is made again where a hash agrees, which
+    // is seldom, rather than kept for every place.
+    std::vector<const QString*> m_places;
+    std::vector<Slot> m_slots; // a power of two of them, at most half in use
+    int m_shift = 0;           // slotShift(m_slots.size())
 };
