@@ -78,7 +78,7 @@ PlanHolders::PlanHolders(const RenamePlan& plan, const FileSystem& fs, FileOpera
     m_waitsFor.assign(size - 1, -1);
     // One table of places for all questions: whose source a place is, whose file moves away from it, and
     // which entry first goes there. Places, not path texts: "d/./a" and a link to d are where "d/a" is.
-    // Entries are numbered in 32 bits here: the table has a place for each path of the plan.
+    // A place for each path of the plan, all touched new: entry numbers are kept in 32 bits, which they fit.
     struct Place {
         std::int32_t source = 0;
         std::int32_t mover = 0;
