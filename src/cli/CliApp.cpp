@@ -285,7 +285,7 @@ private:
         renumberDuplicates(plan);
         QString names;
         for (const RenameEntry& entry : plan.entries())
-            names += withVisibleControls(fileNameOf(entry.destPath).toString()) % QLatin1Char('\n');
+            names.append(withVisibleControls(fileNameOf(entry.destPath).toString())).append(QLatin1Char('\n'));
         m_out.write(names);
         return kExitOk;
     }
@@ -327,8 +327,10 @@ private:
             const bool fails = row.state == PreviewState::InUse || row.state == PreviewState::Duplicate ||
                                row.state == PreviewState::Error;
             failing = failing || fails;
-            lines += QLatin1String(state) % QLatin1Char('\t') % withVisibleControls(row.name) %
-                     (fails ? QLatin1Char('\t') + withVisibleControls(row.reason) : QString()) % QLatin1Char('\n');
+            lines.append(QLatin1String(state)).append(QLatin1Char('\t')).append(withVisibleControls(row.name));
+            if (fails)
+                lines.append(QLatin1Char('\t')).append(withVisibleControls(row.reason));
+            lines.append(QLatin1Char('\n'));
         }
         m_out.write(lines);
         return failing ? kExitFailed : kExitOk;

@@ -3,16 +3,20 @@
 #include "execution/RenamePlan.h"
 
 #include <QString>
-#include <QStringBuilder>
 
 // Appends lines to a log whose lines end with CR LF. The parts of a line are written straight into the
-// log, in one append, so that no line is put together on its own first.
+// log, one after another, so that no line is put together on its own first. (Appending a whole line as a
+// string builder would do that too, but Qt 6.4 then doubles the room once the log fills half of it: a log
+// reserved for its run would be copied into twice the memory half way through.)
 class RunLog final {
 public:
     explicit RunLog(QString& text)
         : m_text(text) {}
 
-    template <typename... Parts> void line(const Parts&... parts) { m_text += (... % parts) % QLatin1String("\r\n"); }
+    template <typename... Parts> void line(const Parts&... parts) {
+        (m_text.append(parts), ...);
+        m_text.append(QLatin1String("\r\n"));
+    }
     void emptyLine() { m_text.append(QLatin1String("\r\n")); }
     // Text without a line end of its own.
     void append(const QString& text) { m_text += text; }
