@@ -198,6 +198,17 @@ std::vector<RunRecord> RunJournal::history() const {
     return records;
 }
 
+void RunJournal::noteWritten(qint64 run, const JournalSummary& summary) const {
+    // A later change of the same length within the change time's coarse step would not show: but every writer of
+    // a journal only adds to it, or cuts off a record left unfinished, which a journal that ended has not.
+    const std::optional<JournalStamp> stamp = m_store.stamp(run);
+    if (!stamp || stamp->inUse || stamp->size != summary.wholeLength)
+        return;
+    QHash<qint64, SummaryNote> notes = readNotes(m_store.readNotes());
+    notes.insert(run, {*stamp, summary});
+    m_store.writeNotes(writeNotes(notes));
+}
+
 qint64 RunJournal::lastRunToUndo(const std::vector<RunRecord>& runs) {
     // Newest first.
     for (std::size_t k = runs.size(); k-- > 0;) {

@@ -43,6 +43,10 @@ public:
 
     // Every journal kept, oldest first.
     [[nodiscard]] std::vector<RunRecord> history() const;
+    // Notes what the journal of the run says, told by the writer that has just closed it after wholeLength
+    // bytes, so that the next start need not read it again. Nothing is noted when the file is no longer as the
+    // writer left it: another process has it open, or has written to it since.
+    void noteWritten(qint64 run, const JournalSummary& summary) const;
     // The newest run that touched files and has not been undone, passing over runs another process is
     // writing; 0 when there is none. A newest journal that cannot be read is chosen, so that undo says why.
     [[nodiscard]] static qint64 lastRunToUndo(const std::vector<RunRecord>& runs);

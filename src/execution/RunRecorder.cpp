@@ -4,6 +4,7 @@
 #include "execution/JournalFormat.h"
 #include "execution/PlanSteps.h"
 #include "execution/RenamePlan.h"
+#include "execution/RunJournal.h"
 #include "platform/AttributeBits.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -35,6 +36,8 @@ public:
 
     // Where the lines go.
     QByteArray& bytes() { return m_filling; }
+    // The bytes handed to the file so far.
+    [[nodiscard]] qint64 handed() const { return m_handed; }
     // Hands the piece on once it is long enough.
     void maybeWrite() {
         if (m_filling.size() < kPieceBytes)
@@ -43,6 +46,7 @@ public:
             return;
         std::swap(m_filling, m_writing);
         m_filling.resize(0); // keeps its room
+        m_handed += m_writing.size();
         m_written = std::async(std::launch::async, [this] { return m_file.append(m_writing); });
     }
     // Waits for the piece being written: false if a piece could not be.
@@ -57,6 +61,7 @@ private:
     QByteArray m_filling;
     QByteArray m_writing;
     std::future<bool> m_written;
+    qint64 m_handed = 0;
     bool m_failed = false;
 };
 
@@ -151,8 +156,9 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     // The entries' paths are written from these folders on.
     const QString sourceFolder = commonFolder(entries, &RenameEntry::sourcePath);
     const QString targetFolder = commonFolder(entries, &RenameEntry::destPath);
+    const qint64 started = clock.now().toSecsSinceEpoch();
     JournalLine(bytes, JournalTag::kRun)
-        .number(clock.now().toSecsSinceEpoch())
+        .number(started)
         .number(static_cast<qint64>(operation))
         .number(mask)
         .number(bulk ? 1 : 0)
@@ -212,16 +218,34 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     const std::vector<qint64> kept = store.runs();
     for (std::size_t k = 0; k + kKeptRuns < kept.size(); ++k)
         static_cast<void>(store.remove(kept[k]));
-    return std::unique_ptr<RunRecorder>(new RunRecorder(std::move(file), run, fs, std::move(newFiles)));
+    // What a reading of the journal will find, the folders as their text reads back.
+    JournalSummary summary;
+    summary.version = JournalFormat::kVersion;
+    summary.hasRun = true;
+    summary.startedSecs = started;
+    summary.operation = operation;
+    summary.changeMask = mask;
+    summary.bulk = bulk;
+    summary.entryCount = plan.upperBound();
+    summary.sourceFolder = QString::fromUtf8(sourceFolder.toUtf8());
+    summary.targetFolder = QString::fromUtf8(targetFolder.toUtf8());
+    summary.planComplete = true;
+    summary.wholeLength = pieces.handed() + bytes.size();
+    return std::unique_ptr<RunRecorder>(
+        new RunRecorder(store, std::move(file), run, fs, std::move(newFiles), std::move(summary)));
 }
 
-RunRecorder::RunRecorder(std::unique_ptr<JournalFile> file,
+RunRecorder::RunRecorder(JournalStore& store,
+                         std::unique_ptr<JournalFile> file,
                          qint64 run,
                          const FileSystem& fs,
-                         std::vector<bool> newFiles)
-    : m_file(std::move(file))
+                         std::vector<bool> newFiles,
+                         JournalSummary summary)
+    : m_store(store)
+    , m_file(std::move(file))
     , m_run(run)
     , m_fs(fs)
+    , m_summary(std::move(summary))
     , m_newFiles(std::move(newFiles)) {}
 
 RunRecorder::~RunRecorder() = default;
@@ -242,6 +266,7 @@ void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValu
     if (!entry.temporaryPath.isEmpty())
         JournalLine(m_line, JournalTag::kAside).number(i).text(entry.temporaryPath).end();
     m_file->append(m_line);
+    m_summary.wholeLength += m_line.size();
     // The identity of a new file is known nowhere else: it must survive the process, whatever ends it.
     if (newFile)
         m_file->flush();
@@ -251,19 +276,30 @@ void RunRecorder::aside(qsizetype i, const QString& path) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
     m_file->append(m_line);
+    m_summary.wholeLength += m_line.size();
     m_file->flush();
 }
 
 bool RunRecorder::failed() const {
-    return !m_file->error().isEmpty();
+    return m_file && !m_file->error().isEmpty();
 }
 
 QString RunRecorder::error() const {
-    return m_file->error();
+    return m_file ? m_file->error() : QString();
 }
 
 bool RunRecorder::finish(bool stopped, bool bulkIncomplete) {
+    if (!m_file)
+        return false;
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kRunEnd).number(stopped ? 1 : 0).number(bulkIncomplete ? 1 : 0).end();
-    return m_file->append(m_line) && m_file->sync();
+    if (!m_file->append(m_line) || !m_file->sync())
+        return false;
+    m_file.reset();
+    m_summary.wholeLength += m_line.size();
+    m_summary.ended = true;
+    m_summary.stopped = stopped;
+    m_summary.bulkIncomplete = bulkIncomplete;
+    RunJournal(m_store, m_fs).noteWritten(m_run, m_summary);
+    return true;
 }

@@ -48,15 +48,24 @@ public:
     // Some write failed: what follows cannot be recorded, so the run is to stop.
     [[nodiscard]] bool failed() const;
     [[nodiscard]] QString error() const;
-    // Marks the end and waits until it is on disk; false when it could not be written.
+    // Marks the end and waits until it is on disk, then closes the journal and notes what it says; false when it
+    // could not be written.
     bool finish(bool stopped, bool bulkIncomplete);
 
 private:
-    RunRecorder(std::unique_ptr<JournalFile> file, qint64 run, const FileSystem& fs, std::vector<bool> newFiles);
+    RunRecorder(JournalStore& store,
+                std::unique_ptr<JournalFile> file,
+                qint64 run,
+                const FileSystem& fs,
+                std::vector<bool> newFiles,
+                JournalSummary summary);
 
-    std::unique_ptr<JournalFile> m_file;
+    JournalStore& m_store;
+    std::unique_ptr<JournalFile> m_file; // none once the run has finished
     qint64 m_run;
     const FileSystem& m_fs;
+    // What a reading of the journal would tell, and how many bytes it has, as far as it is written.
+    JournalSummary m_summary;
     std::vector<bool> m_newFiles; // by entry from 1: its destination will be a new file
     // The records of one step, emptied with resize(0), which keeps its room; clear() would give it back.
     QByteArray m_line;

@@ -575,6 +575,48 @@ private Q_SLOTS:
             QVERIFY2(found[static_cast<std::size_t>(k)] == m_fs.fileIdentity(paths[k]), qPrintable(paths[k]));
     }
 
+    // A run notes what its journal says as it closes it, just as a reading of the journal tells it, so that the next
+    // start reads nothing.
+    void aRunNotesWhatItsJournalSays_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("how");
+        const QStringList two{QStringLiteral("a"), QStringLiteral("b")};
+        const QString prefix = QStringLiteral("\"x\" & name");
+        QTest::newRow("renamed") << two << prefix << "";
+        QTest::newRow("attribute and time changed")
+            << two << prefix + QStringLiteral(" & setattr(\"+h\") & setlastwritetime(\"2001/02/03 04:05:06\")") << "";
+        QTest::newRow("a swap, one file aside") << two << "mid(\"ba\",index,1)"
+                                                << "";
+        QTest::newRow("copied") << two << prefix << "copy";
+        QTest::newRow("in one call") << two << prefix << "bulk";
+        QTest::newRow("stopped") << QStringList{"a", "b", "c"} << prefix << "stop";
+        QTest::newRow("a move refused") << two << prefix << "refused";
+    }
+    void aRunNotesWhatItsJournalSays() {
+        QFETCH(QStringList, names);
+        QFETCH(QString, format);
+        QFETCH(QString, how);
+        files(names);
+        m_options.copy = how == QLatin1String("copy");
+        m_options.multidestFiles = how == QLatin1String("bulk");
+        if (how == QLatin1String("stop"))
+            m_frontEnd->host.stopAtFile = 1;
+        if (how == QLatin1String("refused"))
+            m_files->beforeFirst = [this] {
+                QVERIFY(TestFiles::write(m_root + QStringLiteral("xb"), "in the way"));
+            };
+        command(RunMode::Run, format);
+        m_store->reads = 0;
+        const std::vector<RunRecord> runs = RunJournal(*m_store, m_fs).history();
+        QCOMPARE(m_store->reads, 0);
+        QCOMPARE(runs.size(), std::size_t(1));
+        const JournalSummary read = JournalReader::read(TestFiles::read(m_store->pathOf(runs[0].run)), false).summary;
+        QCOMPARE(read.condition, JournalCondition::Readable);
+        QVERIFY(read.ended);
+        QCOMPARE(runs[0].summary, read);
+    }
+
     // What the journals say is noted beside them, so that a start reads again only the journals changed since;
     // the notes never hide a change, even one that leaves a journal as long as it was.
     void aStartReadsOnlyTheJournalsChangedSince_data() {
