@@ -215,9 +215,6 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
         static_cast<void>(store.remove(run));
         return nullptr;
     }
-    const std::vector<qint64> kept = store.runs();
-    for (std::size_t k = 0; k + kKeptRuns < kept.size(); ++k)
-        static_cast<void>(store.remove(kept[k]));
     // What a reading of the journal will find, the folders as their text reads back.
     JournalSummary summary;
     summary.version = JournalFormat::kVersion;
@@ -231,8 +228,17 @@ std::unique_ptr<RunRecorder> RunRecorder::begin(JournalStore& store,
     summary.targetFolder = QString::fromUtf8(targetFolder.toUtf8());
     summary.planComplete = true;
     summary.wholeLength = pieces.handed() + bytes.size();
-    return std::unique_ptr<RunRecorder>(
+    std::unique_ptr<RunRecorder> recorder(
         new RunRecorder(store, std::move(file), run, fs, std::move(newFiles), std::move(summary)));
+    std::vector<qint64> old = store.runs();
+    old.resize(old.size() > kKeptRuns ? old.size() - kKeptRuns : 0);
+    if (!old.empty()) {
+        recorder->m_pruning = std::async(std::launch::async, [&store, old = std::move(old)] {
+            for (const qint64 gone : old)
+                static_cast<void>(store.remove(gone));
+        });
+    }
+    return recorder;
 }
 
 RunRecorder::RunRecorder(JournalStore& store,

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct RenameEntry;
 // dies meanwhile leaves a journal without its end, from which the files are found by their identity.
 class RunRecorder final {
 public:
-    // How many journals are kept, this run's among them; older ones go when a run begins.
+    // How many journals are kept, this run's among them; older ones go while a run goes on.
     static constexpr int kKeptRuns = 20;
 
     // Looks at every source as it is now (not as the list saw it) and writes the plan. Nothing, with the reason
@@ -67,6 +68,9 @@ private:
     // What a reading of the journal would tell, and how many bytes it has, as far as it is written.
     JournalSummary m_summary;
     std::vector<bool> m_newFiles; // by entry from 1: its destination will be a new file
+    // The removal of the journals older than those kept, which takes its time for a long one; waited for when
+    // the recorder goes.
+    std::future<void> m_pruning;
     // The records of one step, emptied with resize(0), which keeps its room; clear() would give it back.
     QByteArray m_line;
 };
