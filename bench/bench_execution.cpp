@@ -155,7 +155,7 @@ double engineUndo(benchmark::State& state, Engine& e, int count) {
         fixture.state.plan = std::move(source.plan);
         QString error;
         const std::unique_ptr<UndoRecorder> recorder =
-            UndoRecorder::begin(e.journal, run, source.wholeLength, e.clock, error);
+            UndoRecorder::begin(e.journal, run, source.summary, e.clock, error);
         PlanUndo undo(fixture.state, fixture.list, e.fs, e.files, e.clock, e.prompt, recorder.get());
         if (!recorder || undo.undoSteps(e.options, e.host) != 0 || !recorder->finish(false))
             state.SkipWithError("a step failed");

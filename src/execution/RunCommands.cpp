@@ -87,18 +87,18 @@ CommandOutcome RunCommands::runCommand(RunMode mode, const QString& formatText, 
 }
 
 void RunCommands::undo(const RunOptions& options, CommandOutcome& outcome) {
-    qint64 wholeLength = 0;
-    if (!loadUndoRun(outcome, wholeLength))
+    JournalSummary before;
+    if (!loadUndoRun(outcome, before))
         return;
     PlanUndo undo(m_state, m_list, m_fs, m_files, m_clock, m_prompt);
     if (!undo.startUndo()) {
         outcome.refused = true;
         return;
     }
-    undoSteps(options, outcome, wholeLength);
+    undoSteps(options, outcome, before);
 }
 
-bool RunCommands::loadUndoRun(CommandOutcome& outcome, qint64& wholeLength) {
+bool RunCommands::loadUndoRun(CommandOutcome& outcome, JournalSummary& before) {
     // Without a journal of this session's run (a plan made in memory alone) the plan in memory is undone.
     if (m_state.undoRun == 0 || m_state.undoState == UndoState::Nothing)
         return true;
@@ -113,15 +113,15 @@ bool RunCommands::loadUndoRun(CommandOutcome& outcome, qint64& wholeLength) {
     m_state.undoState = source.state;
     if (source.plan)
         m_state.plan = std::move(source.plan);
-    wholeLength = source.wholeLength;
+    before = std::move(source.summary);
     return true;
 }
 
-void RunCommands::undoSteps(const RunOptions& options, CommandOutcome& outcome, qint64 wholeLength) {
+void RunCommands::undoSteps(const RunOptions& options, CommandOutcome& outcome, const JournalSummary& before) {
     std::unique_ptr<UndoRecorder> recorder;
     if (m_state.undoRun != 0) {
         QString error;
-        recorder = UndoRecorder::begin(m_journal, m_state.undoRun, wholeLength, m_clock, error);
+        recorder = UndoRecorder::begin(m_journal, m_state.undoRun, before, m_clock, error);
         if (!recorder) {
             m_prompt.inform(tr("作業の記録に書き込めないため、元に戻せません。") + QStringLiteral("\r\n") + error,
                             programTitle(), PromptIcon::Critical);
@@ -162,17 +162,17 @@ void RunCommands::recoverInterruptedRuns(const RunOptions& options,
                                            [](const RenameEntry& entry) { return entry.doneSteps != 0; });
         QString error;
         if (changed == 0) {
-            static_cast<void>(UndoRecorder::recordKept(m_journal, run, source.wholeLength, m_clock, error));
+            static_cast<void>(UndoRecorder::recordKept(m_journal, run, source.summary, m_clock, error));
             continue;
         }
-        const QString started = DateValue::generalDateText(DateValue::fromSecsSinceEpoch(source.startedSecs));
+        const QString started = DateValue::generalDateText(DateValue::fromSecsSinceEpoch(source.summary.startedSecs));
         const QString question = tr("前回の作業（%1 開始）は、終わる前に中断されました。").arg(started) +
                                  QStringLiteral("\r\n") +
                                  tr("変更された %1 個のファイルを元に戻しますか？").arg(changed) +
                                  QStringLiteral("\r\n") + tr("［いいえ］を選ぶと、ファイルは今のままになります。");
         if (m_prompt.message(question, programTitle(), PromptIcon::Question, PromptButtons::YesNo, PromptAnswer::No) !=
             PromptAnswer::Yes) {
-            if (!UndoRecorder::recordKept(m_journal, run, source.wholeLength, m_clock, error))
+            if (!UndoRecorder::recordKept(m_journal, run, source.summary, m_clock, error))
                 m_prompt.inform(tr("作業の記録に書き込めません。") + QStringLiteral("\r\n") + error, programTitle(),
                                 PromptIcon::Critical);
             continue;
@@ -183,7 +183,7 @@ void RunCommands::recoverInterruptedRuns(const RunOptions& options,
         m_state.logText.clear();
         m_state.stopRequest = StopRequest::None;
         CommandOutcome outcome;
-        undoSteps(options, outcome, source.wholeLength);
+        undoSteps(options, outcome, source.summary);
         m_state.logText.clear();
     }
 }

@@ -14,6 +14,7 @@ class PlanExecutor;
 class RunRecorder;
 class ShellFileOperation;
 class UserPrompt;
+struct JournalSummary;
 struct RunOptions;
 struct RunRecord;
 struct RunState;
@@ -82,8 +83,8 @@ private:
     void chooseUndoRun(const std::vector<RunRecord>& runs, qint64 run);
     void undo(const RunOptions& options, CommandOutcome& outcome);
     // Replaces the plan in memory with the run's journal; false, after telling the user, when it cannot.
-    bool loadUndoRun(CommandOutcome& outcome, qint64& wholeLength);
-    void undoSteps(const RunOptions& options, CommandOutcome& outcome, qint64 wholeLength);
+    bool loadUndoRun(CommandOutcome& outcome, JournalSummary& before);
+    void undoSteps(const RunOptions& options, CommandOutcome& outcome, const JournalSummary& before);
     void afterRun(const QString& formatText, const RunOptions& options, CommandOutcome& outcome);
     void execute(PlanExecutor& executor, const RunOptions& options, CommandOutcome& outcome);
 

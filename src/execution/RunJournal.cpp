@@ -198,15 +198,18 @@ std::vector<RunRecord> RunJournal::history() const {
     return records;
 }
 
-void RunJournal::noteWritten(qint64 run, const JournalSummary& summary) const {
+void RunJournal::noteWritten(JournalStore& store, qint64 run, const JournalSummary& summary) {
     // A later change of the same length within the change time's coarse step would not show: but every writer of
     // a journal only adds to it, or cuts off a record left unfinished, which a journal that ended has not.
-    const std::optional<JournalStamp> stamp = m_store.stamp(run);
+    // Marks after an incomplete plan make a journal that does not read back: only a reading tells those.
+    if (summary.condition != JournalCondition::Readable || !summary.planComplete)
+        return;
+    const std::optional<JournalStamp> stamp = store.stamp(run);
     if (!stamp || stamp->inUse || stamp->size != summary.wholeLength)
         return;
-    QHash<qint64, SummaryNote> notes = readNotes(m_store.readNotes());
+    QHash<qint64, SummaryNote> notes = readNotes(store.readNotes());
     notes.insert(run, {*stamp, summary});
-    m_store.writeNotes(writeNotes(notes));
+    store.writeNotes(writeNotes(notes));
 }
 
 qint64 RunJournal::lastRunToUndo(const std::vector<RunRecord>& runs) {
@@ -269,8 +272,7 @@ UndoSource RunJournal::loadForUndo(qint64 run) const {
         return source;
     }
     source.state = undoStateOf(summary);
-    source.wholeLength = summary.wholeLength;
-    source.startedSecs = summary.startedSecs;
+    source.summary = summary;
     if (!summary.planComplete)
         return source;
     source.interrupted = !summary.ended;

@@ -26,9 +26,9 @@ struct UndoSource {
     std::optional<RenamePlan> plan;
     UndoState state = UndoState::Nothing;
     bool interrupted = false; // the run ended without its end mark; where its files are was looked up
-    qint64 wholeLength = 0;   // where the undo's records go
-    qint64 startedSecs = 0;   // when the run began
-    QString problem;          // set when the journal cannot be used: the message to show
+    // What the journal said when it was read: when the run began, and where the undo's records go.
+    JournalSummary summary;
+    QString problem; // set when the journal cannot be used: the message to show
     // Where a process that ended without finishing the run or its undo may have left a copy half written:
     // the folders files left their mount from or to.
     QStringList copyFolders;
@@ -46,7 +46,7 @@ public:
     // Notes what the journal of the run says, told by the writer that has just closed it after wholeLength
     // bytes, so that the next start need not read it again. Nothing is noted when the file is no longer as the
     // writer left it: another process has it open, or has written to it since.
-    void noteWritten(qint64 run, const JournalSummary& summary) const;
+    static void noteWritten(JournalStore& store, qint64 run, const JournalSummary& summary);
     // The newest run that touched files and has not been undone, passing over runs another process is
     // writing; 0 when there is none. A newest journal that cannot be read is chosen, so that undo says why.
     [[nodiscard]] static qint64 lastRunToUndo(const std::vector<RunRecord>& runs);

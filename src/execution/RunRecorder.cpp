@@ -306,6 +306,6 @@ bool RunRecorder::finish(bool stopped, bool bulkIncomplete) {
     m_summary.ended = true;
     m_summary.stopped = stopped;
     m_summary.bulkIncomplete = bulkIncomplete;
-    RunJournal(m_store, m_fs).noteWritten(m_run, m_summary);
+    RunJournal::noteWritten(m_store, m_run, m_summary);
     return true;
 }

@@ -2,15 +2,16 @@
 
 #include "execution/JournalFormat.h"
 #include "execution/JournalRecords.h"
+#include "execution/RunJournal.h"
 #include "platform/Clock.h"
 #include "platform/JournalStore.h"
 
 #include <QString>
 
 std::unique_ptr<UndoRecorder>
-UndoRecorder::begin(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error) {
+UndoRecorder::begin(JournalStore& store, qint64 run, const JournalSummary& before, const Clock& clock, QString& error) {
     QString reason;
-    std::unique_ptr<JournalFile> file = store.openToAppend(run, wholeLength, reason);
+    std::unique_ptr<JournalFile> file = store.openToAppend(run, before.wholeLength, reason);
     if (!file) {
         error = store.pathOf(run) + QStringLiteral(": ") + reason;
         return nullptr;
@@ -21,23 +22,38 @@ UndoRecorder::begin(JournalStore& store, qint64 run, qint64 wholeLength, const C
         error = store.pathOf(run) + QStringLiteral(": ") + file->error();
         return nullptr;
     }
-    return std::unique_ptr<UndoRecorder>(new UndoRecorder(std::move(file)));
+    JournalSummary summary = before;
+    summary.undoStarted = true;
+    summary.undoOpen = true;
+    summary.undoStopped = false;
+    summary.undoFinished = false;
+    summary.wholeLength += line.size();
+    return std::unique_ptr<UndoRecorder>(new UndoRecorder(store, std::move(file), run, std::move(summary)));
 }
 
-bool UndoRecorder::recordKept(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error) {
+bool UndoRecorder::recordKept(
+    JournalStore& store, qint64 run, const JournalSummary& before, const Clock& clock, QString& error) {
     QString reason;
-    std::unique_ptr<JournalFile> file = store.openToAppend(run, wholeLength, reason);
+    std::unique_ptr<JournalFile> file = store.openToAppend(run, before.wholeLength, reason);
     QByteArray line;
     JournalLine(line, JournalTag::kKept).number(clock.now().toSecsSinceEpoch()).end();
     if (!file || !file->append(line) || !file->sync()) {
         error = store.pathOf(run) + QStringLiteral(": ") + (file ? file->error() : reason);
         return false;
     }
+    file.reset();
+    JournalSummary after = before;
+    after.kept = true;
+    after.wholeLength += line.size();
+    RunJournal::noteWritten(store, run, after);
     return true;
 }
 
-UndoRecorder::UndoRecorder(std::unique_ptr<JournalFile> file)
-    : m_file(std::move(file)) {}
+UndoRecorder::UndoRecorder(JournalStore& store, std::unique_ptr<JournalFile> file, qint64 run, JournalSummary summary)
+    : m_store(store)
+    , m_file(std::move(file))
+    , m_run(run)
+    , m_summary(std::move(summary)) {}
 
 UndoRecorder::~UndoRecorder() = default;
 
@@ -45,12 +61,14 @@ void UndoRecorder::entryUndone(qsizetype i, std::uint8_t steps) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kUndone).number(i).number(steps).end();
     m_file->append(m_line);
+    wrote(m_line);
 }
 
 void UndoRecorder::movingBack(qsizetype i) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kMovingBack).number(i).end();
     m_file->append(m_line);
+    wrote(m_line);
     m_file->flush();
 }
 
@@ -58,15 +76,26 @@ void UndoRecorder::aside(qsizetype i, const QString& path) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
     m_file->append(m_line);
+    wrote(m_line);
     m_file->flush();
 }
 
 bool UndoRecorder::finish(bool stopped) {
+    if (!m_file)
+        return false;
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kUndoEnd).number(stopped ? 1 : 0).end();
-    return m_file->append(m_line) && m_file->sync();
+    if (!m_file->append(m_line) || !m_file->sync())
+        return false;
+    m_file.reset();
+    wrote(m_line);
+    m_summary.undoOpen = false;
+    m_summary.undoStopped = stopped;
+    m_summary.undoFinished = !stopped;
+    RunJournal::noteWritten(m_store, m_run, m_summary);
+    return true;
 }
 
 QString UndoRecorder::error() const {
-    return m_file->error();
+    return m_file ? m_file->error() : QString();
 }

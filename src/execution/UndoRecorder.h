@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/JournalRecords.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,11 +16,13 @@ class JournalStore;
 // alone waits for the disk. What a crash loses of it is found again from the files themselves.
 class UndoRecorder final {
 public:
-    // Opens the journal after its last whole record (`wholeLength` bytes) and marks the start of an undo.
+    // Opens the journal after its last whole record (`before.wholeLength` bytes, before what a reading of it
+    // found) and marks the start of an undo.
     static std::unique_ptr<UndoRecorder>
-    begin(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error);
+    begin(JournalStore& store, qint64 run, const JournalSummary& before, const Clock& clock, QString& error);
     // Records that the files of an interrupted run are to stay as they are, so that nobody is asked again.
-    static bool recordKept(JournalStore& store, qint64 run, qint64 wholeLength, const Clock& clock, QString& error);
+    static bool
+    recordKept(JournalStore& store, qint64 run, const JournalSummary& before, const Clock& clock, QString& error);
 
     ~UndoRecorder();
     UndoRecorder(const UndoRecorder&) = delete;
@@ -33,13 +37,20 @@ public:
     void aside(qsizetype i, const QString& path);
     // Entry i (from 1) had these steps reversed.
     void entryUndone(qsizetype i, std::uint8_t steps);
+    // Marks the end and waits until it is on disk, then closes the journal and notes what it says.
     bool finish(bool stopped);
     [[nodiscard]] QString error() const;
 
 private:
-    explicit UndoRecorder(std::unique_ptr<JournalFile> file);
+    UndoRecorder(JournalStore& store, std::unique_ptr<JournalFile> file, qint64 run, JournalSummary summary);
+    // Takes a record of the undo that went to the file.
+    void wrote(const QByteArray& record) { m_summary.wholeLength += record.size(); }
 
-    std::unique_ptr<JournalFile> m_file;
+    JournalStore& m_store;
+    std::unique_ptr<JournalFile> m_file; // none once the undo has finished
+    qint64 m_run;
+    // What a reading of the journal would tell, and how many bytes it has, as far as it is written.
+    JournalSummary m_summary;
     // The records of one step, emptied with resize(0), which keeps its room; clear() would give it back.
     QByteArray m_line;
 };

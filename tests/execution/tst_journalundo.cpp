@@ -513,9 +513,9 @@ private Q_SLOTS:
             interrupt(lastRun(), 0);
         if (!undoDiedAt.isEmpty()) {
             // What an undo of entry 2 left when it died: its first records, and the files as they were then.
-            const qint64 length = JournalReader::read(m_store->read(lastRun()).bytes, false).summary.wholeLength;
+            const JournalSummary read = JournalReader::read(m_store->read(lastRun()).bytes, false).summary;
             QString error;
-            std::unique_ptr<UndoRecorder> undo = UndoRecorder::begin(*m_store, lastRun(), length, m_clock, error);
+            std::unique_ptr<UndoRecorder> undo = UndoRecorder::begin(*m_store, lastRun(), read, m_clock, error);
             QVERIFY2(undo, qPrintable(error));
             undo->movingBack(2);
             undo.reset();
@@ -575,28 +575,48 @@ private Q_SLOTS:
             QVERIFY2(found[static_cast<std::size_t>(k)] == m_fs.fileIdentity(paths[k]), qPrintable(paths[k]));
     }
 
-    // A run notes what its journal says as it closes it, just as a reading of the journal tells it, so that the next
-    // start reads nothing.
-    void aRunNotesWhatItsJournalSays_data() {
+    // A run, an undo and the answer to an interrupted run note what the journal says as they close it, just as a
+    // reading of it tells it, so that the next start reads nothing.
+    void writersNoteWhatTheJournalSays_data() {
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("then");
         const QStringList two{QStringLiteral("a"), QStringLiteral("b")};
+        const QStringList three{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
         const QString prefix = QStringLiteral("\"x\" & name");
-        QTest::newRow("renamed") << two << prefix << "";
+        const QString swap = QStringLiteral("mid(\"ba\",index,1)");
+        QTest::newRow("renamed") << two << prefix << ""
+                                 << "";
         QTest::newRow("attribute and time changed")
-            << two << prefix + QStringLiteral(" & setattr(\"+h\") & setlastwritetime(\"2001/02/03 04:05:06\")") << "";
-        QTest::newRow("a swap, one file aside") << two << "mid(\"ba\",index,1)"
+            << two << prefix + QStringLiteral(" & setattr(\"+h\") & setlastwritetime(\"2001/02/03 04:05:06\")") << ""
+            << "";
+        QTest::newRow("a swap, one file aside") << two << swap << ""
                                                 << "";
-        QTest::newRow("copied") << two << prefix << "copy";
-        QTest::newRow("in one call") << two << prefix << "bulk";
-        QTest::newRow("stopped") << QStringList{"a", "b", "c"} << prefix << "stop";
-        QTest::newRow("a move refused") << two << prefix << "refused";
+        QTest::newRow("copied") << two << prefix << "copy"
+                                << "";
+        QTest::newRow("in one call") << two << prefix << "bulk"
+                                     << "";
+        QTest::newRow("stopped") << three << prefix << "stop"
+                                 << "";
+        QTest::newRow("a move refused") << two << prefix << "refused"
+                                        << "";
+        QTest::newRow("undone") << two << prefix << ""
+                                << "undo";
+        QTest::newRow("a swap undone") << two << swap << ""
+                                       << "undo";
+        QTest::newRow("undone, stopped") << three << prefix << ""
+                                         << "stopped undo";
+        QTest::newRow("interrupted, files kept") << three << prefix << ""
+                                                 << "kept";
+        QTest::newRow("interrupted, files put back") << three << prefix << ""
+                                                     << "put back";
     }
-    void aRunNotesWhatItsJournalSays() {
+    void writersNoteWhatTheJournalSays() {
         QFETCH(QStringList, names);
         QFETCH(QString, format);
         QFETCH(QString, how);
+        QFETCH(QString, then);
         files(names);
         m_options.copy = how == QLatin1String("copy");
         m_options.multidestFiles = how == QLatin1String("bulk");
@@ -607,13 +627,21 @@ private Q_SLOTS:
                 QVERIFY(TestFiles::write(m_root + QStringLiteral("xb"), "in the way"));
             };
         command(RunMode::Run, format);
+        m_frontEnd->host.stopAtFile = then == QLatin1String("stopped undo") ? 1 : 0;
+        if (then.endsWith(QLatin1String("undo")))
+            command(RunMode::Undo, QString());
+        if (then == QLatin1String("kept") || then == QLatin1String("put back")) {
+            interrupt(lastRun(), 1);
+            m_prompt.queueAnswer(then == QLatin1String("kept") ? PromptAnswer::No : PromptAnswer::Yes);
+            restart();
+        }
         m_store->reads = 0;
         const std::vector<RunRecord> runs = RunJournal(*m_store, m_fs).history();
         QCOMPARE(m_store->reads, 0);
         QCOMPARE(runs.size(), std::size_t(1));
         const JournalSummary read = JournalReader::read(TestFiles::read(m_store->pathOf(runs[0].run)), false).summary;
         QCOMPARE(read.condition, JournalCondition::Readable);
-        QVERIFY(read.ended);
+        QCOMPARE(read.undoStarted, then != QLatin1String("") && then != QLatin1String("kept"));
         QCOMPARE(runs[0].summary, read);
     }
 
@@ -623,7 +651,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change");
         QTest::addColumn<int>("reads");
         QTest::newRow("none") << "none" << 0;
-        QTest::newRow("the last run undone") << "undo" << 1;
+        QTest::newRow("the last run undone, the undo noting it") << "undo" << 0;
         QTest::newRow("a byte of the first journal changed") << "damage" << 1;
         QTest::newRow("the notes damaged") << "notes" << 2;
     }
