@@ -2,6 +2,8 @@
 
 #include "platform/ControlCharacters.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -21,15 +23,33 @@ bool endsLineBefore(const char* in, qsizetype size, qsizetype i) {
     return in[i] == '\r' && i + 1 < size && in[i + 1] == '\n';
 }
 
+// Where the first control character from i on stands, or size. A log has one on every line: eight bytes are
+// looked at together, each marked when it is below 0x20 or 0x7F, and the lowest mark is exact.
+qsizetype nextControl(const char* in, qsizetype size, qsizetype i) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101U;
+        constexpr std::uint64_t kHigh = 0x8080808080808080U;
+        for (; i + 8 <= size; i += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, in + i, sizeof word);
+            const std::uint64_t deletes = word ^ (kOnes * 0x7fU);
+            const std::uint64_t marks = (((word - kOnes * 0x20U) & ~word) | ((deletes - kOnes) & ~deletes)) & kHigh;
+            if (marks != 0)
+                return i + std::countr_zero(marks) / 8;
+        }
+    }
+    while (i < size && !isControlByte(in[i]))
+        ++i;
+    return i;
+}
+
 // The control characters of a UTF-8 text that show as their pictures: all but the CR LF that ends a line.
 qsizetype controlPictures(const char* in, qsizetype size) {
     qsizetype count = 0;
-    bool afterReturn = false;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = in[i];
-        if (isControlByte(c) && !endsLineBefore(in, size, i) && !(c == '\n' && afterReturn))
+    for (qsizetype i = nextControl(in, size, 0); i < size; i = nextControl(in, size, i + 1)) {
+        const bool lineFeedEndingLine = in[i] == '\n' && i > 0 && in[i - 1] == '\r';
+        if (!endsLineBefore(in, size, i) && !lineFeedEndingLine)
             ++count;
-        afterReturn = c == '\r';
     }
     return count;
 }
@@ -38,16 +58,24 @@ qsizetype controlPictures(const char* in, qsizetype size) {
 // (U+2400 to U+241F, U+2421), three bytes. Returns the end. out may be the text itself when it needs no picture,
 // as nothing is then written ahead of what is read.
 char* showControls(const char* in, qsizetype size, char* out) {
-    bool afterReturn = false;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = in[i];
-        const bool lineFeedEndingLine = c == '\n' && afterReturn;
-        afterReturn = c == '\r';
-        if (!isControlByte(c) || lineFeedEndingLine) {
+    // Where the last CR stood: the bytes before a control character may have been written over by then.
+    qsizetype lastReturn = -2;
+    for (qsizetype i = 0; i < size;) {
+        const qsizetype control = nextControl(in, size, i);
+        if (out != in + i)
+            std::memmove(out, in + i, static_cast<std::size_t>(control - i));
+        out += control - i;
+        if (control == size)
+            break;
+        const char c = in[control];
+        i = control + 1;
+        if (c == '\n' && lastReturn == control - 1) {
             *out++ = c;
             continue;
         }
-        if (endsLineBefore(in, size, i))
+        if (c == '\r')
+            lastReturn = control;
+        if (endsLineBefore(in, size, control))
             continue;
         const unsigned picture = c == 0x7f ? 0x2421U : 0x2400U + static_cast<unsigned char>(c);
         *out++ = static_cast<char>(0xE0U | (picture >> 12U));

@@ -94,6 +94,14 @@ private Q_SLOTS:
                                             << "\u2409a\u2421";
         QTest::newRow("carriage returns before a line feed") << "a\r\r\n"
                                                              << "a\u240D\n";
+        // Long enough that plain bytes are passed over eight at a time: a CR LF across two words, a tab and a
+        // delete inside words, non-ASCII bytes beside them, and a control character as the last byte.
+        QTest::newRow("long lines")
+            << "0123456789abcde\r\nfghijklmno\tpqrs名前uvw\x7fxyz0123456789ABCDEFGHIJKLMNOPQRS\x1b"
+            << "0123456789abcde\nfghijklmno\u2409pqrs名前uvw\u2421xyz0123456789ABCDEFGHIJKLMNOPQRS\u241B";
+        QTest::newRow("long log lines")
+            << "\r\n* /var/tmp/files/photo_00001.jpg\r\n移動：/var/tmp/files/img_00001.jpg\r\n"
+            << "\n* /var/tmp/files/photo_00001.jpg\n移動：/var/tmp/files/img_00001.jpg\n";
         QTest::newRow("a lone surrogate before a line end")
             << QStringLiteral("é") + QChar(0xD800) + "\r\nb" << QStringLiteral("é") + QChar(0xD800) + "\nb";
     }
