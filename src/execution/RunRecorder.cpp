@@ -256,6 +256,11 @@ RunRecorder::RunRecorder(JournalStore& store,
 
 RunRecorder::~RunRecorder() = default;
 
+bool RunRecorder::append(const QByteArray& records) {
+    m_summary.wholeLength += records.size();
+    return m_file->append(records);
+}
+
 void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValues& before) {
     std::optional<FileIdentity> placed;
     const bool newFile =
@@ -271,8 +276,7 @@ void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValu
     // A file whose last move failed still waits under its temporary name.
     if (!entry.temporaryPath.isEmpty())
         JournalLine(m_line, JournalTag::kAside).number(i).text(entry.temporaryPath).end();
-    m_file->append(m_line);
-    m_summary.wholeLength += m_line.size();
+    append(m_line);
     // The identity of a new file is known nowhere else: it must survive the process, whatever ends it.
     if (newFile)
         m_file->flush();
@@ -281,8 +285,7 @@ void RunRecorder::entryDone(qsizetype i, const RenameEntry& entry, const OldValu
 void RunRecorder::aside(qsizetype i, const QString& path) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
-    m_file->append(m_line);
-    m_summary.wholeLength += m_line.size();
+    append(m_line);
     m_file->flush();
 }
 
@@ -299,10 +302,9 @@ bool RunRecorder::finish(bool stopped, bool bulkIncomplete) {
         return false;
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kRunEnd).number(stopped ? 1 : 0).number(bulkIncomplete ? 1 : 0).end();
-    if (!m_file->append(m_line) || !m_file->sync())
+    if (!append(m_line) || !m_file->sync())
         return false;
     m_file.reset();
-    m_summary.wholeLength += m_line.size();
     m_summary.ended = true;
     m_summary.stopped = stopped;
     m_summary.bulkIncomplete = bulkIncomplete;

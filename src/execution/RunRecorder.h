@@ -60,6 +60,8 @@ private:
                 const FileSystem& fs,
                 std::vector<bool> newFiles,
                 JournalSummary summary);
+    // Adds records to the file, and counts them in the summary.
+    bool append(const QByteArray& records);
 
     JournalStore& m_store;
     std::unique_ptr<JournalFile> m_file; // none once the run has finished

@@ -57,26 +57,28 @@ UndoRecorder::UndoRecorder(JournalStore& store, std::unique_ptr<JournalFile> fil
 
 UndoRecorder::~UndoRecorder() = default;
 
+bool UndoRecorder::append(const QByteArray& records) {
+    m_summary.wholeLength += records.size();
+    return m_file->append(records);
+}
+
 void UndoRecorder::entryUndone(qsizetype i, std::uint8_t steps) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kUndone).number(i).number(steps).end();
-    m_file->append(m_line);
-    wrote(m_line);
+    append(m_line);
 }
 
 void UndoRecorder::movingBack(qsizetype i) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kMovingBack).number(i).end();
-    m_file->append(m_line);
-    wrote(m_line);
+    append(m_line);
     m_file->flush();
 }
 
 void UndoRecorder::aside(qsizetype i, const QString& path) {
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kAside).number(i).text(path).end();
-    m_file->append(m_line);
-    wrote(m_line);
+    append(m_line);
     m_file->flush();
 }
 
@@ -85,10 +87,9 @@ bool UndoRecorder::finish(bool stopped) {
         return false;
     m_line.resize(0);
     JournalLine(m_line, JournalTag::kUndoEnd).number(stopped ? 1 : 0).end();
-    if (!m_file->append(m_line) || !m_file->sync())
+    if (!append(m_line) || !m_file->sync())
         return false;
     m_file.reset();
-    wrote(m_line);
     m_summary.undoOpen = false;
     m_summary.undoStopped = stopped;
     m_summary.undoFinished = !stopped;

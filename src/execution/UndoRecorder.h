@@ -43,8 +43,8 @@ public:
 
 private:
     UndoRecorder(JournalStore& store, std::unique_ptr<JournalFile> file, qint64 run, JournalSummary summary);
-    // Takes a record of the undo that went to the file.
-    void wrote(const QByteArray& record) { m_summary.wholeLength += record.size(); }
+    // Adds records to the file, and counts them in the summary.
+    bool append(const QByteArray& records);
 
     JournalStore& m_store;
     std::unique_ptr<JournalFile> m_file; // none once the undo has finished
